@@ -1,0 +1,6 @@
+#include "platform/sdl/backend.h"
+
+int main() {
+  auto backend = platform::sdl::Start();
+  return 0;
+}

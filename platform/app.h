@@ -1,0 +1,89 @@
+#pragma once
+// The application framework: the message loop with its idle event, the main
+// window's key-down and close events, messages posted from any thread to the
+// main thread, message boxes and the exception dialog.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace platform {
+
+// A message for a hidden message window (stands in for a window message).
+struct Message {
+  uint32_t id;
+  uintptr_t wparam;
+  intptr_t lparam;
+  intptr_t result;
+};
+
+// A hidden window that receives posted messages on the main thread. Messages
+// still queued when it is destroyed are dropped.
+class MessageWindow {
+ public:
+  explicit MessageWindow(std::function<void(Message&)> procedure);
+  ~MessageWindow();
+  MessageWindow(const MessageWindow&) = delete;
+  MessageWindow& operator=(const MessageWindow&) = delete;
+
+  // Safe from any thread.
+  void Post(uint32_t id, uintptr_t wparam, intptr_t lparam);
+  // Runs the procedure now, on the calling thread.
+  void Send(Message& message) { procedure_(message); }
+
+ private:
+  std::function<void(Message&)> procedure_;
+};
+
+// Delivers every message posted so far to its window (main thread). The
+// message loops call it; tests and the runner may call it directly.
+void DispatchPostedMessages();
+
+// The main window of the program. The display device presents into it.
+class Window {
+ public:
+  virtual ~Window() = default;
+  virtual void SetTitle(const std::string& cp932Title) = 0;
+  virtual int ClientWidth() const = 0;
+  virtual int ClientHeight() const = 0;
+  // A desktop-sized borderless window (true) or a normal window (false).
+  virtual void SetFullScreen(bool fullScreen) = 0;
+  virtual bool FullScreen() const = 0;
+  virtual void SetClientSize(int width, int height) = 0;
+  virtual void ShowCursor(bool show) = 0;
+};
+
+class Application {
+ public:
+  virtual ~Application() = default;
+
+  virtual void SetTitle(const std::string& cp932Title) = 0;
+  // Creates the main window (hidden until the display device shows it).
+  virtual Window& CreateMainWindow(const std::string& cp932Caption, int width, int height) = 0;
+  virtual Window* MainWindow() = 0;
+
+  // Handlers of the main window. The idle handler returns true when idle
+  // processing is done (then the loop waits for the next event).
+  virtual void OnIdle(std::function<bool()> handler) = 0;
+  virtual void OnKeyDown(std::function<void(int virtualKey)> handler) = 0;
+  virtual void OnCloseRequest(std::function<void()> handler) = 0;
+
+  // Runs the message loop until Terminate. An exception that escapes a
+  // handler is shown by ShowException and the loop goes on.
+  virtual void Run() = 0;
+  virtual void Terminate() = 0;
+  virtual bool Terminated() const = 0;
+
+  // A message box (and always the same text on stderr). Text is CP932.
+  virtual void ShowMessage(const std::string& cp932Text) = 0;
+  // The exception dialog: shows the text, the loop continues.
+  virtual void ShowException(const std::string& cp932Text) = 0;
+};
+
+// Virtual key codes delivered by OnKeyDown.
+constexpr int kVirtualKeyEscape = 27;
+
+// Component palette registration (used by design-time tools only).
+void RegisterComponent(const std::string& page, const std::string& className);
+bool IsComponentRegistered(const std::string& page, const std::string& className);
+
+}  // namespace platform

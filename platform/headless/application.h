@@ -1,0 +1,82 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/app.h"
+
+namespace platform::headless {
+
+// A window that exists only as its size and flags.
+class HeadlessWindow final : public Window {
+ public:
+  HeadlessWindow(std::string caption, int width, int height)
+      : caption_(std::move(caption)), width_(width), height_(height) {}
+  void SetTitle(const std::string& cp932Title) override { caption_ = cp932Title; }
+  int ClientWidth() const override { return width_; }
+  int ClientHeight() const override { return height_; }
+  void SetFullScreen(bool fullScreen) override { fullScreen_ = fullScreen; }
+  bool FullScreen() const override { return fullScreen_; }
+  void SetClientSize(int width, int height) override {
+    width_ = width;
+    height_ = height;
+  }
+  void ShowCursor(bool show) override { cursorShown_ = show; }
+
+  const std::string& Caption() const { return caption_; }
+  bool CursorShown() const { return cursorShown_; }
+
+ private:
+  std::string caption_;
+  int width_, height_;
+  bool fullScreen_ = false;
+  bool cursorShown_ = true;
+};
+
+// The framework without a screen: the loop calls the idle handler until
+// Terminate; key-downs and close requests are injected by the caller; message
+// boxes are recorded (and printed on stderr).
+class HeadlessApplication final : public Application {
+ public:
+  void SetTitle(const std::string& cp932Title) override { title_ = cp932Title; }
+  Window& CreateMainWindow(const std::string& cp932Caption, int width, int height) override {
+    window_ = std::make_unique<HeadlessWindow>(cp932Caption, width, height);
+    return *window_;
+  }
+  Window* MainWindow() override { return window_.get(); }
+  HeadlessWindow* Headless() { return window_.get(); }
+
+  void OnIdle(std::function<bool()> handler) override { idle_ = std::move(handler); }
+  void OnKeyDown(std::function<void(int)> handler) override { keyDown_ = std::move(handler); }
+  void OnCloseRequest(std::function<void()> handler) override { close_ = std::move(handler); }
+
+  void Run() override;
+  void Terminate() override { terminated_ = true; }
+  bool Terminated() const override { return terminated_; }
+
+  // One turn of the loop: posted messages, then one idle call (exceptions
+  // go to ShowException). Returns false once terminated.
+  bool Step();
+  void PressKey(int virtualKey);
+  void RequestClose();
+
+  void ShowMessage(const std::string& cp932Text) override;
+  void ShowException(const std::string& cp932Text) override;
+
+  const std::string& Title() const { return title_; }
+  const std::vector<std::string>& Messages() const { return messages_; }
+  const std::vector<std::string>& Exceptions() const { return exceptions_; }
+  bool HasIdleHandler() const { return static_cast<bool>(idle_); }
+
+ private:
+  std::string title_;
+  std::unique_ptr<HeadlessWindow> window_;
+  std::function<bool()> idle_;
+  std::function<void(int)> keyDown_;
+  std::function<void()> close_;
+  bool terminated_ = false;
+  std::vector<std::string> messages_;
+  std::vector<std::string> exceptions_;
+};
+
+}  // namespace platform::headless

@@ -1,0 +1,15 @@
+#include "platform/headless/backend.h"
+
+#include "platform/platform.h"
+
+namespace platform::headless {
+
+Backend::Backend() {
+  Services& s = Current();
+  s.app = &app;
+  s.clock = &clock;
+}
+
+Backend::~Backend() { Current() = Services{}; }
+
+}  // namespace platform::headless

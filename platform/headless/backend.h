@@ -1,0 +1,22 @@
+#pragma once
+// The headless backend: every service without a screen, a sound card or a
+// synthesizer, with the handles tests and the runner use to drive and observe
+// them. Constructing it installs the services into platform::Current();
+// destroying it uninstalls them.
+#include "platform/headless/application.h"
+#include "platform/headless/clock.h"
+
+namespace platform::headless {
+
+class Backend {
+ public:
+  Backend();
+  ~Backend();
+  Backend(const Backend&) = delete;
+  Backend& operator=(const Backend&) = delete;
+
+  HeadlessApplication app;
+  VirtualClock clock;
+};
+
+}  // namespace platform::headless

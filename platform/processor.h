@@ -1,0 +1,20 @@
+#pragma once
+#include <cstdint>
+
+namespace platform {
+
+struct CpuidResult {
+  uint32_t eax, ebx, ecx, edx;
+};
+
+// The processor-identification instruction (zeros on processors without it).
+CpuidResult Cpuid(uint32_t leaf);
+// The time-stamp counter (0 where there is none).
+uint64_t ReadTimeStampCounter();
+
+enum class ThreadPriority { Normal, High, TimeCritical };
+// Best effort: when the system refuses (no privilege for real-time
+// scheduling), the thread keeps its priority and nothing is reported.
+void SetCurrentThreadPriority(ThreadPriority priority);
+
+}  // namespace platform

@@ -1,0 +1,57 @@
+#include "platform/sdl/window.h"
+
+#include <stdexcept>
+
+#include "platform/encoding.h"
+
+namespace platform::sdl {
+
+SdlWindow::SdlWindow(const std::string& cp932Caption, int width, int height)
+    : windowedWidth_(width), windowedHeight_(height) {
+  window_ = SDL_CreateWindow(Cp932ToUtf8(cp932Caption).c_str(), SDL_WINDOWPOS_CENTERED,
+                             SDL_WINDOWPOS_CENTERED, width, height,
+                             SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  if (!window_) throw std::runtime_error(std::string("SDL_CreateWindow: ") + SDL_GetError());
+}
+
+SdlWindow::~SdlWindow() { SDL_DestroyWindow(window_); }
+
+void SdlWindow::SetTitle(const std::string& cp932Title) {
+  SDL_SetWindowTitle(window_, Cp932ToUtf8(cp932Title).c_str());
+}
+
+int SdlWindow::ClientWidth() const {
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window_, &w, &h);
+  return w;
+}
+
+int SdlWindow::ClientHeight() const {
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window_, &w, &h);
+  return h;
+}
+
+void SdlWindow::SetFullScreen(bool fullScreen) {
+  if (fullScreen == fullScreen_) return;
+  fullScreen_ = fullScreen;
+  SDL_SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  if (!fullScreen) {
+    SDL_SetWindowSize(window_, windowedWidth_, windowedHeight_);
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  }
+}
+
+void SdlWindow::SetClientSize(int width, int height) {
+  windowedWidth_ = width;
+  windowedHeight_ = height;
+  if (!fullScreen_) SDL_SetWindowSize(window_, width, height);
+}
+
+void SdlWindow::ShowCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
+
+void SdlWindow::Show() {
+  if (!(SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN)) SDL_ShowWindow(window_);
+}
+
+}  // namespace platform::sdl

@@ -1,0 +1,33 @@
+#pragma once
+#include <SDL.h>
+
+#include "platform/app.h"
+
+namespace platform::sdl {
+
+// The program's one SDL window. The display device renders into it.
+class SdlWindow final : public Window {
+ public:
+  SdlWindow(const std::string& cp932Caption, int width, int height);
+  ~SdlWindow() override;
+
+  void SetTitle(const std::string& cp932Title) override;
+  int ClientWidth() const override;
+  int ClientHeight() const override;
+  void SetFullScreen(bool fullScreen) override;
+  bool FullScreen() const override { return fullScreen_; }
+  void SetClientSize(int width, int height) override;
+  void ShowCursor(bool show) override;
+
+  SDL_Window* Handle() const { return window_; }
+  // Shows the window the first time something is presented into it.
+  void Show();
+
+ private:
+  SDL_Window* window_ = nullptr;
+  bool fullScreen_ = false;
+  int windowedWidth_;
+  int windowedHeight_;
+};
+
+}  // namespace platform::sdl
