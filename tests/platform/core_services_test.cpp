@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "platform/app.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "platform/headless/clock.h"
+#include "platform/random.h"
+
+namespace {
+
+TEST(RandomTest, FollowsTheClassicGenerator) {
+  platform::Random r;
+  r.Seed(1);
+  EXPECT_EQ(r.Next(), 41);
+  EXPECT_EQ(r.Next(), 18467);
+  EXPECT_EQ(r.Next(), 6334);
+  for (int i = 0; i < 1000; ++i) {
+    int v = r.Next();
+    ASSERT_GE(v, 0);
+    ASSERT_LE(v, platform::Random::kMax);
+  }
+}
+
+TEST(ClockTest, WrappingDeadlinesCompareByDifference) {
+  EXPECT_TRUE(platform::Reached(5, 0xFFFFFFF0u));   // 21 ms past a deadline before the wrap
+  EXPECT_FALSE(platform::Reached(0xFFFFFFF0u, 5));  // deadline still ahead across the wrap
+  platform::headless::VirtualClock clock;
+  clock.Set(0xFFFFFFF0u);
+  clock.WaitUntil(0xFFFFFFF0u + 33);
+  EXPECT_EQ(clock.Milliseconds(), 17u);
+  clock.WaitUntil(10);  // already reached: time stays
+  EXPECT_EQ(clock.Milliseconds(), 17u);
+}
+
+TEST(FilesTest, BackslashPathsResolveBesideTheProgramOrInMappedFolders) {
+  platform::ClearFolderMaps();
+  EXPECT_EQ(platform::ResolvePath("bmp\\title.bmp"), platform::ProgramDir() + "/bmp/title.bmp");
+  platform::MapFolder("bmp", "/assets/bmp");
+  platform::SetHomeDir("/home/player");
+  EXPECT_EQ(platform::ResolvePath("bmp\\title.bmp"), "/assets/bmp/title.bmp");
+  EXPECT_EQ(platform::ResolvePath("score.dat"), "/home/player/score.dat");
+  EXPECT_EQ(platform::ResolvePath("sound\\bgm0.mid"), "/home/player/sound/bgm0.mid");
+  platform::ClearFolderMaps();
+}
+
+TEST(FilesTest, AtomicWriteReplacesTheWholeFileOrNothing) {
+  auto dir = std::filesystem::temp_directory_path() / "solvara-atomic";
+  std::filesystem::create_directories(dir);
+  std::string path = (dir / "score.dat").string();
+  std::string first(308, 'a'), second(308, 'b');
+  ASSERT_TRUE(platform::WriteFileAtomically(path, first.data(), first.size()));
+  ASSERT_TRUE(platform::WriteFileAtomically(path, second.data(), second.size()));
+  std::ifstream in(path, std::ios::binary);
+  std::string got((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(got, second);
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  // A folder that does not exist: failure, nothing written.
+  EXPECT_FALSE(platform::WriteFileAtomically((dir / "missing" / "x").string(), "x", 1));
+}
+
+TEST(EncodingTest, RoundTripsJapaneseAndMarksBadBytes) {
+  std::string sjis = platform::Utf8ToCp932("スコア記録ファイルを作成します。");
+  EXPECT_EQ(sjis.size(), 32u);  // 16 double-byte characters
+  EXPECT_EQ(platform::Cp932ToUtf8(sjis), "スコア記録ファイルを作成します。");
+  EXPECT_EQ(platform::Cp932ToUtf8("ab\x81"), "ab?");  // a lead byte with no trail byte
+}
+
+TEST(PostedMessageTest, MessagesFromOtherThreadsArriveOnTheDispatchingThreadInOrder) {
+  std::vector<uint32_t> received;
+  std::thread::id where;
+  platform::MessageWindow window([&](platform::Message& m) {
+    received.push_back(m.id);
+    where = std::this_thread::get_id();
+  });
+  std::thread poster([&] {
+    for (uint32_t i = 1; i <= 100; ++i) window.Post(i, i, 0);
+  });
+  poster.join();
+  platform::DispatchPostedMessages();
+  ASSERT_EQ(received.size(), 100u);
+  for (uint32_t i = 0; i < 100; ++i) EXPECT_EQ(received[i], i + 1);
+  EXPECT_EQ(where, std::this_thread::get_id());
+}
+
+TEST(PostedMessageTest, MessagesOfADestroyedWindowAreDropped) {
+  int calls = 0;
+  {
+    platform::MessageWindow window([&](platform::Message&) { ++calls; });
+    window.Post(1, 0, 0);
+  }
+  platform::DispatchPostedMessages();
+  EXPECT_EQ(calls, 0);
+}
+
+TEST(PaletteTest, RegisteredComponentsAreFoundOnTheirPage) {
+  platform::RegisterComponent("Vantor", "TVantorExample");
+  EXPECT_TRUE(platform::IsComponentRegistered("Vantor", "TVantorExample"));
+  EXPECT_FALSE(platform::IsComponentRegistered("Other", "TVantorExample"));
+}
+
+}  // namespace
