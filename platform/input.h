@@ -1,0 +1,105 @@
+#pragma once
+// The input service: a keyboard snapshot indexed by PC scan codes and the
+// first joystick or gamepad. Its shape follows what the input component does
+// at start-up, step by step (create, initialise, open the keyboard, set its
+// format and cooperation, acquire, enumerate joysticks, ...), so that each
+// step can fail on its own and be reported with its own text.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+class Window;
+
+// One byte per scan code (set 1, extended keys at 0x80 + code); non-zero
+// while the key is held.
+using KeyboardSnapshot = std::array<uint8_t, 256>;
+
+constexpr int kJoystickButtonCount = 32;
+// A centred hat.
+constexpr uint32_t kHatCentred = 0xFFFFFFFF;
+
+// The standard joystick record: six axes, two sliders, four hats and 32
+// button bytes (non-zero while pressed), 80 bytes with X first.
+struct JoystickState {
+  int32_t x, y, z, rx, ry, rz;
+  int32_t sliders[2];
+  uint32_t hats[4];
+  uint8_t buttons[kJoystickButtonCount];
+};
+static_assert(sizeof(JoystickState) == 80);
+
+enum class ReadResult {
+  Ok,
+  // The device was taken away (focus, unplugging): acquire it again.
+  InputLost,
+  Failed,
+};
+
+enum class JoystickAxis { X, Y };
+
+// Non-exclusive, background: the only cooperation the component asks for.
+constexpr uint32_t kCooperateNonExclusive = 0x2;
+constexpr uint32_t kCooperateBackground = 0x8;
+
+class InputDevice {
+ public:
+  virtual ~InputDevice() = default;
+  // Selects the device's standard data format (keyboard snapshot or joystick record).
+  virtual bool SetDataFormat() = 0;
+  virtual bool SetCooperativeLevel(Window* window, uint32_t flags) = 0;
+  virtual bool Acquire() = 0;
+};
+
+class KeyboardDevice : public InputDevice {
+ public:
+  // Fills `snapshot`. On failure the snapshot holds whatever the read left.
+  virtual ReadResult Read(KeyboardSnapshot& snapshot) = 0;
+};
+
+class JoystickDevice : public InputDevice {
+ public:
+  // Axis values are reported scaled to [minimum, maximum].
+  virtual bool SetAxisRange(JoystickAxis axis, int32_t minimum, int32_t maximum) = 0;
+  virtual bool Poll() = 0;
+  // Fills `state`. On failure the record holds whatever the read left.
+  virtual ReadResult Read(JoystickState& state) = 0;
+};
+
+// One attached joystick as the enumeration reports it.
+struct JoystickInstance {
+  int index;
+  std::string name;
+};
+
+// The enumeration callback: returns 1 to go on, 0 to stop.
+using JoystickEnumCallback = int (*)(const JoystickInstance* instance, void* context);
+
+// The input object of one component. Devices are null when they cannot be made.
+class InputObject {
+ public:
+  virtual ~InputObject() = default;
+  virtual bool Initialize(uint32_t version) = 0;
+  virtual std::unique_ptr<KeyboardDevice> CreateKeyboard() = 0;
+  // Calls `callback` for each attached joystick, first to last, until it
+  // returns 0. False when the joysticks cannot be listed.
+  virtual bool EnumJoysticks(JoystickEnumCallback callback, void* context) = 0;
+  virtual std::unique_ptr<JoystickDevice> CreateJoystick(const JoystickInstance& instance) = 0;
+};
+
+class InputSystem {
+ public:
+  virtual ~InputSystem() = default;
+  // Null when the input object cannot be created.
+  virtual std::unique_ptr<InputObject> CreateInputObject() = 0;
+};
+
+// Scales `value` from [fromMin, fromMax] to [toMin, toMax] (ends map to ends).
+inline int32_t ScaleAxis(int64_t value, int64_t fromMin, int64_t fromMax, int32_t toMin, int32_t toMax) {
+  if (fromMax <= fromMin) return toMin;
+  return static_cast<int32_t>(toMin + (value - fromMin) * (int64_t{toMax} - toMin) / (fromMax - fromMin));
+}
+
+}  // namespace platform
