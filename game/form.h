@@ -1,0 +1,151 @@
+#pragma once
+// TForm1: the main form. It owns the four library components and the whole
+// game world as plain fields, runs start-up, one frame per idle call, and the
+// close that saves the ranking. The routines of every screen are members, so
+// they all work on the same fixed world.
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "game/world.h"
+#include "vantor/system/component.h"
+
+namespace VantorDrawSystem {
+class TVantorDraw;
+}
+namespace VantorSoundSystem {
+class TVantorSound;
+}
+namespace VantorMidiSystem {
+class TVantorMidi;
+}
+namespace VantorInputSystem {
+class TVantorInput;
+}
+namespace platform {
+class Window;
+}
+
+namespace game {
+
+// Frames start no sooner than this many milliseconds after the previous one.
+constexpr uint32_t kFrameMilliseconds = 33;
+// The file of the ranking, beside the program.
+inline constexpr const char* kScoreFile = "score.dat";
+constexpr int kRankRows = 8;    // rows 0-6 are the ranking, row 7 a spare
+constexpr int kSavedRows = 7;
+constexpr int kNoNewRow = 10;
+
+class TForm1 : public TComponent {
+ public:
+  // Creates the main window and the four components, then runs FormCreate
+  // (an exception there goes to the framework's exception dialog and the
+  // form comes up with whatever was loaded).
+  explicit TForm1(TComponent* owner);
+  ~TForm1() override;
+
+  platform::Window* WindowHandle() const override { return window_; }
+
+  // ---------------------------------------------------------- the frame
+  void FormCreate();
+  // One frame. Returns false: idle processing is never done.
+  bool FrameIdle();
+  void FormKeyDown(int key);
+  void FormCloseQuery(bool& canClose);
+  // Asks the form to close (Escape, the window's close button).
+  void Close();
+
+  // ---------------------------------------------------------- world
+  void ResetRun();
+  void ResetStage();
+  void StartNewLife();
+  void StartFlyIn(int x, int speed);
+  void SetTrail(int x, int y);
+  void UpdateTrail();
+
+  // ---------------------------------------------------------- assets and requests
+  void StartComponents();
+  void LoadAssets();
+  void ServeRequests();
+
+  // ---------------------------------------------------------- rendering and HUD
+  void ScrollBackground();
+  void DrawGlyphText(int x, int y, int style, std::string_view text);
+  void DrawScoreLine();
+  void UpdateBanners();
+  // Lowest free banner with the given kind and timer (dropped when full).
+  game::Banner* ShowBanner(int kind, int timer, int x = 0, int y = 0, int zoomY = 256);
+
+  // ---------------------------------------------------------- ranking
+  void LoadRanking();
+  void SaveRanking();
+  void InsertScore();
+  void DrawRanking();
+
+  // ---------------------------------------------------------- screens
+  void RunScreen();
+  void RunTitleScreen();
+  void RunPlayScreen();
+  void RunGameOverScreen();
+  void RunResultsScreen();
+  void RunRankingScreen();
+  void RunHowToPlayScreen();
+  // Polls the input and applies the press test: true for a press the screen
+  // may take (the latch is then the caller's to set).
+  bool ReadPress();
+  void DrawTitleBackground();
+  void DrawTitle();
+  // The world routines the game-over and results screens keep running.
+  void RunWorld();
+
+  // ---------------------------------------------------------- play routines
+  // Stage play, stage scripts, enemies, bullets, effects, bosses, game-over
+  // picture and the how-to-play demonstration.
+  void UpdatePlay();
+  void UpdatePlayer();
+  void RunStageScript();
+  void UpdateEnemies();
+  void DrawEnemyOverlays();
+  void UpdateEnemyBullets();
+  void UpdateEffects();
+  void DrawSparks();
+  void DrawGameOverPicture();
+  void RunHowToPlay();
+  // ---- declarations added by the play routines' author go below this line
+
+  // ---- end of the play routines' declarations
+
+  // ---------------------------------------------------------- components
+  std::unique_ptr<VantorInputSystem::TVantorInput> chip;
+  std::unique_ptr<VantorMidiSystem::TVantorMidi> cmid;
+  std::unique_ptr<VantorSoundSystem::TVantorSound> csou;
+  std::unique_ptr<VantorDrawSystem::TVantorDraw> cdraw;
+
+  // ---------------------------------------------------------- world
+  int32_t rankingPrepared = 0;
+  int32_t blinkPhase = 0;
+  int32_t newRow = kNoNewRow;
+  int32_t dirCos[16] = {};
+  int32_t dirSin[16] = {};
+  char numberBuffer[20] = {};
+  game::GameState GameState = {};
+  game::PlayerShip PlayerShip = {};
+  TrailPoint Trail[kTrailLength] = {};
+  ShotPool Shot = {};
+  EnemyPool Enemy = {};
+  EnemyBulletPool EnemyBullet = {};
+  EffectPool Effect = {};
+  BannerPool Banner = {};
+  RankEntry Ranking[kRankRows] = {};
+
+  // What the request service started in the last frame (0 = nothing), for
+  // the runner's trace.
+  int32_t songStarted = 0;
+  int32_t effectStarted = 0;
+
+ private:
+  platform::Window* window_ = nullptr;
+  uint32_t frameTime_ = 0;
+};
+
+}  // namespace game
