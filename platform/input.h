@@ -102,4 +102,27 @@ inline int32_t ScaleAxis(int64_t value, int64_t fromMin, int64_t fromMax, int32_
   return static_cast<int32_t>(toMin + (value - fromMin) * (int64_t{toMax} - toMin) / (fromMax - fromMin));
 }
 
+// The ranges a joystick reports its axes in; a device starts at the standard
+// range 0 .. 65535 until it is given another.
+struct AxisRanges {
+  struct Range {
+    int32_t minimum = 0;
+    int32_t maximum = 65535;
+  };
+  Range x, y;
+
+  bool Set(JoystickAxis axis, int32_t minimum, int32_t maximum) {
+    if (minimum >= maximum) return false;
+    (axis == JoystickAxis::X ? x : y) = {minimum, maximum};
+    return true;
+  }
+  // A source position in [fromMin, fromMax] as the device reports it.
+  int32_t ScaleX(int64_t value, int64_t fromMin, int64_t fromMax) const {
+    return ScaleAxis(value, fromMin, fromMax, x.minimum, x.maximum);
+  }
+  int32_t ScaleY(int64_t value, int64_t fromMin, int64_t fromMax) const {
+    return ScaleAxis(value, fromMin, fromMax, y.minimum, y.maximum);
+  }
+};
+
 }  // namespace platform

@@ -8,6 +8,10 @@ Backend::Backend() {
   Services& s = Current();
   s.app = &app;
   s.clock = &clock;
+  s.display = &display;
+  s.text = &text;
+  s.input = &input;
+  s.sound = &sound;
 }
 
 Backend::~Backend() { Current() = Services{}; }

@@ -5,6 +5,10 @@
 // destroying it uninstalls them.
 #include "platform/headless/application.h"
 #include "platform/headless/clock.h"
+#include "platform/headless/display_device.h"
+#include "platform/headless/input.h"
+#include "platform/headless/sound_device.h"
+#include "platform/sdl/text_renderer.h"
 
 namespace platform::headless {
 
@@ -17,6 +21,10 @@ class Backend {
 
   HeadlessApplication app;
   VirtualClock clock;
+  HeadlessDisplayDevice display;
+  sdl::TtfTextRenderer text;  // real text rendering, no screen needed
+  HeadlessInput input;
+  HeadlessSoundSystem sound;
 };
 
 }  // namespace platform::headless

@@ -5,6 +5,10 @@
 #include "platform/platform.h"
 #include "platform/sdl/application.h"
 #include "platform/sdl/clock.h"
+#include "platform/sdl/display_device.h"
+#include "platform/sdl/text_renderer.h"
+#include "platform/sdl/input.h"
+#include "platform/sdl/sound_device.h"
 
 namespace platform::sdl {
 namespace {
@@ -15,12 +19,20 @@ class SdlBackend final : public Backend {
     Services& s = Current();
     s.app = &app_;
     s.clock = &clock_;
+    s.display = &display_;
+    s.text = &text_;
+    s.input = &input_;
+    s.sound = &sound_;
   }
   ~SdlBackend() override { Current() = Services{}; }
 
  private:
   SdlApplication app_;
   SteadyClock clock_;
+  SdlDisplayDevice display_;
+  TtfTextRenderer text_;
+  SdlInput input_;
+  SdlSoundSystem sound_;
 };
 
 }  // namespace

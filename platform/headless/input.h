@@ -1,0 +1,76 @@
+#pragma once
+// The scripted input service: tests and the runner hold keys down by scan
+// code, attach a joystick and move it, and make any step of the service fail.
+#include <cstdint>
+
+#include "platform/input.h"
+
+namespace platform::headless {
+
+// Steps of the service that fail. The set-up faults hold until cleared; the
+// read faults answer the next read of that device only.
+struct InputFaults {
+  bool createObject = false;
+  bool initialize = false;
+  bool createKeyboard = false;
+  bool keyboardFormat = false;
+  bool keyboardCooperation = false;
+  bool keyboardAcquire = false;
+  bool enumerate = false;
+  // The first this many joystick opens fail (the enumeration then goes on).
+  int failingJoystickOpens = 0;
+  bool joystickFormat = false;
+  bool joystickCooperation = false;
+  bool joystickAcquire = false;
+  // A lost read also unacquires the device. A failed read leaves junk in the
+  // caller's buffer, as a real device may.
+  ReadResult keyboardRead = ReadResult::Ok;
+  ReadResult joystickRead = ReadResult::Ok;
+};
+
+class HeadlessInput final : public InputSystem {
+ public:
+  std::unique_ptr<InputObject> CreateInputObject() override;
+
+  void SetKey(uint8_t scanCode, bool held) { keys_[scanCode] = held ? 0x80 : 0; }
+  void ReleaseAllKeys() { keys_.fill(0); }
+
+  // How many joysticks the enumeration lists (all share the state below).
+  void SetJoystickCount(int count) { joystickCount_ = count; }
+  // The stick's deflection, -100 (left/up) .. 100 (right/down), reported
+  // scaled to the range the device was given.
+  void SetStick(int32_t x, int32_t y) {
+    stickX_ = x;
+    stickY_ = y;
+  }
+  void SetButton(int index, bool held);
+
+  InputFaults faults;
+
+  // What the component did, for tests.
+  int KeyboardAcquisitions() const { return keyboardAcquisitions_; }
+  int JoystickAcquisitions() const { return joystickAcquisitions_; }
+  int JoystickPolls() const { return joystickPolls_; }
+  uint32_t CooperationFlags() const { return cooperationFlags_; }
+  const Window* CooperationWindow() const { return cooperationWindow_; }
+  uint32_t Version() const { return version_; }
+
+ private:
+  friend class HeadlessInputObject;
+  friend class HeadlessKeyboard;
+  friend class HeadlessJoystick;
+
+  KeyboardSnapshot keys_{};
+  int joystickCount_ = 0;
+  int32_t stickX_ = 0;
+  int32_t stickY_ = 0;
+  uint8_t buttons_[kJoystickButtonCount] = {};
+  int keyboardAcquisitions_ = 0;
+  int joystickAcquisitions_ = 0;
+  int joystickPolls_ = 0;
+  uint32_t cooperationFlags_ = 0;
+  const Window* cooperationWindow_ = nullptr;
+  uint32_t version_ = 0;
+};
+
+}  // namespace platform::headless
