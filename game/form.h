@@ -36,6 +36,11 @@ constexpr int kRankRows = 8;    // rows 0-6 are the ranking, row 7 a spare
 constexpr int kSavedRows = 7;
 constexpr int kNoNewRow = 10;
 
+// The names of the songs ("01" ... "06") and effects ("01" ... "10") that
+// request numbers start; null for any other number.
+const char* SongName(int request);
+const char* EffectName(int request);
+
 class TForm1 : public TComponent {
  public:
   // Creates the main window and the four components, then runs FormCreate
@@ -72,6 +77,8 @@ class TForm1 : public TComponent {
   void ScrollBackground();
   void DrawGlyphText(int x, int y, int style, std::string_view text);
   void DrawScoreLine();
+  // `value` in decimal, in the form's number buffer.
+  std::string_view FormatNumber(int32_t value);
   void UpdateBanners();
   // Lowest free banner with the given kind and timer (dropped when full).
   game::Banner* ShowBanner(int kind, int timer, int x = 0, int y = 0, int zoomY = 256);
@@ -81,6 +88,7 @@ class TForm1 : public TComponent {
   void SaveRanking();
   void InsertScore();
   void DrawRanking();
+  void DrawRankRow(int row, int style, uint32_t shadowColour, uint32_t textColour);
 
   // ---------------------------------------------------------- screens
   void RunScreen();
@@ -97,6 +105,9 @@ class TForm1 : public TComponent {
   void DrawTitle();
   // The world routines the game-over and results screens keep running.
   void RunWorld();
+  // Leaves the results or ranking screen for the title (the title song
+  // again after a game-over or ending song).
+  void ReturnToTitle(bool pressed);
 
   // ---------------------------------------------------------- play routines
   // Stage play, stage scripts, enemies, bullets, effects, bosses, game-over
@@ -112,6 +123,8 @@ class TForm1 : public TComponent {
   void DrawGameOverPicture();
   void RunHowToPlay();
   // ---- declarations added by the play routines' author go below this line
+  // Keeps the ship from being hit (the runner's --invincible, for checks only).
+  bool keepShipUnhurt = false;
 
   // ---- end of the play routines' declarations
 

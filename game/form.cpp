@@ -1,0 +1,124 @@
+#include "game/form.h"
+
+#include <ctime>
+#include <exception>
+
+#include "platform/app.h"
+#include "platform/clock.h"
+#include "platform/platform.h"
+#include "platform/random.h"
+#include "vantor/draw/draw.h"
+#include "vantor/input/input.h"
+#include "vantor/midi/midi.h"
+#include "vantor/sound/sound.h"
+
+namespace game {
+
+using VantorDrawSystem::TVantorDraw;
+using VantorInputSystem::TVantorInput;
+using VantorMidiSystem::TVantorMidi;
+using VantorSoundSystem::TVantorSound;
+
+TForm1::TForm1(TComponent* owner) : TComponent(owner) {
+  platform::Application& app = *platform::Current().app;
+  window_ = &app.CreateMainWindow("SOLVARA 2001", 640, 480);
+
+  // The components as the form resource creates them.
+  chip = std::make_unique<TVantorInput>(this);
+  cmid = std::make_unique<TVantorMidi>(this);
+  csou = std::make_unique<TVantorSound>(this);
+  cdraw = std::make_unique<TVantorDraw>(this);
+  cdraw->SetTransparent(true);
+  TFont* font = cdraw->GetFont();
+  font->Height = -16;
+  font->Color = clWhite;
+  font->Charset = SHIFTJIS_CHARSET;
+  font->Name = VN_TEXT("ＭＳ Ｐゴシック");
+
+  app.OnKeyDown([this](int key) { FormKeyDown(key); });
+  app.OnCloseRequest([this] { Close(); });
+  try {
+    FormCreate();
+  } catch (const std::exception& e) {
+    app.ShowException(e.what());
+  }
+}
+
+TForm1::~TForm1() {
+  if (platform::Application* app = platform::Current().app) {
+    app->OnIdle(nullptr);
+    app->OnKeyDown(nullptr);
+    app->OnCloseRequest(nullptr);
+  }
+  cdraw.reset();
+  csou.reset();
+  cmid.reset();
+  chip.reset();
+}
+
+void TForm1::FormCreate() {
+  cdraw->SetFullScreen(true);
+  LoadRanking();
+  platform::Rand().Seed(static_cast<uint32_t>(std::time(nullptr)));
+  window_->ShowCursor(false);
+  cdraw->Init(nullptr);
+  StartComponents();
+  GameState.screen = ScreenTitle;
+  FillDirectionTables(dirCos, dirSin);
+  LoadAssets();
+
+  GameState.musicRequest = 1;
+  GameState.showHowToPlayNext = 1;
+  GameState.titleSongNeeded = 0;
+  GameState.screenCounter = 0;
+  GameState.titleAngle = 0;
+  GameState.titleZoom = 768;
+  GameState.titleZoomDir = 0;
+  GameState.shotCadence = 0;
+  GameState.pressLatch = 0;
+  GameState.screen = ScreenTitle;
+
+  // The first frame starts at once, whatever the clock reads (the clock
+  // wraps, so a stored time of 0 could otherwise lie far in the future).
+  frameTime_ = platform::Current().clock->Milliseconds() - kFrameMilliseconds;
+  platform::Current().app->OnIdle([this] { return FrameIdle(); });
+}
+
+bool TForm1::FrameIdle() {
+  // Sleeps until shortly before the frame is due and waits out the rest
+  // precisely; a late frame is followed at once, with no catch-up.
+  platform::Clock& clock = *platform::Current().clock;
+  clock.WaitUntil(frameTime_ + kFrameMilliseconds);
+  frameTime_ = clock.Milliseconds();
+
+  songStarted = 0;
+  effectStarted = 0;
+  cdraw->Clear();
+  RunScreen();
+  ServeRequests();
+  cdraw->Update();
+  return false;
+}
+
+void TForm1::FormKeyDown(int key) {
+  if (key == platform::kVirtualKeyEscape) Close();
+}
+
+void TForm1::Close() {
+  bool canClose = true;
+  FormCloseQuery(canClose);
+  if (canClose) platform::Current().app->Terminate();
+}
+
+void TForm1::FormCloseQuery(bool& canClose) {
+  canClose = true;
+  // No frame may run once the components are gone.
+  platform::Current().app->OnIdle(nullptr);
+  SaveRanking();
+  cdraw.reset();
+  csou.reset();
+  cmid.reset();
+  chip.reset();
+}
+
+}  // namespace game

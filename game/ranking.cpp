@@ -1,0 +1,133 @@
+#include "game/ranking.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "game/form.h"
+#include "platform/app.h"
+#include "platform/files.h"
+#include "platform/platform.h"
+#include "vantor/draw/draw.h"
+
+namespace game {
+namespace {
+
+void SetText(RankEntry& row, const std::string& when) {
+  // At most 20 characters and a terminator; the bytes after it stay.
+  const size_t n = when.size() < 20 ? when.size() : 20;
+  std::memcpy(row.text, when.data(), n);
+  row.text[n] = '\0';
+}
+
+constexpr const char* kPlaces[kSavedRows] = {"1ST", "2ND", "3RD", "4TH", "5TH", "6TH", "7TH"};
+
+// Text colours (0x00BBGGRR): shadow and text, normal and flashing.
+constexpr TColor kShadow = 0x335577, kText = 0x77DDFF;
+constexpr TColor kFlashShadow = 0x99BBDD, kFlashText = 0xFFFFFF;
+
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+}  // namespace
+
+bool ReadScoreFile(const std::string& path, RankEntry rows[7]) {
+  // Read only: a read-only file still gives its ranking.
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  std::fread(rows, 1, kScoreFileSize, f);
+  std::fclose(f);
+  return true;
+}
+
+bool WriteScoreFile(const std::string& path, const RankEntry rows[7]) {
+  return platform::WriteFileAtomically(path, rows, kScoreFileSize);
+}
+
+void FillDefaultRanking(RankEntry rows[8], const std::string& when) {
+  for (int i = 0; i < 8; ++i) {
+    rows[i].score = 2000 * (7 - i);
+    SetText(rows[i], when);
+  }
+}
+
+int InsertRankedScore(RankEntry rows[8], int32_t score, const std::string& when) {
+  for (int i = 0; i < kSavedRows; ++i) {
+    if (score > rows[i].score) {
+      std::memmove(&rows[i + 1], &rows[i], sizeof(RankEntry) * (kSavedRows - 1 - i));
+      rows[i].score = score;
+      SetText(rows[i], when);
+      return i;
+    }
+  }
+  return -1;
+}
+
+std::string RankText(const RankEntry& row) {
+  size_t bytes = 0;
+  for (int chars = 0; chars < 20 && bytes < sizeof row.text && row.text[bytes] != '\0'; ++chars) {
+    const bool pair = IsLeadByte(static_cast<unsigned char>(row.text[bytes])) && bytes + 1 < sizeof row.text &&
+                      row.text[bytes + 1] != '\0';
+    bytes += pair ? 2 : 1;
+  }
+  return std::string(row.text, bytes);
+}
+
+std::string RankTimestamp() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
+  return text;
+}
+
+void TForm1::LoadRanking() {
+  if (ReadScoreFile(platform::ResolvePath(kScoreFile), Ranking)) return;
+  platform::Current().app->ShowMessage(VN_TEXT("スコア記録ファイルを作成します。"));
+  FillDefaultRanking(Ranking, RankTimestamp());
+}
+
+void TForm1::SaveRanking() {
+  if (WriteScoreFile(platform::ResolvePath(kScoreFile), Ranking)) return;
+  platform::Current().app->ShowMessage(VN_TEXT("score.dat へのアクセスに失敗しました。"));
+}
+
+void TForm1::InsertScore() {
+  rankingPrepared = 1;
+  newRow = kNoNewRow;
+  const int row = InsertRankedScore(Ranking, GameState.score, RankTimestamp());
+  if (row >= 0) {
+    newRow = row;
+    blinkPhase = 0;
+  }
+}
+
+// Scores of 4 to 6 digits end at the same column; others start at 214.
+int RankScoreX(size_t digits) { return digits == 5 ? 230 : digits == 4 ? 246 : 214; }
+
+void TForm1::DrawRankRow(int row, int style, uint32_t shadow, uint32_t text) {
+  const int y = 115 + 46 * row;
+  const std::string_view digits = FormatNumber(Ranking[row].score);
+  DrawGlyphText(RankScoreX(digits.size()), y, style, digits);
+  TFont* font = cdraw->GetFont();
+  font->SetSize(15);
+  const AnsiString when = RankText(Ranking[row]);
+  font->Color = shadow;
+  cdraw->TextOutA(373, y + 5, when);
+  font->Color = text;
+  cdraw->TextOutA(372, y + 4, when);
+  DrawGlyphText(110, y, style, kPlaces[row]);
+}
+
+void TForm1::DrawRanking() {
+  if (rankingPrepared == 0) InsertScore();
+  DrawGlyphText(270, 55, 0, "RANKING");
+  for (int i = 0; i < kSavedRows; ++i) DrawRankRow(i, 0, kShadow, kText);
+  if (newRow < kSavedRows) {
+    const bool flash = blinkPhase == 2;
+    DrawRankRow(newRow, blinkPhase, flash ? kFlashShadow : kShadow, flash ? kFlashText : kText);
+    blinkPhase = flash ? 0 : 2;
+  }
+}
+
+}  // namespace game

@@ -1,0 +1,157 @@
+#include "game/form.h"
+#include "vantor/draw/draw.h"
+#include "vantor/input/input.h"
+
+namespace game {
+namespace {
+
+constexpr int kTitleIdleFrames = 350;
+constexpr int kGameOverFrames = 160;
+constexpr int kResultsFrames = 480;
+constexpr int kRankingFrames = 350;
+
+constexpr int kTitleAngleStep = 50;
+constexpr int kFullTurn = 65536;
+constexpr int kTitleZoomLow = 768;
+constexpr int kTitleZoomHigh = 919;
+
+}  // namespace
+
+void TForm1::RunScreen() {
+  switch (GameState.screen) {
+    case ScreenTitle: RunTitleScreen(); break;
+    case ScreenPlay: RunPlayScreen(); break;
+    case ScreenGameOver: RunGameOverScreen(); break;
+    case ScreenResults: RunResultsScreen(); break;
+    case ScreenRanking: RunRankingScreen(); break;
+    case ScreenHowToPlay: RunHowToPlayScreen(); break;
+    default: break;  // codes without a screen: the frame only clears and presents
+  }
+}
+
+bool TForm1::ReadPress() {
+  VantorInputSystem::TVantorInputState state{};
+  chip->GetState(state);
+  const int activity = state.Button1 + state.Button2 + state.Button3;
+  if (activity < 1) GameState.pressLatch = 0;
+  return activity >= 2 && GameState.pressLatch == 0;
+}
+
+void TForm1::DrawTitleBackground() {
+  cdraw->RotZoomDraw(320, 240, GameState.titleAngle, GameState.titleZoom, "b00", 0);
+  GameState.titleAngle += kTitleAngleStep;
+  if (GameState.titleAngle > kFullTurn) GameState.titleAngle = 0;
+  if (GameState.titleZoomDir == 0) {
+    GameState.titleZoom += 1;
+    if (GameState.titleZoom > kTitleZoomHigh) GameState.titleZoomDir = 1;
+  } else {
+    GameState.titleZoom -= 1;
+    if (GameState.titleZoom < kTitleZoomLow) GameState.titleZoomDir = 0;
+  }
+}
+
+void TForm1::DrawTitle() {
+  DrawTitleBackground();
+  cdraw->Draw(90, 65, "title", 0, VantorDrawSystem::beNormal, -1);
+  TFont* font = cdraw->GetFont();
+  font->SetSize(12);
+  font->Color = 0x006655;
+  cdraw->TextOutA(252, 295, "Qenn ( August 2001 )");
+  font->Color = 0x22FFDD;
+  cdraw->TextOutA(251, 294, "Qenn ( August 2001 )");
+  DrawGlyphText(170, 350, 0, "HIT[BUTTON[TO[START");
+  DrawGlyphText(229, 390, 0, "ESC[TO[EXIT");
+}
+
+void TForm1::RunTitleScreen() {
+  DrawTitle();
+  if (ReadPress()) {
+    ResetRun();
+    ResetStage();
+    GameState.screen = ScreenPlay;
+  }
+  GameState.screenCounter += 1;
+  // A press on the frame the title times out still starts the game.
+  if (GameState.screen != ScreenTitle || GameState.screenCounter <= kTitleIdleFrames) return;
+  GameState.screenCounter = 0;
+  if (GameState.showHowToPlayNext == 0) {
+    GameState.screen = ScreenRanking;
+    GameState.score = 0;
+    rankingPrepared = 0;
+    GameState.showHowToPlayNext = 1;
+    ResetStage();
+  } else {
+    GameState.screen = ScreenHowToPlay;
+    GameState.showHowToPlayNext = 0;
+    ResetRun();
+    ResetStage();
+    PlayerShip.x = 200;
+    PlayerShip.y = 240;
+    PlayerShip.power = 2;
+    SetTrail(200, 240);
+  }
+}
+
+void TForm1::RunPlayScreen() {
+  ScrollBackground();
+}
+
+void TForm1::RunWorld() {
+  ScrollBackground();
+}
+
+void TForm1::RunGameOverScreen() {
+  RunWorld();
+  const bool press = ReadPress();
+  GameState.screenCounter += 1;
+  if (!press && GameState.screenCounter <= kGameOverFrames) return;
+  if (press) GameState.pressLatch = 1;
+  GameState.screenCounter = 0;
+  GameState.screen = ScreenResults;
+  rankingPrepared = 0;
+}
+
+void TForm1::ReturnToTitle(bool pressed) {
+  if (pressed) GameState.pressLatch = 1;
+  GameState.screenCounter = 0;
+  GameState.screen = ScreenTitle;
+  if (GameState.titleSongNeeded > 0) {
+    GameState.musicRequest = 1;
+    GameState.titleSongNeeded = 0;
+  }
+}
+
+void TForm1::RunResultsScreen() {
+  RunWorld();
+  DrawRanking();
+  if (ReadPress()) {
+    GameState.showHowToPlayNext = 0;
+    ReturnToTitle(true);
+    return;
+  }
+  GameState.screenCounter += 1;
+  if (GameState.screenCounter <= kResultsFrames) return;
+  GameState.showHowToPlayNext = 0;
+  ReturnToTitle(false);
+}
+
+void TForm1::RunRankingScreen() {
+  DrawTitleBackground();
+  if (ReadPress()) {
+    ReturnToTitle(true);
+  } else {
+    GameState.screenCounter += 1;
+    if (GameState.screenCounter > kRankingFrames) ReturnToTitle(false);
+  }
+  DrawRanking();
+}
+
+void TForm1::RunHowToPlayScreen() {
+  ScrollBackground();
+  if (!ReadPress()) return;
+  GameState.screenCounter = 0;
+  GameState.screen = ScreenTitle;
+  GameState.pressLatch = 1;
+}
+
+}  // namespace game
