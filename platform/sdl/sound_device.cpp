@@ -1,0 +1,133 @@
+#include "platform/sdl/sound_device.h"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <thread>
+
+namespace platform::sdl {
+namespace {
+
+// Frames per period: the largest power of two within 10 ms, so that the
+// period plus SDL's own buffering stays near 25 ms.
+uint16_t PeriodFrames(uint32_t rate) {
+  uint16_t frames = 64;
+  while (frames * 2u <= rate / 100u) frames = static_cast<uint16_t>(frames * 2);
+  return frames;
+}
+
+// Pulls the mixer in real time when there is no device to do it.
+class SilentOutput {
+ public:
+  SilentOutput(std::shared_ptr<Mixer> mixer, WaveFormat format)
+      : mixer_(std::move(mixer)), format_(format), thread_([this] { Run(); }) {}
+  ~SilentOutput() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  void Run() {
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    uint64_t rendered = 0;
+    std::vector<uint8_t> out;
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!wake_.wait_for(lock, std::chrono::milliseconds(10), [this] { return stop_; })) {
+      auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
+      uint64_t due = static_cast<uint64_t>(elapsed) * format_.samplesPerSec / 1000000;
+      uint32_t frames = static_cast<uint32_t>(due - rendered);
+      rendered = due;
+      out.resize(size_t{frames} * format_.blockAlign);
+      mixer_->Render(out.data(), frames);
+    }
+  }
+
+  std::shared_ptr<Mixer> mixer_;
+  WaveFormat format_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stop_ = false;
+  std::thread thread_;
+};
+
+class SdlSoundDevice final : public MixerDevice {
+ public:
+  explicit SdlSoundDevice(SoundSystem& system) : MixerDevice(system, nullptr) {}
+  ~SdlSoundDevice() override {
+    Close();
+    if (audioStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+
+  bool Initialize() override {
+    if (initialized_) return false;
+    audioStarted_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    initialized_ = true;
+    Open(mixer_->Format());
+    return true;
+  }
+
+ protected:
+  bool ApplyFormat(const WaveFormat& format) override {
+    Close();
+    Open(format);
+    return true;
+  }
+
+ private:
+  void Open(const WaveFormat& format) {
+    if (audioStarted_) {
+      SDL_AudioSpec want{};
+      want.freq = static_cast<int>(format.samplesPerSec);
+      want.format = format.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16SYS;
+      want.channels = static_cast<Uint8>(format.channels);
+      want.samples = PeriodFrames(format.samplesPerSec);
+      want.callback = &SdlSoundDevice::Callback;
+      want.userdata = this;
+      // No allowed changes: SDL converts our format to the hardware's.
+      device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+      if (device_ != 0) {
+        blockAlign_ = format.blockAlign;
+        SDL_PauseAudioDevice(device_, 0);
+        return;
+      }
+    }
+    ReportSilence();
+    silent_ = std::make_unique<SilentOutput>(mixer_, format);
+  }
+
+  void Close() {
+    if (device_ != 0) SDL_CloseAudioDevice(device_);
+    device_ = 0;
+    silent_.reset();
+  }
+
+  static void ReportSilence() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+      std::fprintf(stderr, "solvara: no audio device available (%s); sound runs silently\n", SDL_GetError());
+    });
+  }
+
+  static void Callback(void* userdata, Uint8* stream, int length) {
+    auto* self = static_cast<SdlSoundDevice*>(userdata);
+    self->mixer_->Render(stream, static_cast<uint32_t>(length) / self->blockAlign_);
+  }
+
+  bool audioStarted_ = false;
+  SDL_AudioDeviceID device_ = 0;
+  uint32_t blockAlign_ = 1;
+  std::unique_ptr<SilentOutput> silent_;
+};
+
+}  // namespace
+
+std::unique_ptr<SoundDevice> SdlSoundSystem::CreateDevice() { return std::make_unique<SdlSoundDevice>(*this); }
+
+}  // namespace platform::sdl

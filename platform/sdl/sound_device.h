@@ -1,0 +1,14 @@
+#pragma once
+// The sound system on one SDL audio device, opened at the primary format with
+// a period of about 10 ms. Without an audio device on the machine the mixer is
+// driven by a timer instead and its output dropped.
+#include "platform/sdl/sound_mixer.h"
+
+namespace platform::sdl {
+
+class SdlSoundSystem final : public SoundSystem {
+ public:
+  std::unique_ptr<SoundDevice> CreateDevice() override;
+};
+
+}  // namespace platform::sdl
