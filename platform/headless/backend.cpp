@@ -12,6 +12,7 @@ Backend::Backend() {
   s.text = &text;
   s.input = &input;
   s.sound = &sound;
+  s.midi = &midi;
 }
 
 Backend::~Backend() { Current() = Services{}; }

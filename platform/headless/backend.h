@@ -7,6 +7,7 @@
 #include "platform/headless/clock.h"
 #include "platform/headless/display_device.h"
 #include "platform/headless/input.h"
+#include "platform/headless/midi_sink.h"
 #include "platform/headless/sound_device.h"
 #include "platform/sdl/text_renderer.h"
 
@@ -25,6 +26,7 @@ class Backend {
   sdl::TtfTextRenderer text;  // real text rendering, no screen needed
   HeadlessInput input;
   HeadlessSoundSystem sound;
+  HeadlessMidi midi{clock};
 };
 
 }  // namespace platform::headless

@@ -8,6 +8,7 @@
 #include "platform/sdl/display_device.h"
 #include "platform/sdl/text_renderer.h"
 #include "platform/sdl/input.h"
+#include "platform/sdl/midi_device.h"
 #include "platform/sdl/sound_device.h"
 
 namespace platform::sdl {
@@ -23,6 +24,7 @@ class SdlBackend final : public Backend {
     s.text = &text_;
     s.input = &input_;
     s.sound = &sound_;
+    s.midi = &midi_;
   }
   ~SdlBackend() override { Current() = Services{}; }
 
@@ -33,6 +35,7 @@ class SdlBackend final : public Backend {
   TtfTextRenderer text_;
   SdlInput input_;
   SdlSoundSystem sound_;
+  SdlMidiSystem midi_;
 };
 
 }  // namespace

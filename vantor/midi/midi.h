@@ -125,7 +125,8 @@ class TVantorMidi : public TComponent {
   void QueueImmediate(uint8_t status, uint8_t data1, uint8_t data2);
   void SendGS(uint8_t address, uint8_t value, uint8_t checksumBase);
   void RequireInitialized() const;
-  void StopIfPlaying(const TVantorMidiData* song);
+  // Stops `song` (any song when null) and forgets it, before it is destroyed.
+  void ReleaseSong(const TVantorMidiData* song);
 
   platform::Clock* FClock;
   std::atomic<bool> FReport{true};
@@ -140,7 +141,7 @@ class TVantorMidi : public TComponent {
   bool FStopRequest = false;
   bool FLoop = false;
   std::atomic<int32_t> FFadeTime{0};
-  int32_t FFadeCount = 0;
+  uint32_t FFadeCount = 0;  // never reset; unsigned so that it wraps
   float FFadeVolume = 0;
   float FFadeStep = 0;
   uint32_t FTempo = 500000;

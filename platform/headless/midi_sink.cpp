@@ -1,0 +1,129 @@
+#include "platform/headless/midi_sink.h"
+
+#include "platform/sdl/midi_synth.h"
+
+namespace platform::headless {
+
+class HeadlessMidiOut final : public MidiOut {
+ public:
+  HeadlessMidiOut(HeadlessMidi& owner, HeadlessMidi::Sink sink,
+                  std::unique_ptr<sdl::FluidSynthesizer> synth)
+      : owner_(owner), recording_(sink != HeadlessMidi::Sink::Null), synth_(std::move(synth)) {}
+  ~HeadlessMidiOut() override {
+    owner_.Closed();
+    Record(MidiRecord::Kind::Close, nullptr, 0);
+  }
+
+  void Reset() override {
+    if (synth_) synth_->NotesOff();
+    Record(MidiRecord::Kind::Reset, nullptr, 0);
+  }
+  MidiResult ShortMessage(uint32_t word) override {
+    if (synth_) synth_->ShortMessage(word);
+    const uint8_t bytes[] = {static_cast<uint8_t>(word), static_cast<uint8_t>(word >> 8),
+                             static_cast<uint8_t>(word >> 16)};
+    Record(MidiRecord::Kind::Short, bytes, sizeof bytes);
+    return MidiResult::Ok;
+  }
+  MidiResult LongMessage(const uint8_t* bytes, size_t length) override {
+    if (!recording_) return MidiResult::Ok;
+    const MidiResult result = owner_.LongMessage(bytes, length);
+    if (result == MidiResult::Ok && synth_) synth_->LongMessage(bytes, length);
+    return result;
+  }
+
+ private:
+  void Record(MidiRecord::Kind kind, const uint8_t* bytes, size_t length) {
+    if (recording_) owner_.Record(kind, bytes, length);
+  }
+
+  HeadlessMidi& owner_;
+  bool recording_;
+  std::unique_ptr<sdl::FluidSynthesizer> synth_;
+};
+
+HeadlessMidi::HeadlessMidi(Clock& clock) : clock_(clock) {}
+
+HeadlessMidi::~HeadlessMidi() = default;
+
+std::unique_ptr<MidiOut> HeadlessMidi::Open() {
+  Sink sink;
+  {
+    std::lock_guard lock(mutex_);
+    sink = sink_;
+  }
+  if (sink == Sink::Unavailable) return nullptr;
+  std::unique_ptr<sdl::FluidSynthesizer> synth;
+  if (sink == Sink::Synthesizer) {
+    synth = sdl::FluidSynthesizer::Create(sdl::FindSoundFont());
+    if (!synth) return nullptr;
+  }
+  sdl::FluidSynthesizer* rendered = synth.get();
+  auto out = std::make_unique<HeadlessMidiOut>(*this, sink, std::move(synth));
+  {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+    synth_ = rendered;
+  }
+  if (sink != Sink::Null) Record(MidiRecord::Kind::Open, nullptr, 0);
+  return out;
+}
+
+void HeadlessMidi::Closed() {
+  std::lock_guard lock(mutex_);
+  open_ = false;
+  synth_ = nullptr;
+}
+
+void HeadlessMidi::Use(Sink sink) {
+  std::lock_guard lock(mutex_);
+  sink_ = sink;
+}
+
+void HeadlessMidi::RefuseLongMessages(int attempts) {
+  std::lock_guard lock(mutex_);
+  refusals_ = attempts;
+}
+
+MidiResult HeadlessMidi::LongMessage(const uint8_t* bytes, size_t length) {
+  {
+    std::lock_guard lock(mutex_);
+    if (refusals_ > 0) {
+      --refusals_;
+      return MidiResult::NotReady;
+    }
+  }
+  Record(MidiRecord::Kind::Long, bytes, length);
+  return MidiResult::Ok;
+}
+
+void HeadlessMidi::Record(MidiRecord::Kind kind, const uint8_t* bytes, size_t length) {
+  MidiRecord record{kind, clock_.Milliseconds(), {}};
+  if (length) record.bytes.assign(bytes, bytes + length);
+  std::lock_guard lock(mutex_);
+  records_.push_back(std::move(record));
+}
+
+std::vector<MidiRecord> HeadlessMidi::Records() const {
+  std::lock_guard lock(mutex_);
+  return records_;
+}
+
+void HeadlessMidi::ClearRecords() {
+  std::lock_guard lock(mutex_);
+  records_.clear();
+}
+
+bool HeadlessMidi::IsOpen() const {
+  std::lock_guard lock(mutex_);
+  return open_;
+}
+
+bool HeadlessMidi::RenderSynthesizer(float* stereo, int frames) {
+  std::lock_guard lock(mutex_);
+  if (!synth_) return false;
+  synth_->Render(stereo, frames);
+  return true;
+}
+
+}  // namespace platform::headless

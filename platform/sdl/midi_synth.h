@@ -1,0 +1,44 @@
+#pragma once
+// The General MIDI synthesizer behind the MIDI sink: FluidSynth with a GM
+// SoundFont, rendering 44100 Hz stereo on demand. Messages and rendering may
+// come from different threads.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform::sdl {
+
+// The SoundFont to load: FluidR3_GM when installed, else TimGM6mb, else the
+// system's default GM SoundFont; empty when there is none.
+std::string FindSoundFont();
+
+class FluidSynthesizer {
+ public:
+  static constexpr int kSampleRate = 44100;
+
+  // Null when the SoundFont cannot be loaded.
+  static std::unique_ptr<FluidSynthesizer> Create(const std::string& soundFontPath);
+  ~FluidSynthesizer();
+  FluidSynthesizer(const FluidSynthesizer&) = delete;
+  FluidSynthesizer& operator=(const FluidSynthesizer&) = delete;
+
+  // Every note off on every channel.
+  void NotesOff();
+  // A channel message word (status in bits 0-7, data bytes above).
+  void ShortMessage(uint32_t word);
+  // A system-exclusive message with its F0 and F7. GM System On and GS Reset
+  // return the synthesizer to its power-on state; the GS reverb, chorus and
+  // delay macros select effect presets of the synthesizer.
+  void LongMessage(const uint8_t* bytes, size_t length);
+  // Renders `frames` frames of interleaved stereo samples (full scale -1..1).
+  void Render(float* stereo, int frames);
+
+ private:
+  struct Engine;
+  explicit FluidSynthesizer(std::unique_ptr<Engine> engine);
+  void PowerOn();
+  std::unique_ptr<Engine> engine_;
+};
+
+}  // namespace platform::sdl
