@@ -21,6 +21,7 @@ class MessageWindow;
 class Surface;
 class Window;
 struct Message;
+struct Rect;
 }  // namespace platform
 
 // The framework's rectangle (right and bottom exclusive).
@@ -122,12 +123,15 @@ class TVantorDraw : public TComponent {
                 int& top) const;
   void DrawArea(int x, int y, TVantorDrawSurface& picture, const AnsiString& name, int sx, int sy, int cw,
                 int ch, TBlendEffect effect, int level);
+  // Where the flip surface goes on the primary, and showing it there.
+  platform::Rect PresentTarget() const;
   void Present();
   void ReleaseWorkingSurfaces();
   void RestoreSurface(platform::Surface* surface);
   void RequireInitialized() const;
   bool OwnerIsWindowed() const;
   void UpdateOuterSize();
+  void SetLogicalSize(int& size, int value, int displaySize);
   void WriteVideoMemoryLine();
 
   bool FInitialized = false;

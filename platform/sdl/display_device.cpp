@@ -1,0 +1,198 @@
+#include "platform/sdl/display_device.h"
+
+#include <SDL.h>
+
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/sdl/display_picture.h"
+#include "platform/sdl/display_surface.h"
+#include "platform/sdl/window.h"
+
+namespace platform::sdl {
+namespace {
+
+Uint32 SdlFormatOf(PixelFormat format) {
+  switch (format) {
+    case PixelFormat::Rgb565: return SDL_PIXELFORMAT_RGB565;
+    case PixelFormat::Rgb888: return SDL_PIXELFORMAT_BGR24;  // blue, green, red in memory
+    case PixelFormat::Xrgb8888: return SDL_PIXELFORMAT_RGB888;
+  }
+  return SDL_PIXELFORMAT_RGB888;
+}
+
+}  // namespace
+
+// The renderer side of presentation; exists while the device is open on a
+// window.
+struct SdlDisplayDevice::Presenter {
+  SdlWindow* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  int textureWidth = 0, textureHeight = 0;
+  PixelFormat textureSource = PixelFormat::Xrgb8888;
+  bool native = false;  // the texture has the frame's own format
+  std::vector<uint32_t> rgb565To8888;
+
+  ~Presenter() {
+    if (texture) SDL_DestroyTexture(texture);
+    if (renderer) SDL_DestroyRenderer(renderer);
+  }
+
+  bool RendererTakes(Uint32 sdlFormat) const {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0) return false;
+    for (Uint32 i = 0; i < info.num_texture_formats; ++i)
+      if (info.texture_formats[i] == sdlFormat) return true;
+    return false;
+  }
+
+  // Renderers that lack 5-6-5 or packed 24-bit textures would convert them
+  // in software on every upload, through a staging copy; converting straight
+  // into the locked XRGB8888 texture is one pass instead.
+  bool PrepareTexture(PixelFormat format, int w, int h) {
+    if (texture && textureWidth == w && textureHeight == h && textureSource == format) return true;
+    if (texture) SDL_DestroyTexture(texture);
+    native = RendererTakes(SdlFormatOf(format));
+    texture = SDL_CreateTexture(renderer, native ? SdlFormatOf(format) : Uint32(SDL_PIXELFORMAT_RGB888),
+                                SDL_TEXTUREACCESS_STREAMING, w, h);
+    if (!texture) return false;
+    SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
+    textureWidth = w;
+    textureHeight = h;
+    textureSource = format;
+    if (!native && format == PixelFormat::Rgb565 && rgb565To8888.empty()) {
+      rgb565To8888.resize(65536);
+      for (uint32_t v = 0; v < 65536; ++v) {
+        Rgb c = UnpackPixel(PixelFormat::Rgb565, v);
+        rgb565To8888[v] = PackPixel(PixelFormat::Xrgb8888, c.r, c.g, c.b);
+      }
+    }
+    return true;
+  }
+
+  void Upload(const uint8_t* pixels, int pitch, int w, int h) {
+    if (native) {
+      SDL_UpdateTexture(texture, nullptr, pixels, pitch);
+      return;
+    }
+    void* out;
+    int outPitch;
+    if (SDL_LockTexture(texture, nullptr, &out, &outPitch) != 0) return;
+    for (int y = 0; y < h; ++y) {
+      const uint8_t* s = pixels + size_t(y) * pitch;
+      auto* d = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(out) + size_t(y) * outPitch);
+      if (textureSource == PixelFormat::Rgb565) {
+        auto* s16 = reinterpret_cast<const uint16_t*>(s);
+        for (int x = 0; x < w; ++x) d[x] = rgb565To8888[s16[x]];
+      } else {
+        for (int x = 0; x < w; ++x, s += 3) d[x] = uint32_t(s[0]) | (uint32_t(s[1]) << 8) | (uint32_t(s[2]) << 16);
+      }
+    }
+    SDL_UnlockTexture(texture);
+  }
+};
+
+SdlDisplayDevice::SdlDisplayDevice() = default;
+SdlDisplayDevice::~SdlDisplayDevice() = default;
+
+bool SdlDisplayDevice::Open(Window* window, bool fullScreen, int width, int height, int bitsPerPixel) {
+  Close();
+  if (!window && Current().app) window = Current().app->MainWindow();
+  fullScreen_ = fullScreen;
+  width_ = width;
+  height_ = height;
+  // Windowed, the picture takes the desktop's format.
+  format_ = fullScreen ? FormatOfDepth(bitsPerPixel) : PixelFormat::Xrgb8888;
+  if (auto* sdlWindow = dynamic_cast<SdlWindow*>(window)) {
+    sdlWindow->SetFullScreen(fullScreen);
+    auto presenter = std::make_unique<Presenter>();
+    presenter->window = sdlWindow;
+    presenter->renderer = SDL_CreateRenderer(sdlWindow->Handle(), -1, 0);
+    if (!presenter->renderer) return false;
+    presenter_ = std::move(presenter);
+  }
+  open_ = true;
+  return true;
+}
+
+void SdlDisplayDevice::Close() {
+  presenter_.reset();
+  open_ = false;
+}
+
+std::unique_ptr<Surface> SdlDisplayDevice::CreatePrimary() {
+  if (!open_) return nullptr;
+  int w = width_, h = height_;
+  if (!fullScreen_ && presenter_) {
+    w = presenter_->window->ClientWidth();
+    h = presenter_->window->ClientHeight();
+  }
+  return std::make_unique<MemorySurface>(w, h, format_);
+}
+
+std::unique_ptr<Surface> SdlDisplayDevice::CreateSurface(int width, int height, bool) {
+  if (!open_ || width <= 0 || height <= 0) return nullptr;
+  return std::make_unique<MemorySurface>(width, height, format_);
+}
+
+SurfaceResult SdlDisplayDevice::Present(Surface& primary, Surface& source, const Rect& from, const Rect& to) {
+  auto* frame = dynamic_cast<MemorySurface*>(&source);
+  if (!frame || frame->Format() != format_) return SurfaceResult::Failed;
+  if (!presenter_) return SurfaceResult::Ok;
+  Presenter& p = *presenter_;
+  if (from.left < 0 || from.top < 0 || from.right > frame->Width() || from.bottom > frame->Height() ||
+      from.Width() <= 0 || from.Height() <= 0)
+    return SurfaceResult::Failed;
+  if (!p.PrepareTexture(format_, from.Width(), from.Height())) return SurfaceResult::Failed;
+  int bytes = LayoutOf(format_).bytesPerPixel;
+  p.Upload(frame->Pixels() + size_t(from.top) * frame->Pitch() + size_t(from.left) * bytes, frame->Pitch(),
+           from.Width(), from.Height());
+
+  // The primary is a virtual display; it is fitted into whatever the window
+  // is now (full screen, windowed, resized by the user).
+  int virtualWidth = std::max(primary.Width(), to.right), virtualHeight = std::max(primary.Height(), to.bottom);
+  int outWidth = 0, outHeight = 0;
+  SDL_GetRendererOutputSize(p.renderer, &outWidth, &outHeight);
+  Rect fit = FitRect(virtualWidth, virtualHeight, outWidth, outHeight);
+  SDL_Rect target{fit.left + int(int64_t(to.left) * fit.Width() / virtualWidth),
+                  fit.top + int(int64_t(to.top) * fit.Height() / virtualHeight), 0, 0};
+  target.w = fit.left + int(int64_t(to.right) * fit.Width() / virtualWidth) - target.x;
+  target.h = fit.top + int(int64_t(to.bottom) * fit.Height() / virtualHeight) - target.y;
+  SDL_SetRenderDrawColor(p.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(p.renderer);
+  SDL_RenderCopy(p.renderer, p.texture, nullptr, &target);
+  SDL_RenderPresent(p.renderer);
+  p.window->Show();
+  return SurfaceResult::Ok;
+}
+
+void SdlDisplayDevice::WaitVSync() {
+  // SDL has no wait for the vertical blank: sleep to the next boundary of the
+  // display's refresh period.
+  SDL_DisplayMode mode;
+  int rate = SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate > 0 ? mode.refresh_rate : 60;
+  Uint64 frequency = SDL_GetPerformanceFrequency();
+  Uint64 period = frequency / rate;
+  Uint64 now = SDL_GetPerformanceCounter();
+  Uint64 wait = period - now % period;
+  SDL_Delay(Uint32(wait * 1000 / frequency));
+}
+
+bool SdlDisplayDevice::LoadPicture(const std::string& hostPath, Picture& picture) {
+  return LoadBmpPicture(hostPath, picture);
+}
+
+std::string SdlDisplayDevice::Description() const {
+  std::string text = "SDL ";
+  const char* driver = SDL_GetCurrentVideoDriver();
+  text += driver ? driver : "(no video)";
+  SDL_RendererInfo info;
+  if (presenter_ && SDL_GetRendererInfo(presenter_->renderer, &info) == 0) {
+    text += " / ";
+    text += info.name;
+  }
+  return text;
+}
+
+}  // namespace platform::sdl

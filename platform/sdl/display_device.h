@@ -1,0 +1,39 @@
+#pragma once
+// The SDL display device: surfaces in system memory; presentation uploads the
+// frame to a streaming texture and draws it into the window, scaled to fit
+// with the aspect kept (whole factors where they fit, black bars elsewhere),
+// nearest neighbour.
+#include <memory>
+
+#include "platform/display.h"
+
+namespace platform::sdl {
+
+class SdlDisplayDevice final : public DisplayDevice {
+ public:
+  SdlDisplayDevice();
+  ~SdlDisplayDevice() override;
+
+  bool Open(Window* window, bool fullScreen, int width, int height, int bitsPerPixel) override;
+  void Close() override;
+  bool IsOpen() const override { return open_; }
+  PixelFormat Format() const override { return format_; }
+  std::unique_ptr<Surface> CreatePrimary() override;
+  std::unique_ptr<Surface> CreateSurface(int width, int height, bool videoMemory) override;
+  SurfaceResult Present(Surface& primary, Surface& source, const Rect& from, const Rect& to) override;
+  void WaitVSync() override;
+  bool LoadPicture(const std::string& hostPath, Picture& picture) override;
+  std::string Description() const override;
+  uint32_t TotalVideoMemory() const override { return 0; }
+  uint32_t FreeVideoMemory() const override { return 0; }
+
+ private:
+  struct Presenter;
+  std::unique_ptr<Presenter> presenter_;
+  bool open_ = false;
+  bool fullScreen_ = false;
+  int width_ = 0, height_ = 0;
+  PixelFormat format_ = PixelFormat::Xrgb8888;
+};
+
+}  // namespace platform::sdl

@@ -1,0 +1,28 @@
+#pragma once
+// Text through SDL2_ttf: the face is found by fontconfig ("ＭＳ Ｐゴシック"
+// maps to IPAPGothic, any match is the fallback); rendered strings are cached
+// per face, size, style, colour and text, so a frame of captions costs one
+// blend per caption.
+#include <memory>
+
+#include "platform/text.h"
+
+namespace platform::sdl {
+
+class TtfTextRenderer final : public TextRenderer {
+ public:
+  TtfTextRenderer();
+  ~TtfTextRenderer() override;
+
+  bool Draw(const TextTarget& target, int x, int y, const std::string& cp932Text, const FontSpec& font) override;
+
+  // The file of the face used for a face name (CP932); empty when none.
+  std::string FaceFile(const std::string& cp932Face);
+  size_t CachedTexts() const;
+
+ private:
+  struct Cache;
+  std::unique_ptr<Cache> cache_;
+};
+
+}  // namespace platform::sdl
