@@ -1,6 +1,16 @@
-#include "platform/headless/backend.h"
+// solvara-probe: runs the game headless, frame by frame (see runner.h).
+#include <iostream>
 
-int main() {
-  platform::headless::Backend backend;
-  return 0;
+#include "app/probe/options.h"
+#include "app/probe/runner.h"
+
+int main(int argc, char** argv) {
+  probe::Options options;
+  std::string error;
+  if (!probe::ParseOptions(argc, argv, options, error)) {
+    std::cerr << "solvara-probe: " << error << "\n" << probe::Usage();
+    return 2;
+  }
+  probe::Runner runner(options);
+  return runner.Run(std::cerr);
 }

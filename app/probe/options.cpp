@@ -1,0 +1,108 @@
+#include "app/probe/options.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace probe {
+namespace {
+
+bool ParseInt(const std::string& text, long long low, long long high, long long& value) {
+  const char* end = text.data() + text.size();
+  auto [p, ec] = std::from_chars(text.data(), end, value);
+  return ec == std::errc() && p == end && value >= low && value <= high;
+}
+
+struct OptionSpec {
+  const char* name;
+  const char* argument;  // null: a flag without a value
+  const char* help;
+  // Stores the value; false when it is malformed.
+  bool (*apply)(Options& options, const std::string& value);
+};
+
+const OptionSpec kOptions[] = {
+    {"--frames", "N", "frames to run (default 1000)",
+     [](Options& o, const std::string& v) {
+       long long n;
+       if (!ParseInt(v, 0, 100000000, n)) return false;
+       o.frames = static_cast<int>(n);
+       return true;
+     }},
+    {"--seed", "S", "seed of the random generator (default 1)",
+     [](Options& o, const std::string& v) {
+       long long n;
+       if (!ParseInt(v, 0, 0xFFFFFFFFll, n)) return false;
+       o.seed = static_cast<uint32_t>(n);
+       return true;
+     }},
+    {"--home", "DIR", "folder of score.dat (default: a fresh temporary folder)",
+     [](Options& o, const std::string& v) {
+       o.home = v;
+       return !v.empty();
+     }},
+    {"--assets", "DIR", "folder holding bmp/ and sound/ (default: the build's)",
+     [](Options& o, const std::string& v) {
+       o.assets = v;
+       return !v.empty();
+     }},
+    {"--keys", "FILE", "key script: FROM-TO KEY[+KEY...], FROM KEY, FROM- KEY",
+     [](Options& o, const std::string& v) {
+       o.keys = v;
+       return !v.empty();
+     }},
+    {"--shot", "FRAME:FILE.png", "screenshot of a frame (repeatable)",
+     [](Options& o, const std::string& v) {
+       size_t colon = v.find(':');
+       long long frame;
+       if (colon == std::string::npos || colon + 1 == v.size() ||
+           !ParseInt(v.substr(0, colon), 1, 100000000, frame))
+         return false;
+       o.shots.emplace_back(static_cast<int>(frame), v.substr(colon + 1));
+       return true;
+     }},
+    {"--trace", "FILE.jsonl", "one JSON object per frame",
+     [](Options& o, const std::string& v) {
+       o.trace = v;
+       return !v.empty();
+     }},
+};
+
+}  // namespace
+
+bool ParseOptions(int argc, const char* const argv[], Options& options, std::string& error) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const OptionSpec* spec = nullptr;
+    for (const OptionSpec& s : kOptions)
+      if (arg == s.name) spec = &s;
+    if (!spec) {
+      error = "unknown option " + arg;
+      return false;
+    }
+    std::string value;
+    if (spec->argument) {
+      if (i + 1 >= argc) {
+        error = arg + " needs " + spec->argument;
+        return false;
+      }
+      value = argv[++i];
+    }
+    if (!spec->apply(options, value)) {
+      error = "bad value for " + arg + ": " + value;
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string Usage() {
+  std::string text = "usage: solvara-probe [options]\n";
+  for (const OptionSpec& s : kOptions) {
+    std::string left = std::string("  ") + s.name + (s.argument ? std::string(" ") + s.argument : "");
+    if (left.size() < 26) left.resize(26, ' ');
+    text += left + " " + s.help + "\n";
+  }
+  return text;
+}
+
+}  // namespace probe

@@ -1,0 +1,31 @@
+#pragma once
+// The headless runner: the real TForm1 on the headless backend, frame by
+// frame on the virtual clock, with scripted keys, a trace and screenshots.
+#include <iosfwd>
+#include <string>
+
+#include "app/probe/key_script.h"
+#include "app/probe/options.h"
+
+namespace probe {
+
+class Runner {
+ public:
+  explicit Runner(Options options) : options_(std::move(options)) {}
+
+  // Runs the frames and closes the form as the game does. Returns the exit
+  // code; problems with the runner's own files go to `log`.
+  int Run(std::ostream& log);
+
+  // The folder that held score.dat (the fresh one when none was given).
+  const std::string& Home() const { return home_; }
+
+ private:
+  bool Prepare(std::ostream& log);
+
+  Options options_;
+  KeyScript keys_;
+  std::string home_;
+};
+
+}  // namespace probe

@@ -1,0 +1,39 @@
+#include "app/probe/trace.h"
+
+#include "game/form.h"
+
+namespace probe {
+namespace {
+
+std::string JsonName(const char* name) { return name ? std::string("\"") + name + "\"" : "null"; }
+
+}  // namespace
+
+std::string TraceLine(int frame, game::TForm1& form) {
+  const game::GameState& g = form.GameState;
+  const game::PlayerShip& ship = form.PlayerShip;
+  const std::pair<const char*, int> numbers[] = {
+      {"frame", frame},
+      {"screen", g.screen},
+      {"screenCounter", g.screenCounter},
+      {"score", g.score},
+      {"lives", g.lives},
+      {"stage", g.stage},
+      {"scriptPos", g.scriptPos},
+      {"x", ship.x},
+      {"y", ship.y},
+      {"power", ship.power},
+      {"shots", game::LiveCount(form.Shot)},
+      {"enemies", game::LiveCount(form.Enemy)},
+      {"bullets", game::LiveCount(form.EnemyBullet)},
+      {"effects", game::LiveCount(form.Effect)},
+      {"banners", game::LiveCount(form.Banner)},
+  };
+  std::string line = "{";
+  for (const auto& [key, value] : numbers) line += "\"" + std::string(key) + "\":" + std::to_string(value) + ",";
+  line += "\"song\":" + JsonName(game::SongName(form.songStarted));
+  line += ",\"effect\":" + JsonName(game::EffectName(form.effectStarted)) + "}";
+  return line;
+}
+
+}  // namespace probe

@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/probe/key_script.h"
+#include "app/probe/options.h"
+
+namespace probe {
+namespace {
+
+bool Parse(std::vector<const char*> args, Options& o, std::string& error) {
+  args.insert(args.begin(), "solvara-probe");
+  return ParseOptions(static_cast<int>(args.size()), args.data(), o, error);
+}
+
+TEST(ProbeOptions, DefaultsAndEveryOption) {
+  Options o;
+  std::string error;
+  ASSERT_TRUE(Parse({}, o, error));
+  EXPECT_EQ(o.frames, 1000);
+  EXPECT_EQ(o.seed, 1u);
+  EXPECT_TRUE(o.home.empty());
+
+  ASSERT_TRUE(Parse({"--frames", "100", "--seed", "42", "--home", "/tmp/h", "--assets", "/tmp/a", "--keys",
+                     "k.txt", "--shot", "5:a.png", "--shot", "12:b.png", "--trace", "t.jsonl"},
+                    o, error))
+      << error;
+  EXPECT_EQ(o.frames, 100);
+  EXPECT_EQ(o.seed, 42u);
+  EXPECT_EQ(o.home, "/tmp/h");
+  EXPECT_EQ(o.assets, "/tmp/a");
+  EXPECT_EQ(o.keys, "k.txt");
+  ASSERT_EQ(o.shots.size(), 2u);
+  EXPECT_EQ(o.shots[0], std::make_pair(5, std::string("a.png")));
+  EXPECT_EQ(o.shots[1], std::make_pair(12, std::string("b.png")));
+  EXPECT_EQ(o.trace, "t.jsonl");
+}
+
+TEST(ProbeOptions, BadCommandLinesAreRefusedWithAReason) {
+  const std::vector<std::vector<const char*>> bad = {
+      {"--frames"}, {"--frames", "ten"}, {"--frames", "-1"}, {"--seed", "4294967296"},
+      {"--shot", "5"}, {"--shot", "0:a.png"}, {"--shot", "x:a.png"}, {"--shot", "3:"}, {"--bogus"},
+  };
+  for (const auto& args : bad) {
+    Options o;
+    std::string error;
+    EXPECT_FALSE(Parse(args, o, error)) << args[0];
+    EXPECT_FALSE(error.empty());
+  }
+  EXPECT_NE(Usage().find("--trace FILE.jsonl"), std::string::npos);
+}
+
+TEST(KeyScript, RangesSingleFramesAndOpenEnds) {
+  std::istringstream in(
+      "# a comment line\n"
+      "10-12 Z\n"
+      "\n"
+      "20 Up+Left   # one frame\n"
+      "30- X+C\n"
+      "11 Down\n");
+  KeyScript script;
+  std::string error;
+  ASSERT_TRUE(script.Parse(in, error)) << error;
+  EXPECT_EQ(script.KeysAt(9), 0);
+  EXPECT_EQ(script.KeysAt(10), kKeyZ);
+  EXPECT_EQ(script.KeysAt(11), kKeyZ | kKeyDown);
+  EXPECT_EQ(script.KeysAt(12), kKeyZ);
+  EXPECT_EQ(script.KeysAt(13), 0);
+  EXPECT_EQ(script.KeysAt(20), kKeyUp | kKeyLeft);
+  EXPECT_EQ(script.KeysAt(21), 0);
+  EXPECT_EQ(script.KeysAt(30), kKeyX | kKeyC);
+  EXPECT_EQ(script.KeysAt(100000), kKeyX | kKeyC);
+}
+
+TEST(KeyScript, EveryKeyName) {
+  std::istringstream in("1 Up+Down+Left+Right+Z+X+C+V+Escape\n");
+  KeyScript script;
+  std::string error;
+  ASSERT_TRUE(script.Parse(in, error)) << error;
+  EXPECT_EQ(script.KeysAt(1), 0x1FF);
+}
+
+TEST(KeyScript, BadLinesNameTheirLine) {
+  const char* bad[] = {"5 Q\n", "0 Z\n", "7-3 Z\n", "x Z\n", "5\n", "5 Z X\n", "5-6-7 Z\n", "5 Z+\n"};
+  for (const char* text : bad) {
+    std::istringstream in(std::string("# ok\n") + text);
+    KeyScript script;
+    std::string error;
+    EXPECT_FALSE(script.Parse(in, error)) << text;
+    EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << error;
+  }
+}
+
+}  // namespace
+}  // namespace probe
