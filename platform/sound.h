@@ -66,7 +66,7 @@ constexpr int kCooperativePriority = 2;
 class SoundEvent {
  public:
   SoundEvent() = default;
-  ~SoundEvent();
+  ~SoundEvent() = default;
   SoundEvent(const SoundEvent&) = delete;
   SoundEvent& operator=(const SoundEvent&) = delete;
 
