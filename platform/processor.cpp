@@ -12,6 +12,17 @@
 
 namespace platform {
 
+bool CpuidAvailable() {
+#if defined(__x86_64__)
+  return true;
+#elif defined(__i386__)
+  // Tests the flags register's bit 21; 0 when it cannot be toggled.
+  return __get_cpuid_max(0, nullptr) != 0;
+#else
+  return false;
+#endif
+}
+
 CpuidResult Cpuid(uint32_t leaf) {
   CpuidResult r{0, 0, 0, 0};
 #if defined(__x86_64__) || defined(__i386__)
@@ -31,7 +42,12 @@ uint64_t ReadTimeStampCounter() {
 }
 
 void SetCurrentThreadPriority(ThreadPriority priority) {
-  if (priority == ThreadPriority::Normal) return;
+  if (priority == ThreadPriority::Normal) {
+    sched_param param{};
+    pthread_setschedparam(pthread_self(), SCHED_OTHER, &param);
+    setpriority(PRIO_PROCESS, 0, 0);
+    return;
+  }
   if (priority == ThreadPriority::TimeCritical) {
     sched_param param{};
     param.sched_priority = sched_get_priority_max(SCHED_FIFO);
