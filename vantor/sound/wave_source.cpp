@@ -10,6 +10,9 @@ namespace VantorSoundSystem {
 std::unique_ptr<WaveSource> WaveSource::Open(const AnsiString& fileName) {
   std::FILE* file = std::fopen(platform::ResolvePath(fileName).c_str(), "rb");
   if (!file) return nullptr;
+  // Reads are either a few header bytes or whole halves of a stream: no
+  // buffer, so a stream always reads what the file holds now.
+  std::setvbuf(file, nullptr, _IONBF, 0);
   if (std::fseek(file, 0, SEEK_END) != 0) {
     std::fclose(file);
     return nullptr;
