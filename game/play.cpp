@@ -1,0 +1,21 @@
+// Small helpers the play routines share.
+#include "game/play.h"
+
+#include "game/form.h"
+
+namespace game {
+
+void MoveAlong(const TForm1& f, int& x, int& y, int dir, int speed) {
+  x += f.dirCos[dir & 15] * speed / 16;
+  y += f.dirSin[dir & 15] * speed / 16;
+}
+
+int TurnToward(int from, int to) {
+  const int clockwise = (to - from + 16) & 15;
+  if (clockwise == 0) return from;
+  return (from + (clockwise <= 8 ? 1 : 15)) & 15;
+}
+
+const AnsiString& Sprite(int index) { return SpriteNames.at(static_cast<size_t>(index)); }
+
+}  // namespace game
