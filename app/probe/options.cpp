@@ -65,6 +65,16 @@ const OptionSpec kOptions[] = {
        o.trace = v;
        return !v.empty();
      }},
+    {"--invincible", nullptr, "the ship is never hit (for checks only)",
+     [](Options& o, const std::string&) {
+       o.invincible = true;
+       return true;
+     }},
+    {"--bot", nullptr, "a simple pilot starts and plays one game",
+     [](Options& o, const std::string&) {
+       o.bot = true;
+       return true;
+     }},
 };
 
 }  // namespace

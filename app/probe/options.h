@@ -16,6 +16,8 @@ struct Options {
   std::string keys;
   std::vector<std::pair<int, std::string>> shots;  // frame, PNG file
   std::string trace;
+  bool invincible = false;  // the ship is never hit
+  bool bot = false;         // a simple pilot plays one game
 };
 
 // Parses argv[1..]. On a bad command line returns false and a one-line

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "app/probe/trace.h"
+#include "game/bot.h"
 #include "game/form.h"
 #include "platform/app.h"
 #include "platform/files.h"
@@ -30,6 +31,11 @@ constexpr HeldKey kHeldKeys[] = {
     {kKeyZ, VantorInputSystem::ikZ},       {kKeyX, VantorInputSystem::ikX},
     {kKeyC, VantorInputSystem::ikC},       {kKeyV, VantorInputSystem::ikV},
 };
+
+uint16_t PilotKeys(const game::ControlKeys& k) {
+  return (k.up ? kKeyUp : 0) | (k.down ? kKeyDown : 0) | (k.left ? kKeyLeft : 0) | (k.right ? kKeyRight : 0) |
+         (k.button1 ? kKeyZ : 0) | (k.button2 ? kKeyX : 0) | (k.button3 ? kKeyC : 0);
+}
 
 }  // namespace
 
@@ -89,9 +95,11 @@ int Runner::Run(std::ostream& log) {
     game::TForm1 form(nullptr);
     // Reproducible runs: the seed replaces the start time the form seeded with.
     platform::Rand().Seed(options_.seed);
+    form.keepShipUnhurt = options_.invincible;
+    game::Pilot pilot;
 
     for (int frame = 1; frame <= options_.frames && !backend.app.Terminated(); ++frame) {
-      const uint16_t keys = keys_.KeysAt(frame);
+      const uint16_t keys = keys_.KeysAt(frame) | (options_.bot ? PilotKeys(pilot.Next(form)) : 0);
       if (keys & kKeyEscape) {
         backend.app.PressKey(platform::kVirtualKeyEscape);
         break;
