@@ -8,6 +8,7 @@
 #include "platform/headless/backend.h"
 #include "vantor/sound/sound.h"
 #include "vantor/sound/wave_source.h"
+#include "vantor/system/exceptions.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = "/tmp/wave_fuzz_" + std::to_string(getpid()) + ".wav";
