@@ -57,15 +57,19 @@ void PaintFirstBoss(const Canvas& c, bool materialising) {
   if (materialising) {
     // The warp-in image: the same hull as a glowing lattice, drawn while it grows in.
     const Colour line = Rgb(150, 200, 255), fill = Rgb(36, 30, 86);
-    for (int part = 0; part < 2; ++part) {
+    auto outline = [&](int part) {
       if (part == 0) FirstBossTower(c);
       else FirstBossHull(c);
+    };
+    for (int part = 0; part < 2; ++part) {
+      outline(part);
       c.SetColour(fill);
       cairo_fill_preserve(cr);
       cairo_save(cr);
-      cairo_clip_preserve(cr);
+      cairo_clip(cr);
       for (int y = 40; y < 240; y += 6) c.Line(20, y, 290, y, 1.2, Rgb(90, 70, 200));
       cairo_restore(cr);
+      outline(part);
       c.SetColour(line);
       cairo_set_line_width(cr, 3);
       cairo_stroke(cr);
@@ -110,8 +114,8 @@ void PaintStageTwoBoss(const Canvas& c, int frame) {
   const double charge = (frame >= 23 && frame <= 30) ? Progress(frame, 23, 30)
                         : (frame >= 31 && frame <= 37) ? 1 - Progress(frame, 31, 37) : 0;
   const double braking = (frame >= 31 && frame <= 37) ? 1 - Progress(frame, 31, 37) : 0;
-  const double shell = frame >= 38 ? Progress(frame, 38, 44) : 0;
-  const double cannons = frame >= 45 ? Progress(frame, 45, 51) : 0;
+  const double shell = frame >= 38 ? Progress(frame, 37, 44) : 0;
+  const double cannons = frame >= 45 ? Progress(frame, 44, 51) : 0;
 
   Flame(c, 168, 86, 0, 12 + 20 * charge, 12);
   Flame(c, 168, 114, 0, 12 + 20 * charge, 12);
@@ -159,18 +163,13 @@ void PaintStageTwoBoss(const Canvas& c, int frame) {
       cairo_new_path(cr);
       cairo_save(cr);
       cairo_translate(cr, 106, 100);
-      cairo_scale(cr, 1, s);
-      cairo_move_to(cr, -84, -4 + 40 * (1 - shell));
-      cairo_curve_to(cr, -70, -60, 60, -64, 74, -6 + 30 * (1 - shell));
-      cairo_line_to(cr, 60, 2);
-      cairo_curve_to(cr, 40, -30, -50, -34, -64, 2);
-      cairo_close_path(cr);
+      cairo_scale(cr, 88, s * (8 + 40 * shell));
+      cairo_arc_negative(cr, 0, 0, 1, 0, M_PI);
       cairo_restore(cr);
+      cairo_close_path(cr);
       c.Shade(palette::kViolet.Darker(s > 0 ? 0.3 : 0.0));
     }
-    if (shell >= 1) {
-      c.Line(24, 100, 186, 100, 2, palette::kBullet);
-    }
+    if (shell >= 1) c.Line(20, 100, 192, 100, 2, palette::kBullet);
   }
   if (cannons > 0) {
     for (int s = -1; s <= 1; s += 2) {

@@ -63,7 +63,7 @@ void PaintRiser(const Canvas& c, int frame) {
 void PaintHeavyCraft(const Canvas& c, int frame) {
   // Nose toward +x (turned by its heading). 0-6 braking (forward jets), 7-13 the armour opens
   // on its gun cluster, 14-20 it charges: main engines flare and the ram spike heats up.
-  const double brake = Progress(frame, 0, 6), open = Progress(frame, 7, 13), charge = Progress(frame, 14, 20);
+  const double brake = Progress(frame, 0, 6), open = Progress(frame, 7, 13), charge = Progress(frame, 13, 20);
   Flame(c, 22, 52, M_PI, 8 + 30 * charge, 12);
   Flame(c, 22, 68, M_PI, 8 + 30 * charge, 12);
   if (frame <= 6) {

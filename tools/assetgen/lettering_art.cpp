@@ -53,8 +53,8 @@ void TaperedRule(const Canvas& c, double y, double x0, double x1, double thick, 
 
 void PaintGlyph(const Canvas& c, char ch) {
   // The 16-pixel font; "[" is the word gap and stays empty.
-  LetterStyle st{2.75, 2.15, 0, 2.4, 1.0, palette::kGoldTop, palette::kGoldBottom, palette::kOutline, false};
-  DrawLetters(c, std::string(1, ch), 2.5, 1.6, st);
+  LetterStyle st{2.5, 2.0, 0, 2.4, 1.0, palette::kGoldTop, palette::kGoldBottom, palette::kOutline, false};
+  DrawLetters(c, std::string(1, ch), 3, 2, st);
 }
 
 void PaintSmallDigit(const Canvas& c, char ch) {

@@ -1,0 +1,271 @@
+// The generated pictures: every file the game loads, at the size its draw calls need,
+// with a clean colour key, seamless backgrounds and frames that mean what the game uses
+// them for.
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "asset_files.h"
+
+namespace assets_test {
+namespace {
+
+std::string Numbered(const std::string& prefix, int n) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%s_%02d", prefix.c_str(), n);
+  return buf;
+}
+
+// A run of sprite-table names with the size their draw calls imply.
+struct SpriteRun {
+  std::string prefix;
+  int first, count, width, height;
+};
+
+// Sizes from the draw calls: Draw(x - w/2, y - h/2) centres a sprite on its object, and the
+// pictures drawn turned or zoomed carry their size in their names.
+const std::vector<SpriteRun> kRuns = {
+    {"24", 0, 7, 24, 24},   {"32", 0, 19, 32, 32},   {"40", 0, 12, 40, 40},  {"62", 0, 18, 62, 62},
+    {"60", 0, 7, 60, 60},   {"64", 0, 16, 64, 64},   {"70", 0, 15, 70, 70},  {"80", 0, 77, 80, 80},
+    {"96", 0, 48, 96, 96},  {"100", 0, 75, 100, 100}, {"120", 0, 21, 120, 120}, {"150", 0, 15, 150, 150},
+    {"1507", 0, 10, 150, 70}, {"180", 0, 20, 180, 180}, {"200", 0, 52, 200, 200}, {"300", 0, 2, 300, 300},
+};
+
+struct Named {
+  std::string file;
+  int width, height;
+};
+
+// Banners are centred on the screen (ZoomDraw(230, 220) of a 180 x 40 picture covers 230..410
+// and 220..260); captions are drawn at item.x - width / 2.
+const std::vector<Named> kNamed = {
+    {"title", 460, 200}, {"stage1", 180, 40}, {"stage2", 180, 40}, {"mscplt", 420, 40}, {"gover", 260, 50},
+    {"warn", 210, 40},   {"warn2", 590, 20},  {"g_1up", 48, 16},   {"g_pup", 96, 16},   {"g_3000", 50, 16},
+    {"g_1000", 48, 16},  {"b00", 320, 240},   {"b01", 320, 36},    {"b02", 320, 22},    {"b03", 320, 24},
+    {"b04", 320, 37},    {"b05", 320, 22},    {"b06", 320, 30},    {"left", 28, 24},
+};
+
+std::vector<std::string> SpriteTable() {
+  std::vector<std::string> names;
+  for (int i = 0; i < 8; ++i) names.push_back("5_" + std::to_string(i));
+  for (char d = '0'; d <= '9'; ++d) names.push_back(std::string(1, d) + "s");
+  for (char g : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ[")) names.push_back(std::string(1, g));
+  for (const SpriteRun& r : kRuns)
+    for (int i = 0; i < r.count; ++i) names.push_back(Numbered(r.prefix, r.first + i));
+  return names;
+}
+
+// Each picture is read once per test run; the tests only look at them.
+const Image& Load(const std::string& name) {
+  static std::map<std::string, Image> cache;
+  auto it = cache.find(name);
+  if (it != cache.end()) return it->second;
+  auto img = ReadBmp(AssetPath("bmp/" + name + ".bmp"));
+  if (!img) ADD_FAILURE() << name << ".bmp is missing or not a 24-bit BMP";
+  return cache.emplace(name, img ? *img : Image{}).first->second;
+}
+
+// Mean absolute colour difference between two columns (or rows) of a picture.
+double ColumnDifference(const Image& img, int a, int b) {
+  double sum = 0;
+  for (int y = 0; y < img.height; ++y) {
+    const Rgb &p = img.At(a, y), &q = img.At(b, y);
+    sum += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
+  }
+  return sum / img.height;
+}
+double RowDifference(const Image& img, int a, int b) {
+  double sum = 0;
+  for (int x = 0; x < img.width; ++x) {
+    const Rgb &p = img.At(x, a), &q = img.At(x, b);
+    sum += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
+  }
+  return sum / img.width;
+}
+
+struct Coverage {
+  int pixels = 0;
+  double luma = 0;  // mean over the covered pixels
+};
+Coverage Measure(const Image& img) {
+  Coverage c;
+  long sum = 0;
+  for (const Rgb& p : img.pixels)
+    if (!p.IsKey()) {
+      ++c.pixels;
+      sum += p.Luma();
+    }
+  c.luma = c.pixels ? double(sum) / c.pixels : 0;
+  return c;
+}
+
+TEST(Pictures, SpriteTableHas469NamesAndEveryPictureLoadsAtItsDrawnSize) {
+  ASSERT_EQ(SpriteTable().size(), 469u);
+  std::map<std::string, std::pair<int, int>> want;
+  for (const Named& n : kNamed) want[n.file] = {n.width, n.height};
+  for (const SpriteRun& r : kRuns)
+    for (int i = 0; i < r.count; ++i) want[Numbered(r.prefix, r.first + i)] = {r.width, r.height};
+  for (int i = 0; i < 8; ++i) want["5_" + std::to_string(i)] = {5, 5};  // drawn at x - 2: centred
+  int files = 0;
+  for (const std::string& name : SpriteTable()) {
+    const Image& img = Load(name);
+    ++files;
+    if (name.size() <= 2 && name.find('_') == std::string::npos) {
+      // Glyphs and small digits advance by 16 pixels and must not overlap the next one.
+      EXPECT_EQ(img.width, 16) << name;
+      EXPECT_GE(img.height, 8) << name;
+      EXPECT_LE(img.height, 46) << name;  // ranking rows are 46 apart
+      continue;
+    }
+    EXPECT_EQ(img.width, want[name].first) << name;
+    EXPECT_EQ(img.height, want[name].second) << name;
+  }
+  for (const Named& n : kNamed) {
+    const Image& img = Load(n.file);
+    ++files;
+    EXPECT_EQ(img.width, n.width) << n.file;
+    EXPECT_EQ(img.height, n.height) << n.file;
+  }
+  EXPECT_EQ(files, 488);
+}
+
+TEST(Pictures, TheLogoClearsTheCreditLineAndTheSpareShipsFitTheirRow) {
+  // Draw(90, 65, "title") sits above the credit text at y 294; spare ships are 30 apart
+  // from x 13 and drawn at y 444 on a 480-line screen; "warn2" steps to x 25.
+  EXPECT_LE(65 + Load("title").height, 294);
+  EXPECT_LE(Load("left").width, 30);
+  EXPECT_LE(444 + Load("left").height, 480);
+  EXPECT_LE(25 + Load("warn2").width, 640);
+}
+
+TEST(Pictures, NoPixelTurnsIntoTheKeyInsideASprite) {
+  std::vector<std::string> all = SpriteTable();
+  for (const Named& n : kNamed) all.push_back(n.file);
+  for (const std::string& name : all) {
+    const Image& img = Load(name);
+    int nearBlack = 0, holes = 0;
+    for (int y = 0; y < img.height; ++y) {
+      for (int x = 0; x < img.width; ++x) {
+        const Rgb& p = img.At(x, y);
+        if (!p.IsKey() && p.KeyIn565()) ++nearBlack;  // vanishes on a 16-bit display
+        if (!p.KeyIn565() || x == 0 || y == 0 || x + 1 == img.width || y + 1 == img.height) continue;
+        if (!img.At(x - 1, y).KeyIn565() && !img.At(x + 1, y).KeyIn565() && !img.At(x, y - 1).KeyIn565() &&
+            !img.At(x, y + 1).KeyIn565())
+          ++holes;
+      }
+    }
+    EXPECT_EQ(nearBlack, 0) << name;
+    EXPECT_EQ(holes, 0) << name;
+  }
+}
+
+TEST(Pictures, SpritesStandOnTheKeyAndBackdropsCoverEveryPixel) {
+  for (const std::string& name : SpriteTable()) {
+    const Image& img = Load(name);
+    const int w = img.width - 1, h = img.height - 1;
+    EXPECT_TRUE(img.At(0, 0).IsKey() && img.At(w, 0).IsKey() && img.At(0, h).IsKey() && img.At(w, h).IsKey())
+        << name << " has no transparent corners";
+  }
+  for (const char* name : {"b00", "b01", "b02", "b04", "b05"}) EXPECT_EQ(Measure(Load(name)).pixels, 320 * Load(name).height) << name;
+  // The word gap is empty; every other glyph has strokes.
+  EXPECT_EQ(Measure(Load("[")).pixels, 0);
+  for (char g : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ")) EXPECT_GT(Measure(Load(std::string(1, g))).pixels, 20) << g;
+}
+
+TEST(Pictures, BackgroundsAreSeamlessWhereTheyWrap) {
+  for (const char* name : {"b00", "b01", "b02", "b03", "b04", "b05", "b06"}) {
+    const Image& img = Load(name);
+    double worst = 0;
+    for (int x = 0; x + 1 < img.width; ++x) worst = std::max(worst, ColumnDifference(img, x, x + 1));
+    EXPECT_LE(ColumnDifference(img, img.width - 1, 0), worst) << name << " shows a seam at its side edges";
+  }
+  // The title turns and zooms "b00" and the play field stacks it at y 0 and 240.
+  const Image b00 = Load("b00");
+  double worst = 0;
+  for (int y = 0; y + 1 < b00.height; ++y) worst = std::max(worst, RowDifference(b00, y, y + 1));
+  EXPECT_LE(RowDifference(b00, b00.height - 1, 0), worst);
+}
+
+TEST(Pictures, EveryAnimationStepChangesThePicture) {
+  // Frames advanced one by one must differ, or the animation stalls.
+  struct Animation {
+    std::string prefix;
+    int first, count;
+  };
+  const std::vector<Animation> animations = {
+      {"24", 0, 7},   {"32", 11, 7},  {"40", 0, 12},  {"62", 0, 6},   {"62", 6, 6},   {"62", 12, 6},
+      {"60", 0, 5},   {"64", 0, 16},  {"70", 0, 15},  {"80", 0, 15},  {"80", 15, 15}, {"80", 31, 17},
+      {"80", 49, 6},  {"80", 55, 12}, {"80", 67, 10}, {"96", 0, 16},  {"96", 16, 16}, {"96", 32, 16},
+      {"100", 0, 11}, {"100", 44, 8}, {"100", 52, 7}, {"100", 60, 15}, {"120", 0, 21}, {"150", 0, 15},
+      {"1507", 0, 10}, {"180", 0, 20}, {"200", 0, 52},
+  };
+  auto same = [](const Image& a, const Image& b) {
+    return a.pixels.size() == b.pixels.size() &&
+           std::equal(a.pixels.begin(), a.pixels.end(), b.pixels.begin(),
+                      [](const Rgb& p, const Rgb& q) { return p.r == q.r && p.g == q.g && p.b == q.b; });
+  };
+  for (const Animation& a : animations) {
+    const Image* previous = &Load(Numbered(a.prefix, a.first));
+    for (int i = 1; i < a.count; ++i) {
+      const Image* next = &Load(Numbered(a.prefix, a.first + i));
+      EXPECT_FALSE(same(*previous, *next)) << Numbered(a.prefix, a.first + i - 1) << " and "
+                                         << Numbered(a.prefix, a.first + i) << " are the same picture";
+      previous = next;
+    }
+  }
+}
+
+TEST(Pictures, ShipBlocksMeanPoseFiringAndBlink) {
+  for (int pose = 0; pose < 22; ++pose) {
+    // The blink block is the same ship, brighter.
+    const Coverage normal = Measure(Load(Numbered("100", pose))), bright = Measure(Load(Numbered("100", pose + 22)));
+    EXPECT_GT(bright.luma, normal.luma + 10) << "pose " << pose;
+  }
+  for (int tilt = 0; tilt < 11; ++tilt) {
+    // The firing pose adds the muzzle flash ahead of the nose, right of the ship's body.
+    const Image calm = Load(Numbered("100", tilt)), firing = Load(Numbered("100", tilt + 11));
+    int calmNose = 0, firingNose = 0;
+    for (int y = 40; y < 60; ++y)
+      for (int x = 93; x < 100; ++x) {
+        calmNose += !calm.At(x, y).IsKey();
+        firingNose += !firing.At(x, y).IsKey();
+      }
+    EXPECT_EQ(calmNose, 0) << "tilt " << tilt;
+    EXPECT_GT(firingNose, 10) << "tilt " << tilt;
+  }
+}
+
+TEST(Pictures, ExplosionsGrowThenFade) {
+  for (const auto& [prefix, first] : std::vector<std::pair<std::string, int>>{{"64", 0}, {"96", 0}, {"96", 16}, {"96", 32}}) {
+    const Coverage start = Measure(Load(Numbered(prefix, first))), peak = Measure(Load(Numbered(prefix, first + 6)));
+    const Coverage end = Measure(Load(Numbered(prefix, first + 15)));
+    EXPECT_GT(peak.pixels, start.pixels) << prefix << "_" << first << " does not grow";
+    EXPECT_LT(end.luma, start.luma * 0.6) << prefix << "_" << first << " does not fade";
+    EXPECT_LT(end.pixels, peak.pixels) << prefix << "_" << first << " does not break up";
+  }
+}
+
+TEST(Pictures, EnemyFireIsHotAndPlayerFireIsCold) {
+  // Told apart at a glance: the bullet "32_11" is red-dominant, player shots blue-dominant.
+  auto balance = [](const Image& img) {
+    long red = 0, blue = 0;
+    for (const Rgb& p : img.pixels) {
+      red += p.r;
+      blue += p.b;
+    }
+    return std::pair{red, blue};
+  };
+  for (int i = 0; i < 10; ++i) {
+    const auto [r, b] = balance(Load(Numbered("32", i)));
+    EXPECT_GT(b, r) << "player shot " << i;
+  }
+  for (const char* bullet : {"32_11", "32_18", "60_05", "60_06"}) {
+    const auto [r, b] = balance(Load(bullet));
+    EXPECT_GT(r, b) << bullet;
+  }
+}
+
+}  // namespace
+}  // namespace assets_test
