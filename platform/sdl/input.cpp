@@ -111,12 +111,11 @@ class SdlJoystick final : public JoystickDevice {
 
   bool Open(int index) {
     Close();
-    if (SDL_IsGameController(index)) {
-      controller_ = SDL_GameControllerOpen(index);
-      joystick_ = controller_ ? SDL_GameControllerGetJoystick(controller_) : nullptr;
-    } else {
+    // A controller SDL cannot open as one is still a joystick.
+    if (SDL_IsGameController(index) && (controller_ = SDL_GameControllerOpen(index)))
+      joystick_ = SDL_GameControllerGetJoystick(controller_);
+    else
       joystick_ = SDL_JoystickOpen(index);
-    }
     return joystick_ != nullptr;
   }
 
@@ -128,8 +127,8 @@ class SdlJoystick final : public JoystickDevice {
   bool Acquire() override {
     if (!Attached()) {
       const int count = SDL_NumJoysticks();
-      for (int index = 0; index < count && !Open(index); ++index) {
-      }
+      for (int index = 0; index < count; ++index)
+        if (Open(index)) break;
     }
     acquired_ = Attached();
     return acquired_;
