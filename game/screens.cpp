@@ -94,14 +94,25 @@ void TForm1::RunTitleScreen() {
 
 void TForm1::RunPlayScreen() {
   ScrollBackground();
+  DrawSparks();
+  DrawEnemyOverlays();
+  UpdatePlay();
 }
 
 void TForm1::RunWorld() {
   ScrollBackground();
+  DrawSparks();
+  DrawEnemyOverlays();
+  GameState.scriptDivider += 1;
+  if (GameState.scriptDivider > 5) RunStageScript();
+  UpdateEnemies();
+  UpdateEffects();
+  UpdateEnemyBullets();
 }
 
 void TForm1::RunGameOverScreen() {
   RunWorld();
+  DrawGameOverPicture();
   const bool press = ReadPress();
   GameState.screenCounter += 1;
   if (!press && GameState.screenCounter <= kGameOverFrames) return;
@@ -148,6 +159,9 @@ void TForm1::RunRankingScreen() {
 
 void TForm1::RunHowToPlayScreen() {
   ScrollBackground();
+  DrawSparks();
+  RunHowToPlay();
+  UpdateEffects();
   if (!ReadPress()) return;
   GameState.screenCounter = 0;
   GameState.screen = ScreenTitle;
