@@ -8,54 +8,10 @@
 #include <vector>
 
 #include "asset_files.h"
+#include "asset_names.h"
 
 namespace assets_test {
 namespace {
-
-std::string Numbered(const std::string& prefix, int n) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%s_%02d", prefix.c_str(), n);
-  return buf;
-}
-
-// A run of sprite-table names with the size their draw calls imply.
-struct SpriteRun {
-  std::string prefix;
-  int first, count, width, height;
-};
-
-// Sizes from the draw calls: Draw(x - w/2, y - h/2) centres a sprite on its object, and the
-// pictures drawn turned or zoomed carry their size in their names.
-const std::vector<SpriteRun> kRuns = {
-    {"24", 0, 7, 24, 24},   {"32", 0, 19, 32, 32},   {"40", 0, 12, 40, 40},  {"62", 0, 18, 62, 62},
-    {"60", 0, 7, 60, 60},   {"64", 0, 16, 64, 64},   {"70", 0, 15, 70, 70},  {"80", 0, 77, 80, 80},
-    {"96", 0, 48, 96, 96},  {"100", 0, 75, 100, 100}, {"120", 0, 21, 120, 120}, {"150", 0, 15, 150, 150},
-    {"1507", 0, 10, 150, 70}, {"180", 0, 20, 180, 180}, {"200", 0, 52, 200, 200}, {"300", 0, 2, 300, 300},
-};
-
-struct Named {
-  std::string file;
-  int width, height;
-};
-
-// Banners are centred on the screen (ZoomDraw(230, 220) of a 180 x 40 picture covers 230..410
-// and 220..260); captions are drawn at item.x - width / 2.
-const std::vector<Named> kNamed = {
-    {"title", 460, 200}, {"stage1", 180, 40}, {"stage2", 180, 40}, {"mscplt", 420, 40}, {"gover", 260, 50},
-    {"warn", 210, 40},   {"warn2", 590, 20},  {"g_1up", 48, 16},   {"g_pup", 96, 16},   {"g_3000", 50, 16},
-    {"g_1000", 48, 16},  {"b00", 320, 240},   {"b01", 320, 36},    {"b02", 320, 22},    {"b03", 320, 24},
-    {"b04", 320, 37},    {"b05", 320, 22},    {"b06", 320, 30},    {"left", 28, 24},
-};
-
-std::vector<std::string> SpriteTable() {
-  std::vector<std::string> names;
-  for (int i = 0; i < 8; ++i) names.push_back("5_" + std::to_string(i));
-  for (char d = '0'; d <= '9'; ++d) names.push_back(std::string(1, d) + "s");
-  for (char g : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ[")) names.push_back(std::string(1, g));
-  for (const SpriteRun& r : kRuns)
-    for (int i = 0; i < r.count; ++i) names.push_back(Numbered(r.prefix, r.first + i));
-  return names;
-}
 
 // Each picture is read once per test run; the tests only look at them.
 const Image& Load(const std::string& name) {
@@ -67,22 +23,16 @@ const Image& Load(const std::string& name) {
   return cache.emplace(name, img ? *img : Image{}).first->second;
 }
 
-// Mean absolute colour difference between two columns (or rows) of a picture.
-double ColumnDifference(const Image& img, int a, int b) {
+// Mean absolute colour difference between two lines of pixels: columns a and b, or rows.
+double LineDifference(const Image& img, int a, int b, bool columns) {
+  const int n = columns ? img.height : img.width;
   double sum = 0;
-  for (int y = 0; y < img.height; ++y) {
-    const Rgb &p = img.At(a, y), &q = img.At(b, y);
+  for (int i = 0; i < n; ++i) {
+    const Rgb& p = columns ? img.At(a, i) : img.At(i, a);
+    const Rgb& q = columns ? img.At(b, i) : img.At(i, b);
     sum += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
   }
-  return sum / img.height;
-}
-double RowDifference(const Image& img, int a, int b) {
-  double sum = 0;
-  for (int x = 0; x < img.width; ++x) {
-    const Rgb &p = img.At(x, a), &q = img.At(x, b);
-    sum += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
-  }
-  return sum / img.width;
+  return sum / n;
 }
 
 struct Coverage {
@@ -104,8 +54,8 @@ Coverage Measure(const Image& img) {
 TEST(Pictures, SpriteTableHas469NamesAndEveryPictureLoadsAtItsDrawnSize) {
   ASSERT_EQ(SpriteTable().size(), 469u);
   std::map<std::string, std::pair<int, int>> want;
-  for (const Named& n : kNamed) want[n.file] = {n.width, n.height};
-  for (const SpriteRun& r : kRuns)
+  for (const NamedPicture& n : NamedPictures()) want[n.file] = {n.width, n.height};
+  for (const SpriteRun& r : SpriteRuns())
     for (int i = 0; i < r.count; ++i) want[Numbered(r.prefix, r.first + i)] = {r.width, r.height};
   for (int i = 0; i < 8; ++i) want["5_" + std::to_string(i)] = {5, 5};  // drawn at x - 2: centred
   int files = 0;
@@ -122,7 +72,7 @@ TEST(Pictures, SpriteTableHas469NamesAndEveryPictureLoadsAtItsDrawnSize) {
     EXPECT_EQ(img.width, want[name].first) << name;
     EXPECT_EQ(img.height, want[name].second) << name;
   }
-  for (const Named& n : kNamed) {
+  for (const NamedPicture& n : NamedPictures()) {
     const Image& img = Load(n.file);
     ++files;
     EXPECT_EQ(img.width, n.width) << n.file;
@@ -142,7 +92,7 @@ TEST(Pictures, TheLogoClearsTheCreditLineAndTheSpareShipsFitTheirRow) {
 
 TEST(Pictures, NoPixelTurnsIntoTheKeyInsideASprite) {
   std::vector<std::string> all = SpriteTable();
-  for (const Named& n : kNamed) all.push_back(n.file);
+  for (const NamedPicture& n : NamedPictures()) all.push_back(n.file);
   for (const std::string& name : all) {
     const Image& img = Load(name);
     int nearBlack = 0, holes = 0;
@@ -178,14 +128,14 @@ TEST(Pictures, BackgroundsAreSeamlessWhereTheyWrap) {
   for (const char* name : {"b00", "b01", "b02", "b03", "b04", "b05", "b06"}) {
     const Image& img = Load(name);
     double worst = 0;
-    for (int x = 0; x + 1 < img.width; ++x) worst = std::max(worst, ColumnDifference(img, x, x + 1));
-    EXPECT_LE(ColumnDifference(img, img.width - 1, 0), worst) << name << " shows a seam at its side edges";
+    for (int x = 0; x + 1 < img.width; ++x) worst = std::max(worst, LineDifference(img, x, x + 1, true));
+    EXPECT_LE(LineDifference(img, img.width - 1, 0, true), worst) << name << " shows a seam at its side edges";
   }
   // The title turns and zooms "b00" and the play field stacks it at y 0 and 240.
   const Image b00 = Load("b00");
   double worst = 0;
-  for (int y = 0; y + 1 < b00.height; ++y) worst = std::max(worst, RowDifference(b00, y, y + 1));
-  EXPECT_LE(RowDifference(b00, b00.height - 1, 0), worst);
+  for (int y = 0; y + 1 < b00.height; ++y) worst = std::max(worst, LineDifference(b00, y, y + 1, false));
+  EXPECT_LE(LineDifference(b00, b00.height - 1, 0, false), worst);
 }
 
 TEST(Pictures, EveryAnimationStepChangesThePicture) {
