@@ -27,6 +27,10 @@ class SdlDisplayDevice final : public DisplayDevice {
   uint32_t TotalVideoMemory() const override { return 0; }
   uint32_t FreeVideoMemory() const override { return 0; }
 
+  // What the window shows now (after the last Present); false when nothing
+  // has been presented.
+  bool ReadScreen(Picture& picture) const;
+
  private:
   struct Presenter;
   std::unique_ptr<Presenter> presenter_;
