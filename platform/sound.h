@@ -88,7 +88,8 @@ class SoundEvent {
 };
 
 // A notification position: when the play cursor reaches `offset` (or, for
-// kNotifyOnStop, when the buffer stops) the event is set.
+// kNotifyOnStop, when the buffer stops) the event is set. A buffer that starts
+// playing right at an offset has reached it.
 constexpr uint32_t kNotifyOnStop = 0xFFFFFFFF;
 struct NotifyPosition {
   uint32_t offset;

@@ -10,11 +10,11 @@
 namespace platform::sdl {
 namespace {
 
-// Frames per period: the largest power of two within 10 ms, so that the
-// period plus SDL's own buffering stays near 25 ms.
+// Frames per period: the largest power of two within 12.5 ms, so that the
+// period plus SDL's own second period stays within about 25 ms.
 uint16_t PeriodFrames(uint32_t rate) {
   uint16_t frames = 64;
-  while (frames * 2u <= rate / 100u) frames = static_cast<uint16_t>(frames * 2);
+  while (frames * 2u <= rate / 80u) frames = static_cast<uint16_t>(frames * 2);
   return frames;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The sound system on one SDL audio device, opened at the primary format with
-// a period of about 10 ms. Without an audio device on the machine the mixer is
+// a period of about 12 ms. Without an audio device on the machine the mixer is
 // driven by a timer instead and its output dropped.
 #include "platform/sdl/sound_mixer.h"
 

@@ -91,6 +91,16 @@ TEST_P(StreamTest, SoundLongerThanAHalfIsHeardToItsEndThenStops) {
   ExpectHeard(bits, 300, false, 350, 450);
 }
 
+TEST_P(StreamTest, SoundOfExactlyTwoHalvesEndsInsteadOfStartingOver) {
+  const uint16_t bits = GetParam();
+  LoadStream("two", kHalf * 2, bits);
+  Start("two", false);
+  Run(kHalf * 3 - 50);
+  ExpectHeard(bits, kHalf * 2, false, 0, kHalf * 3 - 50);
+  backend.sound.Advance(100);
+  EXPECT_TRUE(Eventually([&] { return !sound->IsPlaying("two"); }));
+}
+
 TEST_P(StreamTest, ShortSoundIsPaddedWithTheSilenceOfItsWidth) {
   const uint16_t bits = GetParam();
   LoadStream("short", 150, bits);
