@@ -50,6 +50,11 @@ class PlayWorld : public ::testing::Test {
     f.PlayerShip.x = 200;
     f.PlayerShip.y = 240;
     f.SetTrail(200, 240);
+    // options well away from the field until a test places them
+    for (int k = 0; k < 2; ++k) {
+      f.PlayerShip.optionX[k] = -300;
+      f.PlayerShip.optionY[k] = -300;
+    }
     platform::Rand().Seed(7);
   }
 
