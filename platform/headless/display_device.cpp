@@ -32,7 +32,8 @@ SurfaceResult HeadlessSurface::Restore() {
   return MemorySurface::Restore();
 }
 
-SurfaceResult HeadlessSurface::Blit(const std::function<SurfaceResult()>& operation) {
+template <class Operation>
+SurfaceResult HeadlessSurface::Blit(Operation&& operation) {
   if (failBlits && !lost_) return SurfaceResult::Failed;
   return operation();
 }

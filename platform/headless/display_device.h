@@ -2,7 +2,6 @@
 // The headless display device: surfaces in memory like the SDL backend's, a
 // primary that keeps the presented picture (for screenshots), and faults a
 // test can inject: lost surfaces, refused locks and copies, failed creation.
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,7 +39,8 @@ class HeadlessSurface final : public sdl::MemorySurface {
 
  private:
   friend class HeadlessDisplayDevice;
-  SurfaceResult Blit(const std::function<SurfaceResult()>& operation);
+  template <class Operation>
+  SurfaceResult Blit(Operation&& operation);
 
   HeadlessDisplayDevice* device_;
   bool videoMemory_;

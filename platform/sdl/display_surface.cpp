@@ -1,6 +1,11 @@
 #include "platform/sdl/display_surface.h"
 
 #include <cstring>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace platform::sdl {
 namespace {
@@ -34,19 +39,29 @@ inline void Store(uint8_t* p, uint32_t v) {
   }
 }
 
-// One row of a keyed copy: source pixels equal to the key stay out. Written
-// as a select so the compiler can vectorise the 2- and 4-byte cases.
+// One row of a keyed copy: source pixels equal to the key stay out. The 2-
+// and 4-byte rows go 16 bytes at a time: compare with the key, then keep the
+// destination under the mask and the source elsewhere.
 template <int Bytes>
 void KeyedRow(uint8_t* dst, const uint8_t* src, int count, uint32_t key) {
-  if constexpr (Bytes == 2) {
-    auto* d = reinterpret_cast<uint16_t*>(dst);
-    auto* s = reinterpret_cast<const uint16_t*>(src);
-    uint16_t k = uint16_t(key);
-    for (int i = 0; i < count; ++i) d[i] = s[i] == k ? d[i] : s[i];
-  } else if constexpr (Bytes == 4) {
-    auto* d = reinterpret_cast<uint32_t*>(dst);
-    auto* s = reinterpret_cast<const uint32_t*>(src);
-    for (int i = 0; i < count; ++i) d[i] = s[i] == key ? d[i] : s[i];
+  if constexpr (Bytes == 2 || Bytes == 4) {
+    using Pixel = std::conditional_t<Bytes == 2, uint16_t, uint32_t>;
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i k = Bytes == 2 ? _mm_set1_epi16(int16_t(key)) : _mm_set1_epi32(int32_t(key));
+    for (; i + 16 / Bytes <= count; i += 16 / Bytes) {
+      __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * Bytes));
+      __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i * Bytes));
+      __m128i keyed = Bytes == 2 ? _mm_cmpeq_epi16(s, k) : _mm_cmpeq_epi32(s, k);
+      __m128i out = _mm_or_si128(_mm_and_si128(keyed, d), _mm_andnot_si128(keyed, s));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i * Bytes), out);
+    }
+#endif
+    for (; i < count; ++i) {
+      Pixel v;
+      std::memcpy(&v, src + i * Bytes, Bytes);
+      if (v != Pixel(key)) std::memcpy(dst + i * Bytes, &v, Bytes);
+    }
   } else {
     for (int i = 0; i < count; ++i, dst += 3, src += 3) {
       uint32_t v = Load<3>(src);
