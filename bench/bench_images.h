@@ -5,6 +5,7 @@
 #include <SDL2/SDL.h>
 #include <pixman.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -84,6 +85,28 @@ inline Picture MakeSprite(const BenchFormat& f) {
 
 inline pixman_image_t* PixmanImage(const BenchFormat& f, Picture& p) {
   return pixman_image_create_bits(f.pixman, p.Width(), p.Height(), p.Words(), p.Pitch());
+}
+
+// Makes pixman sample `src` (a kSpriteSize square) the way the rotate-zoom
+// kernel does: a destination pixel at (dx, dy) from the centre reads the
+// source at its middle plus (dx c - dy s, dx s + dy c), c and s being the
+// cosine and sine over the zoom. Returns the half size of the square of
+// destination pixels the rotated picture covers.
+inline int SetRotation(pixman_image_t* src, int angle, int zoom, int cx, int cy) {
+  const double radians = angle * 2 * M_PI / 65536;
+  const double c = std::cos(radians) * 256 / zoom, s = std::sin(radians) * 256 / zoom;
+  const double half = kSpriteSize / 2.0;
+  pixman_transform_t t;
+  pixman_transform_init_identity(&t);
+  t.matrix[0][0] = pixman_double_to_fixed(c);
+  t.matrix[0][1] = pixman_double_to_fixed(-s);
+  t.matrix[0][2] = pixman_double_to_fixed(half - c * cx + s * cy);
+  t.matrix[1][0] = pixman_double_to_fixed(s);
+  t.matrix[1][1] = pixman_double_to_fixed(c);
+  t.matrix[1][2] = pixman_double_to_fixed(half - s * cx - c * cy);
+  pixman_image_set_transform(src, &t);
+  pixman_image_set_filter(src, PIXMAN_FILTER_NEAREST, nullptr, 0);
+  return static_cast<int>(std::ceil((std::abs(std::cos(radians)) + std::abs(std::sin(radians))) * half * zoom / 256));
 }
 
 inline SDL_Surface* SdlSurface(const BenchFormat& f, Picture& p) {

@@ -58,7 +58,7 @@ void Pixman(benchmark::State& state, const BenchFormat& f, const Effect& e) {
   pixman_image_unref(dst);
 }
 
-void Register() {
+void RegisterBenchmarks() {
   const TKernelSet best = AcceleratedKernelSet();
   for (const BenchFormat& f : kFormats) {
     const uint32_t bytes = f.display.BitCount / 8;
@@ -87,7 +87,7 @@ void Register() {
 }  // namespace bench
 
 int main(int argc, char** argv) {
-  bench::Register();
+  bench::RegisterBenchmarks();
   return bench::RunWithRatios(argc, argv,
                               {{"accelerated", "generic", 2.0}, {"accelerated", "pixman", 1.0},
                                {"sse2", "generic", 2.0}, {"sse2", "pixman", 1.0}});

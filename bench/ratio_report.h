@@ -3,6 +3,7 @@
 // group (a benchmark's name up to its last '/'), how many times faster our
 // variant is than each peer measured in the same run on the same buffers.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <map>
@@ -21,7 +22,9 @@ struct Target {
 
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
-  explicit RatioReporter(std::vector<Target> targets) : targets_(std::move(targets)) {}
+  // Colours only on a terminal.
+  explicit RatioReporter(std::vector<Target> targets)
+      : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular), targets_(std::move(targets)) {}
 
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);

@@ -4,7 +4,6 @@
 // composite, on the same buffers.
 #include <SDL2/SDL2_rotozoom.h>
 
-#include <cmath>
 #include <string>
 
 #include "bench/bench_images.h"
@@ -16,7 +15,6 @@ namespace {
 constexpr int kAngle = 5000;  // of 65536 per turn: about 27.5 degrees
 constexpr int kZoom = 256;
 constexpr int kCentreX = kScreenWidth / 2, kCentreY = kScreenHeight / 2;
-constexpr double kRadians = kAngle * 2 * M_PI / 65536;
 
 void Ours(benchmark::State& state, const BenchFormat& f, bool keyed) {
   SetPixelFormat(f.display, tcBlack, kScreenWidth, kScreenHeight);
@@ -76,20 +74,7 @@ void Pixman(benchmark::State& state, const BenchFormat& f, bool keyed) {
   pixman_image_t* dst = PixmanImage(f, screen);
   pixman_image_t* src = keyed ? PixmanImage(argb, alphaSprite) : PixmanImage(f, sprite);
 
-  const double c = std::cos(kRadians) * 256 / kZoom, s = std::sin(kRadians) * 256 / kZoom;
-  const double half = kSpriteSize / 2.0;
-  pixman_transform_t t;
-  pixman_transform_init_identity(&t);
-  t.matrix[0][0] = pixman_double_to_fixed(c);
-  t.matrix[0][1] = pixman_double_to_fixed(-s);
-  t.matrix[0][2] = pixman_double_to_fixed(half - c * kCentreX + s * kCentreY);
-  t.matrix[1][0] = pixman_double_to_fixed(s);
-  t.matrix[1][1] = pixman_double_to_fixed(c);
-  t.matrix[1][2] = pixman_double_to_fixed(half - s * kCentreX - c * kCentreY);
-  pixman_image_set_transform(src, &t);
-  pixman_image_set_filter(src, PIXMAN_FILTER_NEAREST, nullptr, 0);
-
-  const int hw = static_cast<int>(std::ceil((std::abs(c) + std::abs(s)) * half));
+  const int hw = SetRotation(src, kAngle, kZoom, kCentreX, kCentreY);
   for (auto _ : state) {
     pixman_image_composite32(PIXMAN_OP_OVER, src, nullptr, dst, kCentreX - hw, kCentreY - hw, 0, 0,
                              kCentreX - hw, kCentreY - hw, 2 * hw, 2 * hw);
@@ -99,7 +84,7 @@ void Pixman(benchmark::State& state, const BenchFormat& f, bool keyed) {
   pixman_image_unref(dst);
 }
 
-void Register() {
+void RegisterBenchmarks() {
   for (const BenchFormat& f : kFormats)
     for (bool keyed : {false, true}) {
       const std::string group = std::string(f.name) + "/rotzoom" + (keyed ? "/keyed" : "/opaque");
@@ -113,6 +98,6 @@ void Register() {
 }  // namespace bench
 
 int main(int argc, char** argv) {
-  bench::Register();
+  bench::RegisterBenchmarks();
   return bench::RunWithRatios(argc, argv, {{"ours", "sdl2_gfx", 3.0}, {"ours", "pixman", 1.0}});
 }
