@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/probe/runner.h"
+
+namespace probe {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The message box text, as stderr shows it.
+constexpr const char* kCreatingMessage = "スコア記録ファイルを作成します。";
+
+class RunnerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("solvara_runner_" + std::to_string(::getpid()) + "_" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    options_.home = (dir_ / "home").string();
+    options_.assets = SOLVARA_BUILD_DIR;
+    options_.trace = (dir_ / "t.jsonl").string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  int Run() {
+    std::ostringstream log;
+    ::testing::internal::CaptureStderr();
+    int status = Runner(options_).Run(log);
+    stderr_ = ::testing::internal::GetCapturedStderr();
+    log_ = log.str();
+    return status;
+  }
+
+  void Keys(const std::string& script) {
+    options_.keys = (dir_ / "keys.txt").string();
+    std::ofstream(options_.keys) << script;
+  }
+
+  std::vector<std::string> TraceLines() const {
+    std::ifstream in(options_.trace);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  // The value of `key` in a trace line (numbers as text, strings with quotes).
+  static std::string Field(const std::string& line, const std::string& key) {
+    size_t at = line.find("\"" + key + "\":");
+    if (at == std::string::npos) return "";
+    at += key.size() + 3;
+    return line.substr(at, line.find_first_of(",}", at) - at);
+  }
+
+  // The frames on which the screen changed, with the new screen.
+  std::vector<std::pair<int, int>> ScreenChanges() const {
+    std::vector<std::pair<int, int>> changes;
+    int screen = -1;
+    for (const std::string& line : TraceLines()) {
+      int now = std::stoi(Field(line, "screen"));
+      if (now != screen) changes.emplace_back(std::stoi(Field(line, "frame")), now);
+      screen = now;
+    }
+    return changes;
+  }
+
+  fs::path dir_;
+  Options options_;
+  std::string stderr_, log_;
+};
+
+TEST_F(RunnerTest, HundredFramesWriteHundredTraceLinesAndTheScoreFile) {
+  options_.frames = 100;
+  options_.shots = {{5, (dir_ / "title.png").string()}};
+  ASSERT_EQ(Run(), 0) << log_;
+  EXPECT_TRUE(log_.empty()) << log_;
+  EXPECT_NE(stderr_.find(kCreatingMessage),
+            std::string::npos);
+  const auto lines = TraceLines();
+  ASSERT_EQ(lines.size(), 100u);
+  EXPECT_EQ(Field(lines[0], "frame"), "1");
+  EXPECT_EQ(Field(lines[0], "song"), "\"01\"");
+  EXPECT_EQ(Field(lines[0], "effect"), "null");
+  EXPECT_EQ(Field(lines[1], "song"), "null");
+  EXPECT_EQ(Field(lines[99], "frame"), "100");
+  EXPECT_EQ(Field(lines[99], "screen"), "0");
+  EXPECT_EQ(Field(lines[99], "screenCounter"), "100");
+  for (const char* key : {"score", "lives", "stage", "scriptPos", "x", "y", "power", "shots", "enemies", "bullets",
+                          "effects", "banners"})
+    EXPECT_NE(Field(lines[50], key), "") << key;
+  EXPECT_EQ(fs::file_size(fs::path(options_.home) / "score.dat"), 308u);
+  EXPECT_GT(fs::file_size(dir_ / "title.png"), 1000u);
+
+  // The second run finds the file and says nothing about it.
+  ASSERT_EQ(Run(), 0);
+  EXPECT_EQ(stderr_.find(kCreatingMessage),
+            std::string::npos);
+}
+
+TEST_F(RunnerTest, WithoutInputTheAttractCycleRunsOnItsOwn) {
+  options_.frames = 1815;
+  ASSERT_EQ(Run(), 0) << log_;
+  const std::vector<std::pair<int, int>> want = {{1, 0}, {351, 10}, {1111, 0}, {1462, 9}, {1813, 0}};
+  EXPECT_EQ(ScreenChanges(), want);
+}
+
+TEST_F(RunnerTest, AHeldButtonStartsAGameAndATapDoesNot) {
+  options_.frames = 120;
+  Keys("# a tap, then a hold\n50 Z\n100- Z\n");
+  ASSERT_EQ(Run(), 0) << log_;
+  const std::vector<std::pair<int, int>> want = {{1, 0}, {101, 1}};
+  EXPECT_EQ(ScreenChanges(), want);
+  // The first stage's song follows on the script's first step.
+  bool stageSong = false;
+  for (const std::string& line : TraceLines()) stageSong |= Field(line, "song") == "\"02\"";
+  EXPECT_TRUE(stageSong);
+}
+
+TEST_F(RunnerTest, EscapeClosesTheGameAndSavesTheRanking) {
+  options_.frames = 1000;
+  Keys("30 Escape\n");
+  ASSERT_EQ(Run(), 0) << log_;
+  EXPECT_EQ(TraceLines().size(), 29u);
+  EXPECT_EQ(fs::file_size(fs::path(options_.home) / "score.dat"), 308u);
+}
+
+TEST_F(RunnerTest, ProblemsWithTheRunnersOwnFilesAreReported) {
+  options_.keys = (dir_ / "missing.txt").string();
+  EXPECT_EQ(Run(), 2);
+  EXPECT_NE(log_.find("missing.txt"), std::string::npos);
+
+  Keys("5 Jump\n");
+  EXPECT_EQ(Run(), 2);
+  EXPECT_NE(log_.find("line 1"), std::string::npos);
+
+  options_.keys.clear();
+  options_.frames = 3;
+  options_.shots = {{2, (dir_ / "no" / "such" / "folder.png").string()}};
+  EXPECT_EQ(Run(), 1);
+  EXPECT_NE(log_.find("folder.png"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace probe
