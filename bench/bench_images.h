@@ -100,10 +100,11 @@ inline int SetRotation(pixman_image_t* src, int angle, int zoom, int cx, int cy)
   pixman_transform_init_identity(&t);
   t.matrix[0][0] = pixman_double_to_fixed(c);
   t.matrix[0][1] = pixman_double_to_fixed(-s);
-  t.matrix[0][2] = pixman_double_to_fixed(half - c * cx + s * cy);
+  // pixman samples at pixel centres, the kernel at pixel corners.
+  t.matrix[0][2] = pixman_double_to_fixed(half - c * (cx + 0.5) + s * (cy + 0.5));
   t.matrix[1][0] = pixman_double_to_fixed(s);
   t.matrix[1][1] = pixman_double_to_fixed(c);
-  t.matrix[1][2] = pixman_double_to_fixed(half - s * cx - c * cy);
+  t.matrix[1][2] = pixman_double_to_fixed(half - s * (cx + 0.5) - c * (cy + 0.5));
   pixman_image_set_transform(src, &t);
   pixman_image_set_filter(src, PIXMAN_FILTER_NEAREST, nullptr, 0);
   return static_cast<int>(std::ceil((std::abs(std::cos(radians)) + std::abs(std::sin(radians))) * half * zoom / 256));
