@@ -156,7 +156,8 @@ class SoundSystem {
 
   // Extra sources mixed into the output of the initialised device (the MIDI
   // synthesizer uses this when it cannot open an audio stream of its own).
-  // Heard only while a device is initialised. Returns an id for removal.
+  // Heard only while a device is initialised. Returns an id for removal
+  // (never 0); once RemoveMixSource returns, the source is not called again.
   int AddMixSource(MixSource source);
   void RemoveMixSource(int id);
   // Adds every registered source into `mix` (the devices call this).
