@@ -57,8 +57,8 @@ struct BandLook {
 
 // b01..b06: floor near, middle, far; ceiling near, middle, far.
 constexpr BandLook kBands[6] = {
-    {false, 64, 1.0, false}, {false, 40, 0.75, false}, {false, 32, 0.55, true},
-    {true, 64, 0.95, false}, {true, 40, 0.7, false},   {true, 32, 0.5, true},
+    {false, 64, 1.0, false}, {false, 40, 0.62, false}, {false, 32, 0.45, true},
+    {true, 64, 1.0, false},  {true, 40, 0.62, false},  {true, 32, 0.45, true},
 };
 
 }  // namespace
@@ -118,7 +118,9 @@ void PaintBand(const Canvas& c, int layer) {
   cairo_t* cr = c.cr();
   const BandLook& look = kBands[layer - 1];
   const double w = c.Width(), h = c.Height();
-  const Colour steel = Rgb(92, 108, 140).Scaled(look.light), dark = Rgb(30, 34, 56).Scaled(0.6 + 0.4 * look.light);
+  // Farther bands are darker and bluer, as if seen through the haze of the station.
+  const Colour steel = Rgb(104, 116, 144).Mix(Rgb(50, 58, 110), 1 - look.light).Scaled(0.35 + 0.65 * look.light);
+  const Colour dark = Rgb(30, 34, 56).Scaled(0.6 + 0.4 * look.light);
   Random rng(300 + layer);
 
   if (look.silhouette) {

@@ -35,6 +35,18 @@ BlastLook LookOf(Blast kind) {
   return {27, 7, 6, false, palette::kFireWhite, 11};
 }
 
+// A lumpy cloud outline: a circle whose radius wobbles with two random harmonics.
+void Blob(const Canvas& c, double x, double y, double r, Random& rng) {
+  const double p1 = rng.Range(0, 2 * M_PI), p2 = rng.Range(0, 2 * M_PI);
+  cairo_new_path(c.cr());
+  for (int k = 0; k < 28; ++k) {
+    const double a = k * 2 * M_PI / 28;
+    const double rr = r * (1 + 0.16 * std::sin(3 * a + p1) + 0.09 * std::sin(5 * a + p2));
+    cairo_line_to(c.cr(), x + rr * std::cos(a), y + rr * std::sin(a));
+  }
+  cairo_close_path(c.cr());
+}
+
 }  // namespace
 
 void PaintExplosion(const Canvas& c, Blast kind, int frame) {
@@ -68,8 +80,13 @@ void PaintExplosion(const Canvas& c, Blast kind, int frame) {
     if (r < 1.2) continue;
     const double px = cx + spread * std::cos(a), py = cy + spread * std::sin(a) - 4 * t;
     const Colour hot = t < 0.12 ? look.flash : FireAt(age);
-    c.Ellipse(px, py, r, r);
-    c.Glow(px - r * 0.3, py - r * 0.3, r * 1.2, hot.Lighter(age < 0.5 ? 0.3 : 0.05), hot.Darker(0.35));
+    Blob(c, px, py, r, rng);
+    c.Glow(px - r * 0.3, py - r * 0.3, r * 1.3, hot.Lighter(age < 0.5 ? 0.35 : 0.05), hot.Darker(0.4));
+    if (age > 0.2 && age < 0.7) {
+      // A hot core inside the younger puffs.
+      Blob(c, px - r * 0.15, py - r * 0.15, r * 0.45, rng);
+      c.Glow(px - r * 0.2, py - r * 0.2, r * 0.5, palette::kFireYellow.Lighter(0.3), hot);
+    }
   }
   if (t < 0.25) {
     const double r = look.radius * (0.45 - t);

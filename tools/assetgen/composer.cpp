@@ -140,8 +140,13 @@ class Composer {
       c += (i % 2 == 0) ? 1 : std::array<int, 3>{1, 2, -1}[rng_.Below(3)];
     }
     addBar(2, r2, climb, t.body);
+    // Keep the phrase singable: fold anything outside a tenth around the start back inside.
+    for (ThemeNote& n : t.body) {
+      while (n.degree > startDegree + 6) n.degree -= 3;
+      while (n.degree < startDegree - 3) n.degree += 3;
+    }
     // Bar 4: the two cadences, both falling to a long note.
-    const int top = climb.back();
+    const int top = t.body.back().degree;
     t.openEnd = {{48, 4, top - 1}, {52, 4, top - 2}, {56, 8, 11}};
     t.closedEnd = {{48, 4, 9}, {52, 2, 8}, {54, 2, 8}, {56, 8, 7}};
     return t;
