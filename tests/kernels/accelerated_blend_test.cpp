@@ -14,7 +14,7 @@ constexpr int kWidths[] = {1, 3, 7, 8, 9, 15, 16, 17, 31, 33, 100};
 
 uint32_t Field(uint32_t v, int shift, uint32_t max) { return (v >> shift) & max; }
 
-// 5-6-5 pixels as the accelerated kernels are specified to produce them.
+// 5-6-5 pixels as the accelerated kernels must produce them.
 uint32_t Accelerated565(int effect, uint32_t d, uint32_t s, uint32_t a) {
   if (effect == 1 && a == 128) return ((d >> 1) & 0x7BEF) + ((s >> 1) & 0x7BEF);
   if (effect == 1) {

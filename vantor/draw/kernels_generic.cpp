@@ -113,7 +113,7 @@ void BlendKernel(const TVantorDrawDirect& dd) {
 }
 
 // Signed 32-bit arithmetic that wraps like the machine's instead of being
-// undefined: the rotate-zoom sampling is specified in 32-bit registers.
+// undefined: the rotate-zoom sampling is defined on 32-bit registers.
 int32_t Wrap(uint32_t v) { return static_cast<int32_t>(v); }
 int32_t Mul(int32_t a, int32_t b) { return Wrap(static_cast<uint32_t>(a) * static_cast<uint32_t>(b)); }
 int32_t Plus(int32_t a, int32_t b) { return Wrap(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
