@@ -156,7 +156,11 @@ void PaintStageTwoBoss(const Canvas& c, int frame) {
   Seam(c, 120, 70, 124, 130);
   Seam(c, 146, 76, 150, 124);
   // Side guns of the upright volleys (above the centre and at it).
-  Lamp(c, 100, 42 + 30 * (1 - shell), 3, palette::kEnemyLight);
+  if (shell == 0) {
+    c.RoundedRect(96, 42, 8, 28, 3);
+    c.Shade(palette::kGunmetal.Lighter(0.2));
+    Lamp(c, 100, 44, 3, palette::kEnemyLight);
+  }
   if (shell > 0) {
     // The shell: two armoured halves closing over the body from above and below.
     for (int s = -1; s <= 1; s += 2) {
@@ -169,6 +173,9 @@ void PaintStageTwoBoss(const Canvas& c, int frame) {
       cairo_close_path(cr);
       c.Shade(palette::kViolet.Darker(s > 0 ? 0.3 : 0.0));
     }
+    // Armour ribs and running lights on the shell; the seam glows once it is shut.
+    for (int k = -2; k <= 2; ++k) Seam(c, 106 + 30 * k, 100 - (8 + 36 * shell) * (1 - 0.08 * k * k), 106 + 30 * k, 100 + (8 + 36 * shell) * (1 - 0.08 * k * k));
+    for (int k = -1; k <= 1; ++k) Lamp(c, 106 + 40 * k, 100 - (4 + 30 * shell), 2.5, palette::kEnemyLight);
     if (shell >= 1) c.Line(20, 100, 192, 100, 2, palette::kBullet);
   }
   if (cannons > 0) {
