@@ -66,15 +66,15 @@ void TForm1::ServeRequests() {
   if (music > 0) {
     cmid->Stop();
     if (music <= static_cast<int>(std::size(kSongs))) {
-      songStarted = music;
       cmid->Play(kSongs[music - 1].name, music <= kLastLoopingSong);
+      songStarted = music;
     }
   }
   const int sound = GameState.soundRequest;
   if (sound > 0) GameState.soundRequest = 0;
   if (sound >= 1 && sound <= static_cast<int>(std::size(kEffects))) {
-    effectStarted = sound;
     csou->Play(kEffects[sound - 1].name, false);
+    effectStarted = sound;
   }
 }
 

@@ -35,8 +35,11 @@ bool ReadScoreFile(const std::string& path, RankEntry rows[7]) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return false;
   std::fread(rows, 1, kScoreFileSize, f);
+  // A file that opens but cannot be read (a folder of that name) is as good
+  // as missing.
+  const bool readable = !std::ferror(f);
   std::fclose(f);
-  return true;
+  return readable;
 }
 
 bool WriteScoreFile(const std::string& path, const RankEntry rows[7]) {

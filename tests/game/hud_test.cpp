@@ -79,20 +79,17 @@ TEST_F(FormTest, ScoreLinePlacesDigitsFrom120AndTheHighScoreFrom480) {
     }
   }
   // The high score is the ranking's best until the game beats it.
-  draw.calls.clear();
-  form->GameState.score = 900;
-  form->DrawScoreLine();
-  std::string high;
-  for (const DrawCall& c : draw.calls)
-    if (c.x >= 480) high += c.name[0];
-  EXPECT_EQ(high, "14000");
-  draw.calls.clear();
-  form->GameState.score = 14001;
-  form->DrawScoreLine();
-  high.clear();
-  for (const DrawCall& c : draw.calls)
-    if (c.x >= 480) high += c.name[0];
-  EXPECT_EQ(high, "14001");
+  auto highScoreShown = [&](int32_t score) {
+    draw.calls.clear();
+    form->GameState.score = score;
+    form->DrawScoreLine();
+    std::string high;
+    for (const DrawCall& c : draw.calls)
+      if (c.x >= 480) high += c.name[0];
+    return high;
+  };
+  EXPECT_EQ(highScoreShown(900), "14000");
+  EXPECT_EQ(highScoreShown(14001), "14001");
   // The captions.
   EXPECT_EQ(Named(draw.calls, "S").front().x, 20);
   EXPECT_EQ(Named(draw.calls, "H").front().x, 330);

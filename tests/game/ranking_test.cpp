@@ -37,6 +37,12 @@ TEST_F(ScoreFile, MissingFileIsReportedAndLeavesRowsAlone) {
   EXPECT_EQ(rows[0].score, 5);
 }
 
+TEST_F(ScoreFile, AFolderInPlaceOfTheFileIsUnreadable) {
+  std::filesystem::create_directories(path_);
+  RankEntry rows[8] = {};
+  EXPECT_FALSE(ReadScoreFile(path_, rows));
+}
+
 TEST_F(ScoreFile, ShortFileFillsOnlyTheBytesItHas) {
   std::string bytes(50, '\0');
   const int32_t first = 123456;
