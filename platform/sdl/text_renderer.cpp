@@ -25,14 +25,14 @@ constexpr FaceAlias kFaceAliases[] = {
     {"ＭＳ 明朝", "IPAMincho"},
 };
 
-std::string MatchFontFile(const std::string& family) {
+std::string MatchFontFile(FcConfig* config, const std::string& family) {
   std::string file;
   FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
   if (!pattern) return file;
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcConfigSubstitute(config, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPattern* match = FcFontMatch(config, pattern, &result);
   if (match) {
     FcChar8* path = nullptr;
     if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) file = reinterpret_cast<char*>(path);
@@ -48,6 +48,9 @@ constexpr size_t kMaxCachedTexts = 512;
 }  // namespace
 
 struct TtfTextRenderer::Cache {
+  // A configuration of our own, loaded at the first face lookup and freed
+  // with the renderer (the library's shared one is never freed).
+  FcConfig* config = nullptr;
   std::map<std::string, std::string> faceFiles;                      // face name -> file
   std::map<std::tuple<std::string, int, int>, TTF_Font*> fonts;      // file, size, style
   std::map<std::tuple<TTF_Font*, uint32_t, std::string>, SDL_Surface*> texts;
@@ -55,12 +58,12 @@ struct TtfTextRenderer::Cache {
   ~Cache() {
     for (auto& [key, surface] : texts) SDL_FreeSurface(surface);
     for (auto& [key, font] : fonts) TTF_CloseFont(font);
+    if (config) FcConfigDestroy(config);
   }
 };
 
 TtfTextRenderer::TtfTextRenderer() : cache_(std::make_unique<Cache>()) {
   TTF_Init();
-  FcInit();
 }
 
 TtfTextRenderer::~TtfTextRenderer() {
@@ -76,7 +79,8 @@ std::string TtfTextRenderer::FaceFile(const std::string& cp932Face) {
   std::string family = Cp932ToUtf8(cp932Face);
   for (const FaceAlias& alias : kFaceAliases)
     if (family == alias.requested) family = alias.family;
-  std::string file = MatchFontFile(family);
+  if (!cache_->config) cache_->config = FcInitLoadConfigAndFonts();
+  std::string file = cache_->config ? MatchFontFile(cache_->config, family) : std::string();
   cache_->faceFiles[cp932Face] = file;
   return file;
 }
