@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -9,6 +10,8 @@
 
 namespace platform::sdl {
 namespace {
+
+std::atomic<bool> silenceReported{false};
 
 // Frames per period: the largest power of two within 12.5 ms, so that the
 // period plus SDL's own second period stays within about 25 ms.
@@ -109,10 +112,8 @@ class SdlSoundDevice final : public MixerDevice {
   }
 
   static void ReportSilence() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-      std::fprintf(stderr, "solvara: no audio device available (%s); sound runs silently\n", SDL_GetError());
-    });
+    if (silenceReported.exchange(true)) return;
+    std::fprintf(stderr, "solvara: no audio device available (%s); sound runs silently\n", SDL_GetError());
   }
 
   static void Callback(void* userdata, Uint8* stream, int length) {
@@ -127,6 +128,8 @@ class SdlSoundDevice final : public MixerDevice {
 };
 
 }  // namespace
+
+bool SilenceReported() { return silenceReported; }
 
 std::unique_ptr<SoundDevice> SdlSoundSystem::CreateDevice() { return std::make_unique<SdlSoundDevice>(*this); }
 

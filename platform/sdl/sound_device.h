@@ -11,4 +11,7 @@ class SdlSoundSystem final : public SoundSystem {
   std::unique_ptr<SoundDevice> CreateDevice() override;
 };
 
+// True once a device has fallen back to silence (said on stderr that once).
+bool SilenceReported();
+
 }  // namespace platform::sdl
