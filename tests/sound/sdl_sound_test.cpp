@@ -56,7 +56,9 @@ TEST(SdlSoundDevice, WithoutAnyDeviceRunsSilentlyAndSaysSoOnce) {
   unsetenv("SDL_AUDIODRIVER");
   EXPECT_TRUE(platform::sdl::SilenceReported());
   // Said once per program: here, unless an earlier silent device said it.
-  if (!saidBefore) EXPECT_NE(said.find("no audio device"), std::string::npos) << said;
+  if (!saidBefore) {
+    EXPECT_NE(said.find("no audio device"), std::string::npos) << said;
+  }
   EXPECT_EQ(said.find("no audio device"), said.rfind("no audio device")) << said;
 }
 
