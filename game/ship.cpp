@@ -125,7 +125,14 @@ void Explode(TForm1& f) {
     return;
   }
   if (g.gameOver == 0) {
+    // a ship lost during the stage's fly-out comes back flying out, or the
+    // stage would never end
+    const bool flyingOut = g.autopilot == 2;
     f.StartNewLife();
+    if (flyingOut) {
+      g.autopilot = 2;
+      g.autopilotSpeed = 1;
+    }
   } else if (ship.deathTimer > 55) {
     g.screen = ScreenGameOver;
     g.screenCounter = 0;

@@ -276,6 +276,18 @@ TEST_F(Ship, HitWithSpareShipsExplodesAndRespawnsInvincible) {
   EXPECT_EQ(f.GameState.dying, 0);
 }
 
+TEST_F(Ship, AShipLostDuringTheFlyOutStillLeavesTheStage) {
+  TForm1& f = Form();
+  f.GameState.autopilot = 2;
+  f.GameState.autopilotSpeed = 10;
+  HitShip(f);
+  for (int frame = 0; frame < 31; ++frame) f.UpdatePlayer();
+  EXPECT_EQ(f.GameState.dying, 0);
+  EXPECT_EQ(f.PlayerShip.x, -600);
+  EXPECT_EQ(f.GameState.autopilot, 2);
+  EXPECT_EQ(f.GameState.autopilotSpeed, 1);
+}
+
 TEST_F(Ship, LastShipLostGoesToGameOverFiftySixFramesLater) {
   TForm1& f = Form();
   f.GameState.lives = 0;
