@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,8 +16,12 @@ using Bytes = std::vector<uint8_t>;
 inline std::string AssetPath(const std::string& relative) { return std::string(SOLVARA_BUILD_DIR) + "/" + relative; }
 
 inline Bytes ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return {};
+  Bytes b(static_cast<size_t>(in.tellg()));
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(b.data()), static_cast<std::streamsize>(b.size()));
+  return b;
 }
 
 inline uint32_t Le(const Bytes& b, size_t at, int bytes) {
