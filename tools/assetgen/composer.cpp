@@ -215,13 +215,16 @@ class Composer {
 
   void RenderHarmony(const Section& s, int bar, int chord) {
     const std::vector<int> pad = Voicing(chord, plan_.style.tonic - 7, s.energy < 2);
-    if (s.energy <= 1 || s.melody == Melody::kNone) {
-      for (int k : pad) Add(kPad, bar, 0, kSteps, k, 64 + 6 * s.energy);
-    } else {
+    if (s.energy >= 2 && s.melody != Melody::kNone && plan_.style.stabs) {
       // Rhythmic stabs on the driving sections.
       for (int step : {0, 3, 6, 10, 12}) {
         for (int k : pad) Add(kPad, bar, step, 2, k, 70 + 6 * s.energy);
       }
+    } else {
+      // Held chords, struck again at the half bar when the music drives.
+      const int strike = s.energy >= 2 ? kSteps / 2 : kSteps;
+      for (int step = 0; step < kSteps; step += strike)
+        for (int k : pad) Add(kPad, bar, step, strike, k, 64 + 6 * s.energy);
     }
     if (s.energy >= 1) {
       // Arpeggio over two octaves, up and back down, one note per sixteenth.

@@ -36,6 +36,7 @@ struct Style {
   Mode mode;
   int lead, lead2, pad, bass, arp;  // General MIDI programs
   int bassStyle;  // 0 pulse, 1 walking, 2 long notes, 3 gallop
+  bool stabs;     // the harmony punches short chords in driving sections (for brass and synths)
   std::uint32_t seed;
 };
 
