@@ -81,12 +81,26 @@ inline Bytes Smf(uint16_t format, uint16_t division, const std::vector<TrackBuil
   return out;
 }
 
-// A folder of this test process's own, so parallel test runs never share files.
+// A folder of this test process's own, so parallel test runs never share
+// files; it is removed when the tests end.
+inline std::filesystem::path TempDir() {
+  return std::filesystem::temp_directory_path() /
+         ("solvara-midi-tests-" + std::to_string(getpid()));
+}
+
+class TempDirCleanup : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(TempDir(), ignored);
+  }
+};
+inline ::testing::Environment* const kTempDirCleanup =
+    ::testing::AddGlobalTestEnvironment(new TempDirCleanup);
+
 inline std::string TempFile(const std::string& name) {
-  auto dir = std::filesystem::temp_directory_path() /
-             ("solvara-midi-tests-" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  return (dir / name).string();
+  std::filesystem::create_directories(TempDir());
+  return (TempDir() / name).string();
 }
 
 inline std::string WriteFile(const std::string& name, const Bytes& bytes) {

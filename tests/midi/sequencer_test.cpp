@@ -369,6 +369,8 @@ TEST(SequencerLifecycle, PlayStopAndFadeNeedInit) {
   midi.CleanUp();
   EXPECT_FALSE(backend.midi.IsOpen());
   EXPECT_THROW(midi.Stop(), EVnMidi);
+  VantorMidiSystem::Register();
+  EXPECT_TRUE(platform::IsComponentRegistered("Vantor", "TVantorMidi"));
 }
 
 TEST(SequencerLifecycle, InitFailsWhenTheDeviceCannotBeOpened) {
