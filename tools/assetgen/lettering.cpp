@@ -1,7 +1,5 @@
 #include "lettering.h"
 
-#include <cstring>
-
 namespace assetgen {
 
 namespace {
