@@ -187,6 +187,48 @@ TEST(Pictures, ShipBlocksMeanPoseFiringAndBlink) {
   }
 }
 
+// Pixels of a picture matching a test, inside columns [x0, x1).
+template <typename Pred>
+int CountPixels(const Image& img, int x0, int x1, Pred pred) {
+  int n = 0;
+  for (int y = 0; y < img.height; ++y)
+    for (int x = x0; x < x1 && x < img.width; ++x) n += pred(img.At(x, y));
+  return n;
+}
+
+int LeftmostCovered(const Image& img) {
+  for (int x = 0; x < img.width; ++x)
+    for (int y = 0; y < img.height; ++y)
+      if (!img.At(x, y).IsKey()) return x;
+  return img.width;
+}
+
+TEST(Pictures, OpeningSequencesOpenStepByStep) {
+  auto glowing = [](const Rgb& p) { return p.r > 200 && p.g > 120 && p.b < 200; };
+  auto magenta = [](const Rgb& p) { return p.r > 180 && p.b > 90 && p.g < 120; };
+  auto covered = [](const Rgb& p) { return !p.IsKey(); };
+  // The hatch ship's hatch (frames 12-16) opens on a glowing gun at its front.
+  for (int f = 12; f < 16; ++f)
+    EXPECT_LT(CountPixels(Load(Numbered("80", 31 + f)), 0, 30, glowing), CountPixels(Load(Numbered("80", 32 + f)), 0, 30, glowing))
+        << "hatch frame " << f;
+  // The gunner runs its cannon out ahead of the hull over frames 0-6.
+  for (int f = 0; f < 6; ++f)
+    EXPECT_GT(LeftmostCovered(Load(Numbered("100", 44 + f))), LeftmostCovered(Load(Numbered("100", 45 + f))))
+        << "gunner frame " << f;
+  // The stage-1 boss unfolds its gun arms from frame 0 to 19.
+  for (int f = 0; f < 19; ++f)
+    EXPECT_LE(CountPixels(Load(Numbered("180", f)), 0, 180, covered), CountPixels(Load(Numbered("180", f + 1)), 0, 180, covered))
+        << "boss frame " << f;
+  EXPECT_GT(LeftmostCovered(Load("180_00")), LeftmostCovered(Load("180_19")) + 40);
+  // The gunship's bow opens on more and more of its gun ports.
+  EXPECT_LT(CountPixels(Load("1507_00"), 0, 60, magenta), CountPixels(Load("1507_09"), 0, 60, magenta));
+  // The stage-2 boss: frames 38-44 close the violet shell over it.
+  auto violet = [](const Rgb& p) { return p.b > p.g + 30 && p.r > p.g; };
+  for (int f = 38; f < 44; ++f)
+    EXPECT_LT(CountPixels(Load(Numbered("200", f)), 0, 200, violet), CountPixels(Load(Numbered("200", f + 1)), 0, 200, violet))
+        << "shell frame " << f;
+}
+
 TEST(Pictures, ExplosionsGrowThenFade) {
   for (const auto& [prefix, first] : std::vector<std::pair<std::string, int>>{{"64", 0}, {"96", 0}, {"96", 16}, {"96", 32}}) {
     const Coverage start = Measure(Load(Numbered(prefix, first))), peak = Measure(Load(Numbered(prefix, first + 6)));

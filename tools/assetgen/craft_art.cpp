@@ -11,17 +11,17 @@ void PaintGunner(const Canvas& c, int frame) {
   Flame(c, 80, 44, 0, 14 - 8 * out, 10);
   Flame(c, 80, 58, 0, 14 - 8 * out, 10);
   Plate(c, {{52, 40}, {70, 14}, {82, 12}, {78, 40}}, palette::kRust.Darker(0.1));
-  c.RoundedRect(34 - 22 * out, 56, 30, 7, 2);
+  c.RoundedRect(22 - 20 * out, 56, 30, 7, 2);
   c.Shade(palette::kGunmetal.Lighter(0.15));
-  Plate(c, {{16, 48}, {30, 38}, {62, 34}, {82, 40}, {84, 62}, {60, 66}, {30, 62}}, palette::kRust);
+  Plate(c, {{24, 48}, {34, 38}, {62, 34}, {82, 40}, {84, 62}, {60, 66}, {34, 62}}, palette::kRust);
   Plate(c, {{52, 60}, {70, 84}, {82, 86}, {78, 60}}, palette::kRust.Darker(0.3));
   Seam(c, 40, 38, 40, 62);
   Seam(c, 62, 35, 62, 65);
-  c.Ellipse(36, 44, 9, 4);
-  c.Glow(33, 43, 10, palette::kFireYellow, palette::kFireOrange);
+  c.Ellipse(40, 44, 9, 4);
+  c.Glow(37, 43, 10, palette::kFireYellow, palette::kFireOrange);
   if (frame == 7) {
-    c.Ellipse(8, 59.5, 8, 6);
-    c.Glow(8, 59.5, 8, palette::kWhite, palette::kFireYellow);
+    c.Ellipse(8, 59.5, 7, 6);
+    c.Glow(8, 59.5, 7, palette::kWhite, palette::kFireYellow);
   }
 }
 
