@@ -1,7 +1,6 @@
 #include "platform/sdl/midi_synth.h"
 
 #include <fluidsynth.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -17,10 +16,11 @@ constexpr int kGsDeviceId = 0x10;
 // below the sound effects it is mixed with; this keeps a full arrangement
 // clear of clipping.
 constexpr double kGain = 0.5;
-// Reading a whole SoundFont takes about 15 ms per megabyte (TimGM6mb, 6 MB:
-// about 90 ms). A large one (FluidR3_GM, 141 MB) would hold up start-up for
-// seconds, so its samples are read when a program first asks for them.
-constexpr long long kLazyLoadingBytes = 32ll << 20;
+// Samples are read when a program first asks for them, not all at start:
+// reading the whole of TimGM6mb (6 MB) takes about 90 ms, FluidR3_GM (141 MB)
+// would take seconds, while one program's samples take well under a
+// millisecond. It also keeps FluidSynth from starting a pool of loader threads.
+constexpr int kDynamicSampleLoading = 1;
 
 struct ReverbPreset {
   double roomSize, damping, width, level;
@@ -90,11 +90,6 @@ const char* const kDefaultSoundFonts[] = {
 };
 
 bool Readable(const char* path) { return access(path, R_OK) == 0; }
-
-bool Large(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && info.st_size > kLazyLoadingBytes;
-}
 
 bool IsGmSystemOn(const uint8_t* b, size_t n) {
   return n == 6 && b[1] == 0x7E && b[3] == 0x09 && b[4] == 0x01;
@@ -173,7 +168,7 @@ std::unique_ptr<FluidSynthesizer> FluidSynthesizer::Create(const std::string& so
   fluid_settings_setint(engine->settings, "synth.reverb.active", 1);
   fluid_settings_setint(engine->settings, "synth.chorus.active", 1);
   fluid_settings_setint(engine->settings, "synth.threadsafe-api", 1);
-  fluid_settings_setint(engine->settings, "synth.dynamic-sample-loading", Large(soundFontPath));
+  fluid_settings_setint(engine->settings, "synth.dynamic-sample-loading", kDynamicSampleLoading);
   engine->synth = new_fluid_synth(engine->settings);
   if (!engine->synth) return nullptr;
   if (fluid_synth_sfload(engine->synth, soundFontPath.c_str(), 1) == FLUID_FAILED) return nullptr;
