@@ -1,5 +1,6 @@
 // The drawing operations: clipping, effect levels, zoom and rotation
 // arithmetic, slices, effect routines, the rectangle stretch and text.
+#include <climits>
 #include <cstring>
 
 #include "draw_fixture.h"
@@ -46,6 +47,18 @@ TEST_F(BlitTest, DrawClipsAtEveryEdge) {
   draw->Draw(640, 100, "coord", 0);
   draw->Draw(100, 480, "coord", 0);
   EXPECT_EQ(Back(639, 100), 0u);
+}
+
+TEST_F(BlitTest, PositionsAtTheEndsOfIntDrawNothing) {
+  const int far[] = {INT_MIN, INT_MIN + 3, INT_MAX - 3, INT_MAX};
+  for (int x : far) {
+    draw->Draw(x, 10, "coord", 0);
+    draw->Draw(10, x, "coord", 0, beAdd, 255);
+    draw->ZoomDraw(x, 10, 512, 512, "coord", 0);
+    draw->ZoomDraw(10, x, 512, 512, "coord", 0);
+  }
+  for (int y = 0; y < 480; y += 7)
+    for (int x = 0; x < 640; x += 7) ASSERT_EQ(Back(x, y), 0u);
 }
 
 TEST_F(BlitTest, DrawTakesTheCellOfThePatternNumber) {

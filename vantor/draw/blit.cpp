@@ -74,7 +74,8 @@ void TVantorDraw::Draw(int x, int y, const AnsiString& name, int pattern, TBlend
 
 void TVantorDraw::DrawArea(int x, int y, TVantorDrawSurface& picture, const AnsiString& name, int sx, int sy,
                            int cw, int ch, TBlendEffect effect, int level) {
-  if (x + cw < 1 || x >= FWidth || y + ch < 1 || y >= FHeight) return;
+  // Widened so that positions near the ends of int cannot overflow.
+  if (int64_t(x) + cw < 1 || x >= FWidth || int64_t(y) + ch < 1 || y >= FHeight) return;
   platform::Rect from{sx + std::max(0, -x), sy + std::max(0, -y), sx + std::min(cw, FWidth - x),
                       sy + std::min(ch, FHeight - y)};
   int dx = std::max(0, x), dy = std::max(0, y);
@@ -220,14 +221,14 @@ void TVantorDraw::ZoomDraw(int x, int y, int zoomX, int zoomY, const AnsiString&
       from.right = sx + cw;
     } else {
       to.right = FWidth;
-      from.right = sx + int(int64_t(FWidth - x) * 256 / zoomX);
+      from.right = sx + int((int64_t(FWidth) - x) * 256 / zoomX);
     }
     if (y + dh < FHeight) {
       to.bottom = int(y + dh);
       from.bottom = sy + ch;
     } else {
       to.bottom = FHeight;
-      from.bottom = sy + int(int64_t(FHeight - y) * 256 / zoomY);
+      from.bottom = sy + int((int64_t(FHeight) - y) * 256 / zoomY);
     }
     if (to.Width() <= 0 || to.Height() <= 0 || from.Width() <= 0 || from.Height() <= 0) return;
 
