@@ -183,9 +183,10 @@ class Composer {
       const bool last = b == s.bars - 1;
       RenderHarmony(s, bar, chord);
       RenderBass(s, bar, chord, b);
-      RenderDrums(s, bar, b == 0, last && s.fill);
+      RenderDrums(s, bar, b, last && s.fill);
     }
     RenderMelody(s, firstBar);
+    ++sectionsDone_;
     return firstBar + s.bars;
   }
 
@@ -269,9 +270,11 @@ class Composer {
     }
   }
 
-  void RenderDrums(const Section& s, int bar, bool first, bool fill) {
+  void RenderDrums(const Section& s, int bar, int barInSection, bool fill) {
     auto hit = [&](int step, int key, int vel) { Add(kDrums, bar, step, 1, key, vel); };
-    if (first && s.energy >= 2) hit(0, kCrash, 110);
+    // A crash opens each section, and every fourth bar when the music drives hardest.
+    if (s.energy >= 2 && (barInSection == 0 || (s.energy >= 3 && barInSection % 4 == 0))) hit(0, kCrash, 110);
+    const bool oddBar = barInSection % 2 == 1;
     const int fillFrom = fill ? 12 : kSteps;
     for (int step = 0; step < fillFrom; ++step) {
       switch (s.energy) {
@@ -287,6 +290,7 @@ class Composer {
         case 2:
           if (step == 0 || step == 8 || step == 10) hit(step, kKick, 100);
           if (step == 4 || step == 12) hit(step, kSnare, 104);
+          if (oddBar && step == 15) hit(step, kSnare, 52);  // a ghost note leading into the next bar
           if (step % 2 == 0) hit(step, step == 14 ? kOpenHat : kClosedHat, step % 4 == 0 ? 80 : 62);
           break;
         default:
@@ -297,8 +301,10 @@ class Composer {
       }
     }
     if (fill) {
+      // Alternate a run down the toms with a rising snare roll.
       const int toms[4] = {kSnare, kTomHigh, kTomMid, kTomLow};
-      for (int step = 12; step < kSteps; ++step) hit(step, toms[step - 12], 96 + 4 * (step - 12));
+      const bool roll = sectionsDone_ % 2 == 1;
+      for (int step = 12; step < kSteps; ++step) hit(step, roll ? kSnare : toms[step - 12], 90 + 8 * (step - 12));
     }
   }
 
@@ -318,6 +324,7 @@ class Composer {
   Song song_;
   std::uint32_t ticksPerStep_ = 0;
   Theme themeA_, themeB_;
+  int sectionsDone_ = 0;
 };
 
 }  // namespace
