@@ -4,7 +4,6 @@
 #include <SDL_image.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/app.h"
 #include "platform/sdl/display_picture.h"
@@ -152,21 +151,6 @@ bool SavePng(const std::string& path, const Frame& frame) {
   return saved;
 }
 
-bool LoadPng(const std::string& path, Frame& frame) {
-  SDL_Surface* loaded = IMG_Load(path.c_str());
-  if (!loaded) return false;
-  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0);
-  SDL_FreeSurface(loaded);
-  if (!rgb) return false;
-  frame.width = rgb->w;
-  frame.height = rgb->h;
-  size_t rowBytes = size_t(rgb->w) * 3;
-  frame.rgb.resize(rowBytes * rgb->h);
-  for (int y = 0; y < rgb->h; ++y)
-    std::memcpy(&frame.rgb[y * rowBytes], static_cast<const uint8_t*>(rgb->pixels) + size_t(y) * rgb->pitch,
-                rowBytes);
-  SDL_FreeSurface(rgb);
-  return true;
-}
+bool LoadPng(const std::string& path, Frame& frame) { return sdl::TakePicture(IMG_Load(path.c_str()), frame); }
 
 }  // namespace platform::headless

@@ -48,11 +48,7 @@ class HeadlessSurface final : public sdl::MemorySurface {
 };
 
 // The last presented picture as 8-bit red, green and blue.
-struct Frame {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> rgb;
-};
+using Frame = Picture;
 
 class HeadlessDisplayDevice final : public DisplayDevice {
  public:

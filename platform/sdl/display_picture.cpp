@@ -7,7 +7,10 @@
 namespace platform::sdl {
 
 bool LoadBmpPicture(const std::string& hostPath, Picture& picture) {
-  SDL_Surface* loaded = SDL_LoadBMP(hostPath.c_str());
+  return TakePicture(SDL_LoadBMP(hostPath.c_str()), picture);
+}
+
+bool TakePicture(SDL_Surface* loaded, Picture& picture) {
   if (!loaded) return false;
   SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0);
   SDL_FreeSurface(loaded);

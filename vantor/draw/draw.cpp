@@ -17,6 +17,14 @@ using VantorSystem::VnTrace;
 
 namespace {
 constexpr int kDepthBits[] = {16, 24, 32};
+
+// Stores a property; false when it already held the value.
+template <class T>
+bool Change(T& field, T value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
 }  // namespace
 
 TVantorDraw::TVantorDraw(TComponent* owner) : TComponent(owner) {
@@ -88,16 +96,13 @@ void TVantorDraw::WndProc(platform::Message& message) {
 
 void TVantorDraw::SetFullScreen(bool value) {
   RunMethod("TVantorDraw::SetFullScreen", [&] {
-    if (value == FFullScreen) return;
-    FFullScreen = value;
-    if (FInitialized) ResetAll();
+    if (Change(FFullScreen, value) && FInitialized) ResetAll();
   });
 }
 
 void TVantorDraw::SetDouble(bool value) {
   RunMethod("TVantorDraw::SetDouble", [&] {
-    if (value == FDouble) return;
-    FDouble = value;
+    if (!Change(FDouble, value)) return;
     if (value) {
       if (FDisplayWidth < 2 * FWidth) FWidth = FDisplayWidth / 2;
       if (FDisplayHeight < 2 * FHeight) FHeight = FDisplayHeight / 2;
@@ -110,9 +115,7 @@ void TVantorDraw::SetDouble(bool value) {
 
 void TVantorDraw::SetVideoMemory(bool value) {
   RunMethod("TVantorDraw::SetVideoMemory", [&] {
-    if (value == FVideoMemory) return;
-    FVideoMemory = value;
-    if (FInitialized) Reset();
+    if (Change(FVideoMemory, value) && FInitialized) Reset();
   });
 }
 
@@ -122,16 +125,13 @@ void TVantorDraw::SetTransparent(bool value) {
 
 void TVantorDraw::SetTransparentColor(TTransparentColor value) {
   RunMethod("TVantorDraw::SetTransparentColor", [&] {
-    if (value == FTransparentColor) return;
-    FTransparentColor = value;
-    if (FInitialized) Reset();
+    if (Change(FTransparentColor, value) && FInitialized) Reset();
   });
 }
 
 // One axis of SetWidth / SetHeight.
 void TVantorDraw::SetLogicalSize(int& size, int value, int displaySize) {
-  if (value == size) return;
-  size = value;
+  if (!Change(size, value)) return;
   if (FDouble && displaySize < 2 * value) FDouble = false;
   if (displaySize < size) size = displaySize;
   if (OwnerIsWindowed()) UpdateOuterSize();
@@ -156,9 +156,7 @@ void TVantorDraw::SetDisplayHeight(int value) {
 
 void TVantorDraw::SetColorDepth(TColorDepth value) {
   RunMethod("TVantorDraw::SetColorDepth", [&] {
-    if (value == FColorDepth) return;
-    FColorDepth = value;
-    if (FInitialized && FFullScreen) ResetAll();
+    if (Change(FColorDepth, value) && FInitialized && FFullScreen) ResetAll();
   });
 }
 
