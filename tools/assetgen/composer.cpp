@@ -208,8 +208,13 @@ class Composer {
         const int key = plan_.style.tonic + octave + Pitch(degree, chord);
         const int vel = 92 + (n.pos % 8 == 0 ? 12 : 0) + 4 * s.energy;
         Add(kLead, firstBar + barInSection, n.pos % kSteps, n.len, key, vel);
-        if (s.melody == Melody::kThemeAHigh || s.energy >= 3)
+        if (s.melody == Melody::kThemeAHigh || s.energy >= 3) {
           Add(kLead2, firstBar + barInSection, n.pos % kSteps, n.len, key - 12, vel - 20);
+        } else if (s.melody == Melody::kThemeB && s.energy == 2) {
+          // A second voice a third below, dropping to the fifth below where a third would clash.
+          const int below = (n.pos % 8 == 0 && !IsChordTone(degree - 2, chord)) ? degree - 3 : degree - 2;
+          Add(kLead2, firstBar + barInSection, n.pos % kSteps, n.len, plan_.style.tonic + Pitch(below, chord), vel - 24);
+        }
       }
     }
   }
