@@ -8,6 +8,7 @@ void WriteBmp(const std::string& path, const Picture& picture) {
   const std::uint32_t rowBytes = (static_cast<std::uint32_t>(picture.width) * 3 + 3) & ~3u;
   const std::uint32_t imageBytes = rowBytes * static_cast<std::uint32_t>(picture.height);
   ByteWriter out;
+  out.Reserve(14 + 40 + imageBytes);
   out.Text("BM");
   out.U32le(14 + 40 + imageBytes);
   out.U32le(0);

@@ -16,6 +16,7 @@ class ByteWriter {
   void U32be(std::uint32_t v) { U16be(v >> 16); U16be(v); }
   void Text(const std::string& s) { bytes_.insert(bytes_.end(), s.begin(), s.end()); }
   void Append(const std::vector<std::uint8_t>& b) { bytes_.insert(bytes_.end(), b.begin(), b.end()); }
+  void Reserve(std::size_t n) { bytes_.reserve(n); }
   // Writes a variable-length quantity as used by Standard MIDI Files.
   void VarLen(std::uint32_t v);
 
