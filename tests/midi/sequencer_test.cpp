@@ -118,12 +118,15 @@ TEST_F(Sequencer, TheJumpTakesTheLastTempoBeforeTheLoopStart) {
   midi.Play("loop", true);
   uint32_t last = 0;
   for (int i = 0; i < 400; ++i) {
+    const size_t sentBefore = backend.midi.Records().size();
     Pass(10);
     const uint32_t now = midi.GetDeltaTime();
     if (now < last) {
       // Just jumped: the tempo event at 600 is behind, the one at 240 counts.
       EXPECT_EQ(midi.GetMusicTempo(), 250000u);
       EXPECT_EQ(now, 480u);
+      // Nothing is sent at a jump: no notes off, no resets.
+      EXPECT_EQ(backend.midi.Records().size(), sentBefore);
       return;
     }
     last = now;
