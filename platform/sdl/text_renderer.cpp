@@ -86,12 +86,12 @@ std::string TtfTextRenderer::FaceFile(const std::string& cp932Face) {
 }
 
 bool TtfTextRenderer::Draw(const TextTarget& target, int x, int y, const std::string& cp932Text,
-                           const FontSpec& spec) {
-  std::string file = FaceFile(spec.cp932Face);
+                           const FontSpec& request) {
+  std::string file = FaceFile(request.cp932Face);
   if (file.empty()) return false;
-  int style = (spec.bold ? TTF_STYLE_BOLD : 0) | (spec.italic ? TTF_STYLE_ITALIC : 0) |
-              (spec.underline ? TTF_STYLE_UNDERLINE : 0);
-  int height = spec.height == 0 ? 16 : spec.height;
+  int style = (request.bold ? TTF_STYLE_BOLD : 0) | (request.italic ? TTF_STYLE_ITALIC : 0) |
+              (request.underline ? TTF_STYLE_UNDERLINE : 0);
+  int height = request.height == 0 ? 16 : request.height;
   auto fontKey = std::make_tuple(file, height, style);
   TTF_Font*& font = cache_->fonts[fontKey];
   if (!font) {
@@ -112,7 +112,7 @@ bool TtfTextRenderer::Draw(const TextTarget& target, int x, int y, const std::st
   }
   if (cp932Text.empty()) return true;
 
-  auto textKey = std::make_tuple(font, spec.color, cp932Text);
+  auto textKey = std::make_tuple(font, request.color, cp932Text);
   auto cached = cache_->texts.find(textKey);
   SDL_Surface* glyphs;
   if (cached != cache_->texts.end()) {
@@ -122,7 +122,7 @@ bool TtfTextRenderer::Draw(const TextTarget& target, int x, int y, const std::st
       for (auto& [key, surface] : cache_->texts) SDL_FreeSurface(surface);
       cache_->texts.clear();
     }
-    SDL_Color color{uint8_t(spec.color), uint8_t(spec.color >> 8), uint8_t(spec.color >> 16), 255};
+    SDL_Color color{uint8_t(request.color), uint8_t(request.color >> 8), uint8_t(request.color >> 16), 255};
     SDL_Surface* rendered = TTF_RenderUTF8_Blended(font, Cp932ToUtf8(cp932Text).c_str(), color);
     if (!rendered) return true;
     glyphs = SDL_ConvertSurfaceFormat(rendered, SDL_PIXELFORMAT_ARGB8888, 0);
