@@ -169,6 +169,7 @@ struct S1Phase {
   int bulletKind;
   int heading;                       // Path: heading turned to; Sweep: step of x
   std::span<const int16_t> script;  // Path
+  int recoil = 0;                    // Path: the recoil speed it leaves for later
 };
 
 constexpr S1Phase kS1Program[] = {
@@ -187,7 +188,7 @@ constexpr S1Phase kS1Program[] = {
     {S1Step::Volleys, 9, 0, {}},       // 12
     {S1Step::Path, 0, 8, path::Q3},    // 13
     {S1Step::Sweep, 10, 3, {}},        // 14: until x > 440
-    {S1Step::Path, 0, 4, path::Q4},    // 15: then aux1 := 41
+    {S1Step::Path, 0, 4, path::Q4, 41},  // 15
     {S1Step::Volleys, 7, 0, {}},       // 16
     {S1Step::Recoil, 0, 0, {}},        // 17
     {S1Step::Fold, 0, 0, {}},          // 18: then back to phase 4
@@ -270,8 +271,8 @@ void RunS1Phase(TForm1& f, Enemy& e) {
       e.aux4 = TurnToward(e.aux4, phase.heading);
       e.speed += 1;
       if (e.speed >= static_cast<int>(phase.script.size())) {
+        if (phase.recoil > 0) e.aux1 = phase.recoil;
         NextS1Phase(e);
-        if (e.timer == 16) e.aux1 = 41;
       }
       break;
     case S1Step::Sweep:

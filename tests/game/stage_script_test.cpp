@@ -32,7 +32,9 @@ TEST_F(Script, EveryOperationOfBothScriptsIsKnown) {
     for (int16_t op : StageScript(stage)) {
       const ScriptOp& what = ScriptOperation(op);
       EXPECT_NE(what.action, ScriptAction::Stall) << "stage " << stage << " op " << op;
-      if (what.action == ScriptAction::Spawn) EXPECT_FALSE(SpawnRows(op).empty()) << "op " << op;
+      if (what.action == ScriptAction::Spawn) {
+        EXPECT_FALSE(SpawnRows(op).empty()) << "op " << op;
+      }
     }
   // each script ends with its hand-over and nothing but zeros after it
   EXPECT_EQ(StageScript(0).size(), 437u);
