@@ -1,7 +1,5 @@
 // The visual effects: bullet trails, sparks, smoke and debris. They move with
 // friction, animate by kind and end by frame count or life.
-#include <algorithm>
-
 #include "game/form.h"
 #include "game/play.h"
 #include "vantor/draw/draw.h"
