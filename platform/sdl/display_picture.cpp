@@ -2,11 +2,63 @@
 
 #include <SDL.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace platform::sdl {
+namespace {
+
+// SDL allocates and clears the whole surface a BMP header asks for before it
+// reads a single row, so a few hundred bytes could make it take gigabytes.
+// Pictures larger than this many pixels are refused, and so are
+// uncompressed ones whose rows run past the end of the file (SDL would fail
+// on them anyway, after the allocation).
+constexpr int64_t kMaxPixels = int64_t{1} << 26;
+
+int64_t Le(const uint8_t* p, int bytes) {
+  uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
+  return bytes == 2 ? int16_t(v) : int32_t(v);
+}
+
+bool PlausibleBmp(const std::string& hostPath) {
+  std::FILE* file = std::fopen(hostPath.c_str(), "rb");
+  if (!file) return true;  // SDL reports it
+  uint8_t h[34] = {};
+  const size_t got = std::fread(h, 1, sizeof h, file);
+  std::fseek(file, 0, SEEK_END);
+  const int64_t fileSize = std::ftell(file);
+  std::fclose(file);
+  if (got < 26 || h[0] != 'B' || h[1] != 'M') return true;  // not a header this check knows
+  const int64_t offset = Le(h + 10, 4) & 0xFFFFFFFF;
+  const int64_t headerSize = Le(h + 14, 4);
+  int64_t width, height, bits, compression = 0;
+  if (headerSize == 12) {  // OS/2 core header: 16-bit sizes
+    width = Le(h + 18, 2) & 0xFFFF;
+    height = Le(h + 20, 2) & 0xFFFF;
+    bits = Le(h + 24, 2);
+  } else if (got == sizeof h) {
+    width = std::llabs(Le(h + 18, 4));
+    height = std::llabs(Le(h + 22, 4));
+    bits = Le(h + 28, 2) & 0xFFFF;
+    compression = Le(h + 30, 4);
+  } else {
+    return true;
+  }
+  if (width * height > kMaxPixels) return false;
+  const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
+  if (!uncompressed || height == 0 || bits <= 0) return true;
+  const int64_t rowBytes = (width * bits + 31) / 32 * 4;
+  const int64_t lastRowBytes = (width * bits + 7) / 8;
+  return offset + rowBytes * (height - 1) + lastRowBytes <= fileSize;
+}
+
+}  // namespace
 
 bool LoadBmpPicture(const std::string& hostPath, Picture& picture) {
+  if (!PlausibleBmp(hostPath)) return false;
   return TakePicture(SDL_LoadBMP(hostPath.c_str()), picture);
 }
 

@@ -1,0 +1,173 @@
+// The whole game over a long run of seeded random input on the headless
+// backend: every screen is reached, no frame throws, and the heap stays flat
+// once the game has started.
+//
+// CI runs a reduced form. The full run of 200,000 frames:
+//   SOLVARA_LONGRUN_FRAMES=200000 ./test_longrun
+// (SOLVARA_LONGRUN_SEED picks another input sequence.)
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <set>
+#include <string>
+
+#include "game/ranking.h"
+#include "platform/random.h"
+#include "tests/game/form_fixture.h"
+#include "vantor/input/input.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define LONGRUN_SANITIZED 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define LONGRUN_SANITIZED 1
+#endif
+#ifdef LONGRUN_SANITIZED
+#include <sanitizer/allocator_interface.h>
+#else
+#include <malloc.h>
+#endif
+
+namespace {
+
+using VantorInputSystem::ScanCode;
+using VantorInputSystem::TInputKeys;
+
+constexpr int kReducedFrames = 12000;
+constexpr uint32_t kDefaultSeed = 2001;
+// Heap samples are taken this often; the first part of the run is start-up.
+constexpr int kSampleEvery = 500;
+constexpr int kStartUpFrames = 3000;
+// What the second half of the run may hold above the first half's peak:
+// room for the allocator's own bookkeeping, far less than any per-frame leak
+// adds up to over thousands of frames.
+constexpr size_t kHeapSlack = 128 * 1024;
+// Every other game keeps the ship unhurt for this many frames, so the run
+// also reaches the later parts of the stages and the bosses.
+constexpr int kUnhurtFrames = 3000;
+// One frame of 44.1 kHz audio, mixed so the effects really play.
+constexpr uint32_t kAudioFramesPerFrame = 44100 * game::kFrameMilliseconds / 1000;
+
+constexpr TInputKeys kKeys[] = {VantorInputSystem::ikUp, VantorInputSystem::ikDown, VantorInputSystem::ikLeft,
+                                VantorInputSystem::ikRight, VantorInputSystem::ikZ, VantorInputSystem::ikX,
+                                VantorInputSystem::ikC};
+constexpr int kAllScreens[] = {game::ScreenTitle,   game::ScreenPlay,    game::ScreenGameOver,
+                               game::ScreenResults, game::ScreenRanking, game::ScreenHowToPlay};
+// The boss programs' behaviours, counted when they appear.
+constexpr int kBossBehaviours[] = {9, 20, 33};
+
+size_t LiveHeapBytes() {
+#ifdef LONGRUN_SANITIZED
+  return __sanitizer_get_current_allocated_bytes();
+#else
+  return mallinfo2().uordblks;
+#endif
+}
+
+int EnvNumber(const char* name, int fallback) {
+  const char* text = std::getenv(name);
+  return text && *text ? std::atoi(text) : fallback;
+}
+
+// Random input in phases: a set of held keys for up to one and a half
+// seconds, or now and then hands off for long enough that the title's
+// attract screens and the results screen run out on their own.
+class RandomPlayer {
+ public:
+  explicit RandomPlayer(uint32_t seed) : random_(seed) {}
+
+  uint8_t Next() {
+    if (left_ == 0) Choose();
+    --left_;
+    return held_;
+  }
+
+ private:
+  void Choose() {
+    if (Roll(4) == 0) {
+      held_ = 0;
+      left_ = 400 + Roll(1000);
+      return;
+    }
+    held_ = 0;
+    for (size_t k = 0; k < std::size(kKeys); ++k)
+      if (Roll(2) == 0) held_ |= 1 << k;
+    left_ = 1 + Roll(45);
+  }
+  int Roll(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+
+  std::mt19937 random_;
+  uint8_t held_ = 0;
+  int left_ = 0;
+};
+
+using LongRun = game::testing::FormTest;
+
+TEST_F(LongRun, RandomInputThroughEveryScreenKeepsTheHeapFlat) {
+  const int frames = EnvNumber("SOLVARA_LONGRUN_FRAMES", kReducedFrames);
+  const auto seed = static_cast<uint32_t>(EnvNumber("SOLVARA_LONGRUN_SEED", kDefaultSeed));
+  ASSERT_GE(frames, 4 * kStartUpFrames) << "too short a run to compare its halves";
+
+  // The recording sink would keep every message of the run.
+  backend.midi.Use(platform::headless::HeadlessMidi::Sink::Null);
+  CreateForm();
+  game::TForm1& f = *form;
+  ASSERT_TRUE(backend.app.Exceptions().empty()) << backend.app.Exceptions().front();
+  platform::Rand().Seed(seed);
+  RandomPlayer player(seed);
+
+  std::set<int> screens, bosses;
+  int games = 0, gameFrames = 0, lastScreen = -1;
+  size_t firstHalfPeak = 0, secondHalfPeak = 0;
+  for (int frame = 1; frame <= frames; ++frame) {
+    const uint8_t held = player.Next();
+    for (size_t k = 0; k < std::size(kKeys); ++k) backend.input.SetKey(ScanCode(kKeys[k]), held & (1 << k));
+    ASSERT_TRUE(backend.app.Step()) << "the form closed at frame " << frame;
+    backend.sound.Advance(kAudioFramesPerFrame);
+    backend.sound.ClearCaptured();
+    ASSERT_TRUE(backend.app.Exceptions().empty()) << "frame " << frame << ": " << backend.app.Exceptions().front();
+
+    const int screen = f.GameState.screen;
+    screens.insert(screen);
+    if (screen == game::ScreenPlay && lastScreen != game::ScreenPlay) {
+      ++games;
+      gameFrames = 0;
+      f.keepShipUnhurt = games % 2 == 0;
+    }
+    if (++gameFrames > kUnhurtFrames) f.keepShipUnhurt = false;
+    lastScreen = screen;
+    for (const game::Enemy& e : f.Enemy)
+      if (e.state == 1 && std::find(std::begin(kBossBehaviours), std::end(kBossBehaviours), e.behaviour) !=
+                              std::end(kBossBehaviours))
+        bosses.insert(e.behaviour);
+
+    if (frame % kSampleEvery != 0 || frame <= kStartUpFrames) continue;
+    const size_t heap = LiveHeapBytes();
+    size_t& peak = frame <= (frames + kStartUpFrames) / 2 ? firstHalfPeak : secondHalfPeak;
+    peak = std::max(peak, heap);
+  }
+
+  for (int s : kAllScreens) EXPECT_TRUE(screens.count(s)) << "screen " << s << " never reached";
+  EXPECT_LE(secondHalfPeak, firstHalfPeak + kHeapSlack)
+      << "the heap grew from " << firstHalfPeak << " to " << secondHalfPeak << " bytes";
+  RecordProperty("games", games);
+  RecordProperty("bosses", static_cast<int>(bosses.size()));
+  RecordProperty("heap_first_half_peak", static_cast<int>(firstHalfPeak));
+  RecordProperty("heap_second_half_peak", static_cast<int>(secondHalfPeak));
+  std::printf("%d frames, %d games, bosses met: %zu of 3, heap peak %zu then %zu bytes\n", frames, games,
+              bosses.size(), firstHalfPeak, secondHalfPeak);
+
+  f.Close();
+  EXPECT_TRUE(backend.app.Terminated());
+  EXPECT_EQ(std::filesystem::file_size(ScorePath()), game::kScoreFileSize);
+}
+
+}  // namespace
