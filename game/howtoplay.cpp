@@ -101,7 +101,8 @@ void TForm1::RunHowToPlay() {
   keys.left = simulated[4] != 0;
   keys.right = simulated[5] != 0;
   keys.up = simulated[6] != 0;
-  SteerShip(*this, keys, kDemoMaxX);
+  // as in play, an exploding ship neither steers nor fires
+  if (g.dying == 0) SteerShip(*this, keys, kDemoMaxX);
 
   UpdatePlayer();
   UpdateEnemies();

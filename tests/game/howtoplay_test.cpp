@@ -73,6 +73,15 @@ TEST_F(HowToPlay, SimulatedKeysSteerByTheRealRules) {
   EXPECT_EQ(f.GameState.howToPlay[7 + 5], 1);  // the simulated right key
 }
 
+TEST_F(HowToPlay, AnExplodingShipIsNotSteered) {
+  TForm1& f = Form();
+  EnterDemonstration(f);
+  HitShip(f);
+  for (int frame = 0; frame < 15; ++frame) f.RunHowToPlay();
+  EXPECT_EQ(f.PlayerShip.x, 200);
+  EXPECT_EQ(f.GameState.howToPlay[kCapRight], 1);  // the caption still lights
+}
+
 TEST_F(GameOverPicture, OpensToFullHeightOnTheTwentyFifthFrame) {
   TForm1& f = Form();
   f.GameState.gameOverGrow = 0;
