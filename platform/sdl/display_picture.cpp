@@ -32,6 +32,7 @@ bool PlausibleBmp(const std::string& hostPath) {
   const int64_t fileSize = std::ftell(file);
   std::fclose(file);
   if (got < 26 || h[0] != 'B' || h[1] != 'M') return true;  // not a header this check knows
+  // Bytes past the end of a short file read as zero.
   const int64_t offset = Le(h + 10, 4) & 0xFFFFFFFF;
   const int64_t headerSize = Le(h + 14, 4);
   int64_t width, height, bits, compression = 0;
@@ -39,17 +40,16 @@ bool PlausibleBmp(const std::string& hostPath) {
     width = Le(h + 18, 2) & 0xFFFF;
     height = Le(h + 20, 2) & 0xFFFF;
     bits = Le(h + 24, 2);
-  } else if (got == sizeof h) {
+  } else {
     width = std::llabs(Le(h + 18, 4));
     height = std::llabs(Le(h + 22, 4));
     bits = Le(h + 28, 2) & 0xFFFF;
     compression = Le(h + 30, 4);
-  } else {
-    return true;
   }
   if (width * height > kMaxPixels) return false;
+  // A header cut short leaves SDL to refuse the file.
   const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
-  if (!uncompressed || height == 0 || bits <= 0) return true;
+  if (got < sizeof h || !uncompressed || height == 0 || bits <= 0) return true;
   const int64_t rowBytes = (width * bits + 31) / 32 * 4;
   const int64_t lastRowBytes = (width * bits + 7) / 8;
   return offset + rowBytes * (height - 1) + lastRowBytes <= fileSize;
