@@ -12,7 +12,7 @@ bool ParseInt(const std::string& text, long long low, long long high, long long&
   return ec == std::errc() && p == end && value >= low && value <= high;
 }
 
-struct OptionSpec {
+struct OptionEntry {
   const char* name;
   const char* argument;  // null: a flag without a value
   const char* help;
@@ -20,7 +20,7 @@ struct OptionSpec {
   bool (*apply)(Options& options, const std::string& value);
 };
 
-const OptionSpec kOptions[] = {
+const OptionEntry kOptions[] = {
     {"--frames", "N", "frames to run (default 1000)",
      [](Options& o, const std::string& v) {
        long long n;
@@ -82,22 +82,22 @@ const OptionSpec kOptions[] = {
 bool ParseOptions(int argc, const char* const argv[], Options& options, std::string& error) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    const OptionSpec* spec = nullptr;
-    for (const OptionSpec& s : kOptions)
-      if (arg == s.name) spec = &s;
-    if (!spec) {
+    const OptionEntry* entry = nullptr;
+    for (const OptionEntry& s : kOptions)
+      if (arg == s.name) entry = &s;
+    if (!entry) {
       error = "unknown option " + arg;
       return false;
     }
     std::string value;
-    if (spec->argument) {
+    if (entry->argument) {
       if (i + 1 >= argc) {
-        error = arg + " needs " + spec->argument;
+        error = arg + " needs " + entry->argument;
         return false;
       }
       value = argv[++i];
     }
-    if (!spec->apply(options, value)) {
+    if (!entry->apply(options, value)) {
       error = "bad value for " + arg + ": " + value;
       return false;
     }
@@ -107,7 +107,7 @@ bool ParseOptions(int argc, const char* const argv[], Options& options, std::str
 
 std::string Usage() {
   std::string text = "usage: solvara-probe [options]\n";
-  for (const OptionSpec& s : kOptions) {
+  for (const OptionEntry& s : kOptions) {
     std::string left = std::string("  ") + s.name + (s.argument ? std::string(" ") + s.argument : "");
     if (left.size() < 26) left.resize(26, ' ');
     text += left + " " + s.help + "\n";
