@@ -49,6 +49,8 @@ bool Runner::Prepare(std::ostream& log) {
       return false;
     }
     home_ = pattern;
+    // Said once, so the score file of the run can be found.
+    log << "solvara-probe: home folder " << home_ << "\n";
   } else {
     home_ = options_.home;
     fs::create_directories(home_, ec);
