@@ -73,6 +73,69 @@ TEST_F(HowToPlay, SimulatedKeysSteerByTheRealRules) {
   EXPECT_EQ(f.GameState.howToPlay[7 + 5], 1);  // the simulated right key
 }
 
+// Runs the demonstration up to and including its frame `last` (frame 1 is the
+// first one after the title hands over).
+void RunDemoTo(TForm1& f, int& frame, int last) {
+  for (; frame < last; ++frame) {
+    f.RunHowToPlay();
+    f.UpdateEffects();
+  }
+}
+
+const Enemy* AliveWithBehaviour(const TForm1& f, int behaviour) {
+  for (const Enemy& e : f.Enemy)
+    if (e.state == 1 && e.behaviour == behaviour) return &e;
+  return nullptr;
+}
+
+// The glider of code 21 (step 122, its window opening on frame 484 as the
+// spawn of step 112 took no time) brakes for 24 frames to (-60 + 3 x 13 +
+// 4 x (11 + 9 + 7 + 5 + 3) + 1, 400 - 2 x 24) = (120, 352) and fires on the
+// fourth frame after, 511. The turned gun needs four hits of 3 on its 10
+// points and downs it only on 514; the ship, stopped by the bottom edge (440)
+// on steps 63-65 and moved up and down to y 356 since, meets the bullet on 518
+// as it steers right.
+TEST_F(HowToPlay, TheGliderFromTheLowerLeftFiresBeforeTheTurnedGunDownsIt) {
+  TForm1& f = Form();
+  EnterDemonstration(f);
+  int frame = 0;
+  RunDemoTo(f, frame, 483);
+  EXPECT_EQ(AliveWithBehaviour(f, 4), nullptr);
+  RunDemoTo(f, frame, 484);
+  const Enemy* glider = AliveWithBehaviour(f, 4);
+  ASSERT_NE(glider, nullptr);
+  EXPECT_EQ(glider->x, -47);
+  EXPECT_EQ(glider->y, 398);
+
+  RunDemoTo(f, frame, 510);
+  ASSERT_NE(AliveWithBehaviour(f, 4), nullptr);
+  EXPECT_EQ(glider->x, 120);
+  EXPECT_EQ(glider->y, 352);
+  EXPECT_EQ(Live(f.EnemyBullet), 0);
+
+  RunDemoTo(f, frame, 511);
+  ASSERT_EQ(Live(f.EnemyBullet), 1);
+  const EnemyBullet& bullet = *std::find_if(f.EnemyBullet.begin(), f.EnemyBullet.end(),
+                                            [](const EnemyBullet& b) { return b.active == 1; });
+  EXPECT_EQ(bullet.kind, 1);
+  EXPECT_EQ(bullet.x, 140);
+  EXPECT_EQ(bullet.y, 352);
+  EXPECT_EQ(f.PlayerShip.x, 276);
+  EXPECT_EQ(f.PlayerShip.y, 356);
+  EXPECT_EQ(f.PlayerShip.mode, 3);
+  EXPECT_EQ(f.PlayerShip.spin, 16);  // facing left, firing at it
+
+  RunDemoTo(f, frame, 514);
+  EXPECT_EQ(glider->state, 2);
+  RunDemoTo(f, frame, 517);
+  EXPECT_EQ(f.GameState.dying, 0);
+  EXPECT_EQ(f.GameState.lives, 2);
+  RunDemoTo(f, frame, 518);
+  EXPECT_EQ(f.PlayerShip.x, 297);
+  EXPECT_EQ(f.GameState.dying, 1);
+  EXPECT_EQ(f.GameState.lives, 1);
+}
+
 TEST_F(HowToPlay, AnExplodingShipIsNotSteered) {
   TForm1& f = Form();
   EnterDemonstration(f);
