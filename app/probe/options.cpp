@@ -75,6 +75,16 @@ const OptionEntry kOptions[] = {
        o.bot = true;
        return true;
      }},
+    {"--log", "FILE", "the library's debug log, traced from before the form is created",
+     [](Options& o, const std::string& v) {
+       o.logFile = v;
+       return !v.empty();
+     }},
+    {"--profile", nullptr, "with --log: time every library method and end the log with the report",
+     [](Options& o, const std::string&) {
+       o.profile = true;
+       return true;
+     }},
 };
 
 }  // namespace
@@ -83,8 +93,8 @@ bool ParseOptions(int argc, const char* const argv[], Options& options, std::str
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const OptionEntry* entry = nullptr;
-    for (const OptionEntry& s : kOptions)
-      if (arg == s.name) entry = &s;
+    for (const OptionEntry& option : kOptions)
+      if (arg == option.name) entry = &option;
     if (!entry) {
       error = "unknown option " + arg;
       return false;
@@ -107,10 +117,11 @@ bool ParseOptions(int argc, const char* const argv[], Options& options, std::str
 
 std::string Usage() {
   std::string text = "usage: solvara-probe [options]\n";
-  for (const OptionEntry& s : kOptions) {
-    std::string left = std::string("  ") + s.name + (s.argument ? std::string(" ") + s.argument : "");
+  for (const OptionEntry& option : kOptions) {
+    std::string left =
+        std::string("  ") + option.name + (option.argument ? std::string(" ") + option.argument : "");
     if (left.size() < 26) left.resize(26, ' ');
-    text += left + " " + s.help + "\n";
+    text += left + " " + option.help + "\n";
   }
   return text;
 }

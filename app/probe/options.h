@@ -18,6 +18,8 @@ struct Options {
   std::string trace;
   bool invincible = false;  // the ship is never hit
   bool bot = false;         // a simple pilot plays one game
+  std::string logFile;      // the library's debug log (empty: none)
+  bool profile = false;     // with logFile: method timing and its report
 };
 
 // Parses argv[1..]. On a bad command line returns false and a one-line

@@ -13,6 +13,7 @@
 #include "platform/headless/backend.h"
 #include "platform/random.h"
 #include "vantor/input/input.h"
+#include "vantor/system/debug.h"
 
 namespace probe {
 namespace {
@@ -94,6 +95,10 @@ int Runner::Run(std::ostream& log) {
   int status = 0;
   {
     platform::headless::Backend backend;
+    // The log opens before the form so it traces the components' creation;
+    // it closes after their destruction, ending with the profiling report.
+    if (!options_.logFile.empty())
+      VantorDebugSystem::TVantorDebug::SetDebug(options_.logFile.c_str(), true, options_.profile);
     game::TForm1 form(nullptr);
     // Reproducible runs: the seed replaces the start time the form seeded with.
     platform::Rand().Seed(options_.seed);
@@ -117,6 +122,7 @@ int Runner::Run(std::ostream& log) {
     }
     if (!backend.app.Terminated()) form.Close();
   }
+  if (!options_.logFile.empty()) VantorDebugSystem::TVantorDebug::SetDebug(nullptr, false, false);
   platform::ClearFolderMaps();
   if (trace.is_open() && !trace.flush()) {
     log << "solvara-probe: cannot write " << options_.trace << "\n";
