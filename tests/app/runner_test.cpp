@@ -146,5 +146,24 @@ TEST_F(RunnerTest, ProblemsWithTheRunnersOwnFilesAreReported) {
   EXPECT_NE(log_.find("folder.png"), std::string::npos);
 }
 
+// --log opens the library's log before the form exists and closes it after
+// the components are gone: the trace starts with the draw component's
+// construction and the profiling report counts one Update per frame.
+TEST_F(RunnerTest, LogWithProfileTracesTheWholeRunAndEndsWithTheReport) {
+  options_.frames = 30;
+  options_.logFile = (dir_ / "run.log").string();
+  options_.profile = true;
+  ASSERT_EQ(Run(), 0);
+  std::ifstream in(options_.logFile, std::ios::binary);
+  const std::string logText((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(logText.find("TVantorDraw"), std::string::npos);
+  const std::string updateRow = "TVantorDraw::Update";
+  size_t row = logText.rfind(updateRow);
+  ASSERT_NE(row, std::string::npos);
+  size_t lineStart = logText.rfind('\n', row) + 1;
+  EXPECT_EQ(std::stoi(logText.substr(lineStart, 10)), 30);
+  EXPECT_EQ(logText.find(updateRow, row + 1), std::string::npos);
+}
+
 }  // namespace
 }  // namespace probe
