@@ -248,9 +248,7 @@ void RunS1Phase(TForm1& f, Enemy& e) {
       break;
     }
     case S1Step::Unfold:
-      e.frame += 1;
-      if (e.frame >= 19) {
-        e.frame = 19;
+      if (StepTo(e.frame, 1, 19)) {
         NextS1Phase(e);
         e.speed = 38;
       }
@@ -288,11 +286,7 @@ void RunS1Phase(TForm1& f, Enemy& e) {
       if (e.aux1 < 1) NextS1Phase(e);
       break;
     case S1Step::Fold:
-      e.frame -= 1;
-      if (e.frame <= 0) {
-        e.frame = 0;
-        NextS1Phase(e);
-      }
+      if (StepTo(e.frame, -1, 0)) NextS1Phase(e);
       break;
   }
 }
@@ -458,11 +452,7 @@ void RunCharge(Enemy& e, const S2Phase& phase) {
     case 0:
       e.x -= e.aux1;
       e.aux1 += 3;
-      e.frame += 1;
-      if (e.frame > 30) {
-        e.frame = 30;
-        e.speed = 1;
-      }
+      if (StepPast(e.frame, 1, 30)) e.speed = 1;
       break;
     case 1:
       e.x -= e.aux1;
@@ -660,14 +650,9 @@ void RunS2Phase(TForm1& f, Enemy& e) {
       break;
     case S2Step::Close:
       e.speed += 1;
-      if (e.speed >= 2) {
-        if (e.frame - 1 < 0) {
-          e.frame = 0;
-          e.speed = 0;
-          NextS2Phase(e, phase);
-        } else {
-          e.frame -= 1;
-        }
+      if (e.speed >= 2 && StepPast(e.frame, -1, 0)) {
+        e.speed = 0;
+        NextS2Phase(e, phase);
       }
       break;
     case S2Step::Bombs:

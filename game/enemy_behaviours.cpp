@@ -31,6 +31,17 @@ bool Outside(const Enemy& e, int left, int top, int right, int bottom) {
   return e.x < left || e.x > right || e.y < top || e.y > bottom;
 }
 
+// Speeding off after the attack: every third frame (counted by timer) the
+// speed changes by `accel` and the animation steps back toward frame 0; x
+// moves by sign × speed.
+void SpeedOff(Enemy& e, int accel, int sign) {
+  if (e.timer % 3 == 0) {
+    e.speed += accel;
+    e.frame = std::max(e.frame - 1, 0);
+  }
+  e.x += sign * e.speed;
+}
+
 // ----------------------------------------------------------------- 0, 1, 19
 // Brakes, stops and backs off to the right. timer counts frames, aux2 is the
 // phase (0 braking, 2 backing off).
@@ -39,8 +50,7 @@ void BrakeAndBackOff(TForm1&, Enemy& e, const Params&) {
   if (e.aux2 == 0) {
     if (e.timer % 4 == 0) {
       e.speed -= 3;
-      e.frame = std::min(e.frame + 1, 7);
-      if (e.frame == 7) {
+      if (StepTo(e.frame, 1, 7)) {
         e.aux2 = 2;
         e.timer = 0;
       }
@@ -71,9 +81,7 @@ void GlideAndFire(TForm1& f, Enemy& e, const Params& p) {
     case 0:
       if (e.timer % 4 == 0) {
         e.speed -= 2;
-        e.frame += 1;
-        if (e.frame >= 6) {
-          e.frame = 6;
+        if (StepTo(e.frame, 1, 6)) {
           e.aux2 = 1;
           e.timer = 0;
         }
@@ -92,11 +100,7 @@ void GlideAndFire(TForm1& f, Enemy& e, const Params& p) {
       }
       break;
     default:
-      if (e.timer % 3 == 0) {
-        e.speed += 2;
-        e.frame = std::max(e.frame - 1, 0);
-      }
-      e.x += p.sign * e.speed;
+      SpeedOff(e, 2, p.sign);
       break;
   }
   if (p.sign < 0 ? e.x < -60 : e.x > 700) e.state = 0;
@@ -133,35 +137,28 @@ void Turret(TForm1& f, Enemy& e, const Params& p) {
     case 1:
       if (e.timer % 3 == 0) {
         e.speed -= 2;
-        e.frame += 1;
+        if (StepTo(e.frame, 1, 6)) {
+          e.aux3 = 2;
+          e.aux2 = 0;
+          e.aux5 = p.variant;
+        }
       }
       e.aux4 = std::min(e.aux4 + 1, 5);
       e.x -= e.speed;
-      if (e.frame >= 6) {
-        e.frame = 6;
-        e.aux3 = 2;
-        e.aux2 = 0;
-        e.aux5 = p.variant;
-      }
       break;
     case 2:
       ThreeShotFan(f, e, p.sign);
       if (e.aux2 > 15) e.aux3 = 3;
       break;
     case 3:
-      e.aux4 += 1;
-      if (e.aux4 >= 9) {
-        e.aux4 = 9;
+      if (StepTo(e.aux4, 1, 9)) {
         e.aux3 = 4;
         e.timer = 0;
       }
       break;
     default:
-      if (e.timer % 3 == 0) {
-        e.speed -= 2;
-        e.frame = std::max(e.frame - 1, 0);
-      }
-      e.x -= e.speed;
+      // the speed runs negative: the craft backs away to the right
+      SpeedOff(e, -2, -1);
       if (e.x > 720) e.state = 0;
       break;
   }
@@ -197,11 +194,7 @@ void Diver(TForm1& f, Enemy& e, const Params& p) {
       }
       break;
     default:
-      if (e.timer % 3 == 0) {
-        e.speed += 2;
-        e.frame = std::max(e.frame - 1, 0);
-      }
-      e.x -= e.speed;
+      SpeedOff(e, 2, -1);
       if (e.x < -60) e.state = 0;
       break;
   }
@@ -242,15 +235,19 @@ void PathFollower(TForm1& f, Enemy& e, const Params& p) {
 // the ships from above and below (variant 1).
 enum HatchPhase { kApproach = 0, kOpen = 1, kSlow = 2, kClose = 3, kLeave = 4 };
 
+// One frame of travel in a loop of the hatch animation: true when the loop is done.
+bool HatchStride(Enemy& e, int xSign, int ySign) {
+  e.x += xSign * 2 * e.aux1;
+  e.y += ySign * e.timer;
+  return ++e.frame > 11;
+}
+
 void HatchShip(TForm1& f, Enemy& e, const Params& p) {
   const bool slowsDown = p.variant == 1;
   const int leaveSign = slowsDown ? p.sign : -p.sign;
   switch (e.speed) {
     case kApproach:
-      e.x += p.sign * 2 * e.aux1;
-      e.y += p.ySign * e.timer;
-      e.frame += 1;
-      if (e.frame > 11) {
+      if (HatchStride(e, p.sign, p.ySign)) {
         e.aux1 -= 1;
         if (e.aux1 <= 0)
           e.speed = kOpen;
@@ -259,9 +256,7 @@ void HatchShip(TForm1& f, Enemy& e, const Params& p) {
       }
       break;
     case kOpen:
-      e.frame += 1;
-      if (e.frame > 16) {
-        e.frame = 16;
+      if (StepPast(e.frame, 1, 16)) {
         // the hatch fires away from the way the ship will leave
         FireBullet(f, p.bulletKind, e.x - leaveSign * 5, e.y);
         f.GameState.soundRequest = 5;
@@ -273,17 +268,10 @@ void HatchShip(TForm1& f, Enemy& e, const Params& p) {
       e.timer = 1;
       break;
     case kClose:
-      e.frame -= 1;
-      if (e.frame < 12) {
-        e.frame = 12;
-        e.speed = kLeave;
-      }
+      if (StepPast(e.frame, -1, 12)) e.speed = kLeave;
       break;
     default:
-      e.x += leaveSign * 2 * e.aux1;
-      e.y += p.ySign * e.timer;
-      e.frame += 1;
-      if (e.frame > 11) {
+      if (HatchStride(e, leaveSign, p.ySign)) {
         e.aux1 += 1;
         e.frame = 0;
       }
@@ -362,9 +350,7 @@ void LargeCraft(TForm1& f, Enemy& e, const Params& p) {
       if (e.aux1 >= 32) e.timer = kOpenRing;
       break;
     case kOpenRing:
-      e.frame += 1;
-      if (e.frame >= 14) {
-        e.frame = 14;
+      if (StepTo(e.frame, 1, 14)) {
         for (int d = 0; d < 16; ++d) FireBullet(f, 11, e.x, e.y, 10, 10, 0, 0, d);
         f.GameState.soundRequest = 9;
         e.aux2 += 1;
@@ -373,11 +359,7 @@ void LargeCraft(TForm1& f, Enemy& e, const Params& p) {
       }
       break;
     case kFold:
-      e.frame -= 1;
-      if (e.frame <= 0) {
-        e.frame = 0;
-        e.timer = kGo;
-      }
+      if (StepTo(e.frame, -1, 0)) e.timer = kGo;
       break;
     default:
       e.speed = std::min(e.speed + 1, 20);
@@ -410,9 +392,7 @@ void HeavyCraft(TForm1& f, Enemy& e, const Params&) {
       if (++e.aux2 >= 16) e.timer = 2;
       break;
     case 2:
-      e.frame += 1;
-      if (e.frame >= 13) {
-        e.frame = 13;
+      if (StepTo(e.frame, 1, 13)) {
         e.timer = 3;
         e.aux2 = 0;
       }
@@ -497,10 +477,8 @@ void Gunship(TForm1& f, Enemy& e, const Params&) {
       e.y += e.aux1;
       break;
     case 1:
-      e.frame += 1;
       e.x -= 1;
-      if (e.frame > 9) {
-        e.frame = 9;
+      if (StepPast(e.frame, 1, 9)) {
         e.speed = 0;
         e.timer = 2;
       }
@@ -514,19 +492,13 @@ void Gunship(TForm1& f, Enemy& e, const Params&) {
       break;
     case 3:
     case 6:
-      e.frame -= 1;
-      if (e.frame < 0) {
-        e.frame = 0;
-        e.timer += 1;
-      }
+      if (StepPast(e.frame, -1, 0)) e.timer += 1;
       e.speed += 1;
       e.x -= e.speed;
       break;
     case 4:
     case 7:
-      e.frame += 1;
-      if (e.frame > 9) {
-        e.frame = 9;
+      if (StepPast(e.frame, 1, 9)) {
         e.speed = 0;
         e.timer += 1;
       }
@@ -550,16 +522,10 @@ void WaveFlyer(TForm1&, Enemy& e, const Params&) {
   e.timer += 1;
   if (e.aux2 == 0) {
     e.y += 2;
-    if (e.timer % 3 == 0 && ++e.frame >= 9) {
-      e.frame = 9;
-      e.aux2 = 1;
-    }
+    if (e.timer % 3 == 0 && StepTo(e.frame, 1, 9)) e.aux2 = 1;
   } else {
     e.y -= 2;
-    if (e.timer % 3 == 0 && --e.frame <= 0) {
-      e.frame = 0;
-      e.aux2 = 0;
-    }
+    if (e.timer % 3 == 0 && StepTo(e.frame, -1, 0)) e.aux2 = 0;
   }
   if (e.x < -50) e.state = 0;
 }

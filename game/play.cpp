@@ -16,6 +16,20 @@ int TurnToward(int from, int to) {
   return (from + (clockwise <= 8 ? 1 : 15)) & 15;
 }
 
+bool StepTo(int& value, int step, int end) {
+  value += step;
+  if (step > 0 ? value < end : value > end) return false;
+  value = end;
+  return true;
+}
+
+bool StepPast(int& value, int step, int end) {
+  value += step;
+  if (step > 0 ? value <= end : value >= end) return false;
+  value = end;
+  return true;
+}
+
 const AnsiString& Sprite(int index) { return SpriteNames.at(static_cast<size_t>(index)); }
 
 }  // namespace game

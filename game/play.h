@@ -49,6 +49,12 @@ void MoveAlong(const TForm1& f, int& x, int& y, int dir, int speed);
 // One step from direction `from` toward `to` the shorter way (0-15).
 int TurnToward(int from, int to);
 
+// Moves a counter by `step` (+1 or -1) and holds it at `end`: true on the
+// step that gets it there (or beyond). StepPast holds it only once a step
+// would carry it beyond `end`, so the counter rests one step at `end` first.
+bool StepTo(int& value, int step, int end);
+bool StepPast(int& value, int step, int end);
+
 // The sprite name at a table index (throws for an index outside the table).
 const AnsiString& Sprite(int index);
 
