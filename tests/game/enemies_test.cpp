@@ -291,6 +291,91 @@ TEST_F(Enemies, TheTurretShipFansItsThreeShots) {
   EXPECT_EQ(f.EnemyBullet[0].kind, 2);
 }
 
+// Steps an enemy until the bullet pool holds `count` bullets; the frames taken.
+int StepUntilBullets(TForm1& f, Enemy& e, int count, int limit = 300) {
+  int frames = 0;
+  while (LiveCount(f.EnemyBullet) < count && frames < limit) {
+    StepBehaviour(f, e);
+    ++frames;
+  }
+  return frames;
+}
+
+// The gunship of the demonstration: it brakes in over 11 frames (speeds 22 to
+// 2: x 568, y 240 - 22), opens over 10 (x 558) and fans; each close and open
+// takes 10 frames each (x -= 1 + ... + 10, then 9 + ... + 1 and back by 1),
+// so the 7-fan leaves at x 459 and the last fan at x 360; it then speeds
+// off up to 25 and is gone past x -100 on its 31st frame.
+TEST_F(Enemies, TheGunshipFansSevenFansAndFansAgainAsItClosesAndOpens) {
+  TForm1& f = Form();
+  Enemy& e = f.Enemy[0];
+  e = Spawned(39, 700, 240, 22, -2, 0);
+  constexpr int kFanDx[6] = {8, 10, 12, 12, 10, 8};
+  constexpr int kSevenFanDx[7] = {7, 9, 11, 13, 11, 9, 7};
+  EXPECT_EQ(StepUntilBullets(f, e, 6), 22);
+  EXPECT_EQ(Live(f.EnemyBullet), 6);
+  EXPECT_EQ(f.GameState.soundRequest, 5);
+  for (int k = 0; k < 6; ++k) {
+    const EnemyBullet& b = f.EnemyBullet[k];
+    EXPECT_EQ(b.kind, 19);
+    EXPECT_EQ(b.x, 558);
+    EXPECT_EQ(b.y, 218);
+    EXPECT_EQ(b.dx, kFanDx[k]);
+    EXPECT_EQ(b.dy, 4 * k - 10);
+    EXPECT_EQ(b.halfW, 10);
+  }
+
+  EXPECT_EQ(StepUntilBullets(f, e, 13), 21);
+  for (int k = 0; k < 7; ++k) {
+    const EnemyBullet& b = f.EnemyBullet[6 + k];
+    EXPECT_EQ(b.x, 459);
+    EXPECT_EQ(b.dx, kSevenFanDx[k]);
+    EXPECT_EQ(b.dy, 4 * k - 12);
+    EXPECT_EQ(b.halfW, 12);
+    EXPECT_EQ(b.halfH, 5);
+  }
+
+  EXPECT_EQ(StepUntilBullets(f, e, 19), 21);
+  EXPECT_EQ(f.EnemyBullet[13].x, 360);
+  EXPECT_EQ(f.EnemyBullet[13].dy, -10);
+  EXPECT_EQ(e.frame, 9);
+  for (int frame = 0; frame < 30; ++frame) StepBehaviour(f, e);
+  EXPECT_EQ(e.state, 1);
+  EXPECT_EQ(e.x, 360 - 325 - 125);
+  EXPECT_EQ(e.frame, 0);
+  StepBehaviour(f, e);
+  EXPECT_EQ(e.state, 0);
+  EXPECT_EQ(Live(f.EnemyBullet), 19);
+}
+
+// A hatch ship from the right with aux1 3: three hatch loops of 12 frames at
+// 6, 4 and 2 pixels left (x 690 - 144) while it drifts down by timer 2 per
+// frame (y 10 + 72); the hatch opens to frame 16 and fires on the 41st frame,
+// closes to frame 12 and only then sets off back to the right.
+TEST_F(Enemies, AHatchShipFiresOnceOpenThenLeavesTheOtherWay) {
+  TForm1& f = Form();
+  Enemy& e = f.Enemy[0];
+  e = Spawned(15, 690, 10, 0, 3, 0, 2);
+  EXPECT_EQ(StepUntilBullets(f, e, 1), 41);
+  const EnemyBullet& b = f.EnemyBullet[0];
+  EXPECT_EQ(b.kind, 0);
+  EXPECT_EQ(b.x, 546 - 5);
+  EXPECT_EQ(b.y, 82);
+  EXPECT_EQ(e.frame, 16);
+  EXPECT_EQ(f.GameState.soundRequest, 5);
+  for (int frame = 0; frame < 5; ++frame) StepBehaviour(f, e);
+  EXPECT_EQ(e.frame, 12);
+  EXPECT_EQ(e.x, 546);
+  // the first leaving frame still has aux1 0: it starts a loop at aux1 1
+  StepBehaviour(f, e);
+  EXPECT_EQ(e.x, 546);
+  EXPECT_EQ(e.aux1, 1);
+  StepBehaviour(f, e);
+  EXPECT_EQ(e.x, 548);
+  EXPECT_EQ(e.y, 82 + 2 * 2);
+  EXPECT_EQ(Live(f.EnemyBullet), 1);
+}
+
 TEST_F(Enemies, EnemiesLeavingTheFieldAreFreed) {
   TForm1& f = Form();
   Enemy& e = f.Enemy[0];
