@@ -376,6 +376,47 @@ TEST_F(Enemies, AHatchShipFiresOnceOpenThenLeavesTheOtherWay) {
   EXPECT_EQ(Live(f.EnemyBullet), 1);
 }
 
+// Droppers and risers glide by aux1 = 18, 17, ... 0, -1 (170 pixels in 20
+// frames), turning to heading 0 on the last eight; they wait 7 frames and fire
+// on the 28th. The sliding kind (43) with aux1 28 glides 30 frames (405
+// pixels) while x moves by aux3 each frame, and fires on the 38th.
+TEST_F(Enemies, RisersAndDroppersGlideTurnWaitAndFireOnce) {
+  TForm1& f = Form();
+  struct Case {
+    Enemy start;
+    int aux3;
+    int fireFrame;
+    int x, y;
+  };
+  const Case cases[] = {
+      {Spawned(41, 400, -100, 0, 18, 12), 0, 28, 400, 70},   // dropper: 12 turns on to 0
+      {Spawned(41, 400, 580, 1, 18, 4), 0, 28, 400, 410},    // riser: 4 turns back to 0
+      {Spawned(43, 100, -100, 0, 28, 12), 6, 38, 280, 305},  // sliding dropper
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    Enemy& e = f.Enemy[0];
+    e = c.start;
+    e.aux3 = c.aux3;
+    EXPECT_EQ(StepUntilBullets(f, e, 1), c.fireFrame);
+    EXPECT_EQ(e.x, c.x);
+    EXPECT_EQ(e.y, c.y);
+    EXPECT_EQ(e.aux4, 0);
+    EXPECT_EQ(e.frame, 7);
+    const EnemyBullet& b = f.EnemyBullet[0];
+    EXPECT_EQ(b.kind, 21);
+    EXPECT_EQ(b.x, c.x - 20);
+    EXPECT_EQ(b.y, c.y - 10);
+    EXPECT_EQ(b.halfH, 20);
+    EXPECT_EQ(f.GameState.soundRequest, 9);
+    // then it speeds off to the right: 1 + 2 (dropper) or 2 + 3 (riser)
+    StepBehaviour(f, e);
+    StepBehaviour(f, e);
+    EXPECT_EQ(e.x, c.x + (c.start.speed == 1 ? 5 : 3));
+    EXPECT_EQ(Live(f.EnemyBullet), 1);
+  }
+}
+
 TEST_F(Enemies, EnemiesLeavingTheFieldAreFreed) {
   TForm1& f = Form();
   Enemy& e = f.Enemy[0];
