@@ -261,12 +261,14 @@ void ResolveOptionRams(TForm1& f, game::Enemy& e) {
   }
 }
 
+// An enemy shot down earlier in this pass still meets a ship right on top of
+// it (its box has shrunk to nothing) and hurts it, but is not killed twice.
 void ResolveShipContact(TForm1& f, game::Enemy& e) {
-  if (e.state != 1 || f.GameState.gameOver != 0) return;
+  if (f.GameState.gameOver != 0) return;
   const PlayerShip& ship = f.PlayerShip;
   if (!Overlaps(e.x, e.y, ship.x, ship.y, e.halfW + 13, e.halfH + 13)) return;
   e.hp -= 5;
-  if (e.hp < 1) Kill(f, e, true);
+  if (e.hp < 1 && e.state == 1) Kill(f, e, true);
   if (e.behaviour != kItemBehaviour) HitShip(f);
 }
 
