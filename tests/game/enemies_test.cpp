@@ -112,26 +112,24 @@ TEST_F(Enemies, RammingAWeakEnemyKillsItAndCostsAShip) {
 }
 
 TEST_F(Enemies, AnEnemyShotDownInTheSamePassStillHitsAShipRightOnIt) {
-  TForm1& f = Form();
-  // the kill shrinks the box to nothing: 0 + 13 around the ship
-  Enemy& e = StillEnemy(0, 212, 240, 35, 1);
-  PlaceShot(0, 212, 240, 8, 3);
-  f.UpdateEnemies();
-  EXPECT_EQ(e.state, 2);
-  EXPECT_EQ(f.GameState.score, 10);  // scored once, not rammed to death again
-  EXPECT_EQ(f.GameState.lives, 1);
-  EXPECT_EQ(f.GameState.dying, 1);
-}
-
-TEST_F(Enemies, AnEnemyShotDownBesideTheShipLeavesItWhole) {
-  TForm1& f = Form();
-  // alive, its box (35 + 13) would reach the ship 13 pixels away; shot down it does not
-  Enemy& e = StillEnemy(0, 213, 240, 35, 1);
-  PlaceShot(0, 213, 240, 8, 3);
-  f.UpdateEnemies();
-  EXPECT_EQ(e.state, 2);
-  EXPECT_EQ(f.GameState.lives, 2);
-  EXPECT_EQ(f.GameState.dying, 0);
+  // the kill shrinks the box to nothing: only 0 + 13 around the ship still
+  // meets it, where the live box (35 + 13) reached much further
+  struct Case {
+    int x;
+    bool hit;
+  };
+  for (const Case c : {Case{212, true}, Case{213, false}}) {
+    SetUp();
+    const int x = c.x;
+    TForm1& f = Form();
+    Enemy& e = StillEnemy(0, x, 240, 35, 1);
+    PlaceShot(0, x, 240, 8, 3);
+    f.UpdateEnemies();
+    EXPECT_EQ(e.state, 2);
+    EXPECT_EQ(f.GameState.score, 10) << "scored once, not rammed to death again";
+    EXPECT_EQ(f.GameState.lives, c.hit ? 1 : 2) << x;
+    EXPECT_EQ(f.GameState.dying, c.hit ? 1 : 0) << x;
+  }
 }
 
 TEST_F(Enemies, RammingWhileInvincibleCostsNothing) {
