@@ -31,7 +31,8 @@
 #define LONGRUN_SANITIZED 1
 #endif
 #ifdef LONGRUN_SANITIZED
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtimes' own count (gcc ships no header declaring it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #else
 #include <malloc.h>
 #endif
