@@ -101,8 +101,12 @@ void TForm1::RunHowToPlay() {
   keys.left = simulated[4] != 0;
   keys.right = simulated[5] != 0;
   keys.up = simulated[6] != 0;
-  // as in play, an exploding ship neither steers nor fires
-  if (g.dying == 0) SteerShip(*this, keys, kDemoMaxX);
+  // As in play, a new ship flies in from the left before it obeys the keys
+  // (the demonstration ship is lined up with an enemy's shot once, and
+  // without the fly-in its successor would crawl in at 7 pixels a step),
+  // and an exploding ship neither steers nor fires.
+  if (g.autopilot == 1) FlyIn(*this);
+  else if (g.dying == 0) SteerShip(*this, keys, kDemoMaxX);
 
   UpdatePlayer();
   UpdateEnemies();

@@ -25,6 +25,8 @@ constexpr int kDemoMaxX = 600;
 
 // Steering, the shot cadence, forward fire and the mode changes of one frame.
 void SteerShip(TForm1& f, const ControlKeys& keys, int maxX);
+// The automatic flight of a new ship from the left until it slows to a stop.
+void FlyIn(TForm1& f);
 
 // The ship is hit (by an enemy or a bullet): ignored while it is invincible.
 void HitShip(TForm1& f);

@@ -89,6 +89,8 @@ void TForm1::RunTitleScreen() {
     PlayerShip.y = 240;
     PlayerShip.power = 2;
     SetTrail(200, 240);
+    // The demonstration ship starts in place, not in the stage's fly-in.
+    GameState.autopilot = 0;
   }
 }
 

@@ -84,15 +84,6 @@ ControlKeys ReadControls(TForm1& f) {
   return keys;
 }
 
-void FlyIn(TForm1& f) {
-  GameState& g = f.GameState;
-  f.PlayerShip.x += g.autopilotSpeed;
-  f.PlayerShip.tilt = 0;
-  g.autopilotSpeed -= 1;
-  if (g.autopilotSpeed < 3) g.autopilot = 0;
-  f.UpdateTrail();
-}
-
 void FlyOut(TForm1& f) {
   GameState& g = f.GameState;
   PlayerShip& ship = f.PlayerShip;
@@ -161,6 +152,15 @@ void MoveShots(TForm1& f) {
 }
 
 }  // namespace
+
+void FlyIn(TForm1& f) {
+  GameState& g = f.GameState;
+  f.PlayerShip.x += g.autopilotSpeed;
+  f.PlayerShip.tilt = 0;
+  g.autopilotSpeed -= 1;
+  if (g.autopilotSpeed < 3) g.autopilot = 0;
+  f.UpdateTrail();
+}
 
 void SteerShip(TForm1& f, const ControlKeys& keys, int maxX) {
   PlayerShip& ship = f.PlayerShip;

@@ -20,6 +20,7 @@ void EnterDemonstration(TForm1& f) {
   f.PlayerShip.y = 240;
   f.PlayerShip.power = 2;
   f.SetTrail(200, 240);
+  f.GameState.autopilot = 0;
 }
 
 enum Flag { kCapZ, kCapX, kCapC, kCapUp, kCapLeft, kCapRight, kCapDown };
@@ -134,6 +135,30 @@ TEST_F(HowToPlay, TheGliderFromTheLowerLeftFiresBeforeTheTurnedGunDownsIt) {
   EXPECT_EQ(f.PlayerShip.x, 297);
   EXPECT_EQ(f.GameState.dying, 1);
   EXPECT_EQ(f.GameState.lives, 1);
+}
+
+// After the glider's hit the next ship flies in from x -600 at speed 38,
+// slowing by one a frame, and stops at -600 + (38 + 37 + ... + 3) = 138
+// before the simulated keys steer it again.
+TEST_F(HowToPlay, ALostShipsSuccessorFliesInBeforeTheKeysSteerIt) {
+  TForm1& f = Form();
+  EnterDemonstration(f);
+  int frame = 0;
+  RunDemoTo(f, frame, 518);
+  ASSERT_EQ(f.GameState.dying, 1);
+  while (f.GameState.autopilot == 0 && frame < 600) RunDemoTo(f, frame, frame + 1);
+  ASSERT_EQ(f.GameState.autopilot, 1);
+  EXPECT_EQ(f.PlayerShip.x, -600);
+  RunDemoTo(f, frame, frame + 1);
+  EXPECT_EQ(f.PlayerShip.x, -600 + 38);
+  while (f.GameState.autopilot == 1 && frame < 700) RunDemoTo(f, frame, frame + 1);
+  EXPECT_EQ(f.PlayerShip.x, 138);
+  int lowestX = f.PlayerShip.x;
+  while (f.GameState.screen == ScreenHowToPlay && frame < 2000) {
+    RunDemoTo(f, frame, frame + 1);
+    lowestX = std::min(lowestX, f.PlayerShip.x);
+  }
+  EXPECT_GE(lowestX, 24);  // the ship stays on the screen to the end
 }
 
 TEST_F(HowToPlay, AnExplodingShipIsNotSteered) {
