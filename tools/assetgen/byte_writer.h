@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace assetgen {
@@ -14,7 +15,9 @@ class ByteWriter {
   void U32le(std::uint32_t v) { U16le(v); U16le(v >> 16); }
   void U16be(std::uint32_t v) { U8(v >> 8); U8(v); }
   void U32be(std::uint32_t v) { U16be(v >> 16); U16be(v); }
-  void Text(const std::string& s) { bytes_.insert(bytes_.end(), s.begin(), s.end()); }
+  void Text(std::string_view s) {
+    for (char c : s) U8(static_cast<std::uint8_t>(c));
+  }
   void Append(const std::vector<std::uint8_t>& b) { bytes_.insert(bytes_.end(), b.begin(), b.end()); }
   void Reserve(std::size_t n) { bytes_.reserve(n); }
   // Writes a variable-length quantity as used by Standard MIDI Files.
