@@ -95,6 +95,9 @@ int Runner::Run(std::ostream& log) {
   int status = 0;
   {
     platform::headless::Backend backend;
+    // Nothing reads the MIDI messages of a run; the recording sink would keep
+    // every one of them and grow without bound over a long run.
+    backend.midi.Use(platform::headless::HeadlessMidi::Sink::Null);
     // The log opens before the form so it traces the components' creation;
     // it closes after their destruction, ending with the profiling report.
     if (!options_.logFile.empty())
