@@ -127,10 +127,10 @@ std::vector<PictureSpec> BuildCatalogue() {
   return out;
 }
 
-Picture Render(const PictureSpec& spec) {
-  Canvas canvas(spec.width, spec.height);
-  spec.paint(canvas);
-  return spec.opaque ? canvas.FinishOpaque() : canvas.FinishSprite();
+Picture Render(const PictureSpec& entry) {
+  Canvas canvas(entry.width, entry.height);
+  entry.paint(canvas);
+  return entry.opaque ? canvas.FinishOpaque() : canvas.FinishSprite();
 }
 
 }  // namespace assetgen

@@ -22,6 +22,6 @@ struct PictureSpec {
 std::vector<PictureSpec> BuildCatalogue();
 
 // Paints and finishes one picture.
-Picture Render(const PictureSpec& spec);
+Picture Render(const PictureSpec& entry);
 
 }  // namespace assetgen

@@ -32,7 +32,7 @@ cairo_surface_t* ToSurface(const Picture& p) {
 }  // namespace
 
 void WriteContactSheet(const std::string& pngPath) {
-  const std::vector<PictureSpec> specs = BuildCatalogue();
+  const std::vector<PictureSpec> entries = BuildCatalogue();
   // Shelf packing: rows as tall as their tallest picture plus a caption line.
   constexpr int kSheetWidth = 1800, kGap = 6, kCaption = 11;
   struct Placed {
@@ -40,7 +40,7 @@ void WriteContactSheet(const std::string& pngPath) {
   };
   std::vector<Placed> places;
   int x = kGap, y = kGap, shelf = 0;
-  for (const PictureSpec& s : specs) {
+  for (const PictureSpec& s : entries) {
     const int cellW = std::max(s.width, 34);
     if (x + cellW + kGap > kSheetWidth) {
       x = kGap;
@@ -59,8 +59,8 @@ void WriteContactSheet(const std::string& pngPath) {
   cairo_paint(cr);
   cairo_select_font_face(cr, "monospace", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   cairo_set_font_size(cr, 9);
-  for (size_t i = 0; i < specs.size(); ++i) {
-    const PictureSpec& s = specs[i];
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const PictureSpec& s = entries[i];
     cairo_rectangle(cr, places[i].x, places[i].y, s.width, s.height);
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_fill(cr);

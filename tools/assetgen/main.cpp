@@ -23,8 +23,8 @@ int Usage() {
 
 void WritePictures(const std::filesystem::path& dir) {
   std::filesystem::create_directories(dir);
-  for (const assetgen::PictureSpec& spec : assetgen::BuildCatalogue())
-    assetgen::WriteBmp((dir / spec.file).string(), assetgen::Render(spec));
+  for (const assetgen::PictureSpec& entry : assetgen::BuildCatalogue())
+    assetgen::WriteBmp((dir / entry.file).string(), assetgen::Render(entry));
 }
 
 }  // namespace
