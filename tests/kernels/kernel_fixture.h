@@ -3,6 +3,7 @@
 // guard bytes around them, and single-pixel kernel runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -45,10 +46,15 @@ class Canvas {
 
   uint32_t Get(int x, int y) const {
     uint32_t v = 0;
-    std::memcpy(&v, memory_.data() + kMargin + Offset(x, y), bytes_);
+    std::memcpy(&v, memory_.data() + kMargin + Offset(x, y), PixelBytes());
     return v;
   }
-  void Set(int x, int y, uint32_t v) { std::memcpy(memory_.data() + kMargin + Offset(x, y), &v, bytes_); }
+  void Set(int x, int y, uint32_t v) {
+    uint8_t* pixel = memory_.data() + kMargin + Offset(x, y);
+    for (size_t i = 0; i < PixelBytes(); ++i) pixel[i] = static_cast<uint8_t>(v >> (8 * i));
+  }
+  // 1 to 4 bytes of a pixel value (bounded so the copies never exceed it).
+  size_t PixelBytes() const { return std::min(static_cast<size_t>(bytes_), sizeof(uint32_t)); }
 
   // True when every byte outside the pixels still holds the guard value.
   bool GuardsIntact() const {
