@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -9,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/headless/clock.h"
 #include "platform/random.h"
+#include "platform/user_dirs.h"
 
 namespace {
 
@@ -57,9 +59,42 @@ TEST(FilesTest, AtomicWriteReplacesTheWholeFileOrNothing) {
   std::ifstream in(path, std::ios::binary);
   std::string got((std::istreambuf_iterator<char>(in)), {});
   EXPECT_EQ(got, second);
-  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  // No temporary file is left beside it.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
   // A folder that does not exist: failure, nothing written.
   EXPECT_FALSE(platform::WriteFileAtomically((dir / "missing" / "x").string(), "x", 1));
+}
+
+TEST(FilesTest, PlayerFoldersFollowTheXdgRulesUnlessChosen) {
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  setenv("HOME", "/home/p", 1);
+  struct Case {
+    const char* variable;
+    const char* value;  // null: unset
+    std::string (*folder)();
+    const char* want;
+  };
+  const Case cases[] = {
+      {"XDG_DATA_HOME", "/x/data", platform::DataDir, "/x/data/solvara"},
+      {"XDG_DATA_HOME", "x/data", platform::DataDir, "/home/p/.local/share/solvara"},  // relative: ignored
+      {"XDG_DATA_HOME", "", platform::DataDir, "/home/p/.local/share/solvara"},
+      {"XDG_CONFIG_HOME", "/x/config", platform::ConfigDir, "/x/config/solvara"},
+      {"XDG_CONFIG_HOME", "config", platform::ConfigDir, "/home/p/.config/solvara"},
+      {"XDG_STATE_HOME", "/x/state", platform::StateDir, "/x/state/solvara"},
+      {"XDG_STATE_HOME", nullptr, platform::StateDir, "/home/p/.local/state/solvara"},
+  };
+  for (const Case& c : cases) {
+    if (c.value) setenv(c.variable, c.value, 1);
+    else unsetenv(c.variable);
+    EXPECT_EQ(c.folder(), c.want) << c.variable << "=" << (c.value ? c.value : "(unset)");
+  }
+  platform::SetDataDir("/chosen");
+  EXPECT_EQ(platform::DataDir(), "/chosen");
+  platform::SetHomeDir("/sandbox");  // the runner's --home: every folder
+  EXPECT_EQ(platform::DataDir() + platform::ConfigDir() + platform::StateDir(), "/sandbox/sandbox/sandbox");
+  platform::ClearFolderMaps();
+  EXPECT_EQ(platform::DataDir(), "/home/p/.local/share/solvara");
+  setenv("HOME", home.c_str(), 1);
 }
 
 TEST(EncodingTest, RoundTripsJapaneseAndMarksBadBytes) {
