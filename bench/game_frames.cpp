@@ -18,7 +18,7 @@
 #include <string>
 
 #include "game/form.h"
-#include "game/ranking.h"
+#include "game/score_file.h"
 #include "game/stage_data.h"
 #include "platform/files.h"
 #include "platform/headless/backend.h"

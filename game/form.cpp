@@ -3,10 +3,13 @@
 #include <ctime>
 #include <exception>
 
+#include "game/score_file.h"
 #include "platform/app.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/random.h"
+#include "platform/user_dirs.h"
 #include "vantor/draw/draw.h"
 #include "vantor/input/input.h"
 #include "vantor/midi/midi.h"
@@ -34,6 +37,9 @@ TForm1::TForm1(TComponent* owner) : TComponent(owner) {
   font->Color = clWhite;
   font->Charset = SHIFTJIS_CHARSET;
   font->Name = VN_TEXT("ＭＳ Ｐゴシック");
+
+  scoreStore = std::make_unique<ScoreStore>(platform::DataDir(), platform::ResolvePath(kScoreFile),
+                                            [this](const std::string& reason) { ReportSaveFailure(reason); });
 
   app.OnKeyDown([this](int key) { FormKeyDown(key); });
   app.OnCloseRequest([this] { Close(); });

@@ -5,6 +5,7 @@
 // they all work on the same fixed world.
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "game/world.h"
@@ -28,9 +29,12 @@ class Window;
 
 namespace game {
 
+class ScoreStore;
+
 // Frames start no sooner than this many milliseconds after the previous one.
 constexpr uint32_t kFrameMilliseconds = 33;
-// The file of the ranking, beside the program.
+// The file of the ranking, in the player's data folder (earlier versions kept
+// it beside the program).
 inline constexpr const char* kScoreFile = "score.dat";
 constexpr int kRankRows = 8;    // rows 0-6 are the ranking, row 7 a spare
 constexpr int kSavedRows = 7;
@@ -86,6 +90,8 @@ class TForm1 : public TComponent {
   // ---------------------------------------------------------- ranking
   void LoadRanking();
   void SaveRanking();
+  // The save-failure message, after the reason on stderr.
+  void ReportSaveFailure(const std::string& reason);
   void InsertScore();
   void DrawRanking();
   void DrawRankRow(int row, int style, uint32_t shadowColour, uint32_t textColour);
@@ -133,6 +139,8 @@ class TForm1 : public TComponent {
   std::unique_ptr<VantorMidiSystem::TVantorMidi> cmid;
   std::unique_ptr<VantorSoundSystem::TVantorSound> csou;
   std::unique_ptr<VantorDrawSystem::TVantorDraw> cdraw;
+  // score.dat in the player's data folder.
+  std::unique_ptr<ScoreStore> scoreStore;
 
   // ---------------------------------------------------------- world
   int32_t rankingPrepared = 0;

@@ -5,8 +5,8 @@
 #include <ctime>
 
 #include "game/form.h"
+#include "game/score_file.h"
 #include "platform/app.h"
-#include "platform/files.h"
 #include "platform/platform.h"
 #include "vantor/draw/draw.h"
 
@@ -30,22 +30,6 @@ bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0
 
 }  // namespace
 
-bool ReadScoreFile(const std::string& path, RankEntry rows[7]) {
-  // Read only: a read-only file still gives its ranking.
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::fread(rows, 1, kScoreFileSize, f);
-  // A file that opens but cannot be read (a folder of that name) is as good
-  // as missing.
-  const bool readable = !std::ferror(f);
-  std::fclose(f);
-  return readable;
-}
-
-bool WriteScoreFile(const std::string& path, const RankEntry rows[7]) {
-  return platform::WriteFileAtomically(path, rows, kScoreFileSize);
-}
-
 void FillDefaultRanking(RankEntry rows[8], const std::string& when) {
   for (int i = 0; i < 8; ++i) {
     rows[i].score = 2000 * (7 - i);
@@ -54,6 +38,7 @@ void FillDefaultRanking(RankEntry rows[8], const std::string& when) {
 }
 
 int InsertRankedScore(RankEntry rows[8], int32_t score, const std::string& when) {
+  if (score <= 0) return -1;
   for (int i = 0; i < kSavedRows; ++i) {
     if (score > rows[i].score) {
       std::memmove(&rows[i + 1], &rows[i], sizeof(RankEntry) * (kSavedRows - 1 - i));
@@ -63,6 +48,15 @@ int InsertRankedScore(RankEntry rows[8], int32_t score, const std::string& when)
     }
   }
   return -1;
+}
+
+void InsertMissingRows(RankEntry rows[8], const std::vector<RankEntry>& own) {
+  for (const RankEntry& mine : own) {
+    const std::string text = RankText(mine);
+    bool present = false;
+    for (int i = 0; i < kSavedRows; ++i) present |= rows[i].score == mine.score && RankText(rows[i]) == text;
+    if (!present) InsertRankedScore(rows, mine.score, text);
+  }
 }
 
 std::string RankText(const RankEntry& row) {
@@ -85,13 +79,18 @@ std::string RankTimestamp() {
 }
 
 void TForm1::LoadRanking() {
-  if (ReadScoreFile(platform::ResolvePath(kScoreFile), Ranking)) return;
+  if (scoreStore->Load(Ranking) == ScoreFileState::kRead) return;
   platform::Current().app->ShowMessage(VN_TEXT("スコア記録ファイルを作成します。"));
   FillDefaultRanking(Ranking, RankTimestamp());
 }
 
 void TForm1::SaveRanking() {
-  if (WriteScoreFile(platform::ResolvePath(kScoreFile), Ranking)) return;
+  std::string reason;
+  if (!scoreStore->Save(Ranking, reason)) ReportSaveFailure(reason);
+}
+
+void TForm1::ReportSaveFailure(const std::string& reason) {
+  std::fprintf(stderr, "solvara: %s\n", reason.c_str());
   platform::Current().app->ShowMessage(VN_TEXT("score.dat へのアクセスに失敗しました。"));
 }
 
@@ -102,6 +101,9 @@ void TForm1::InsertScore() {
   if (row >= 0) {
     newRow = row;
     blinkPhase = 0;
+    // Saved at once, so a crash or a power cut after the game loses nothing.
+    scoreStore->AddOwnRow(Ranking[row]);
+    scoreStore->SaveInBackground(Ranking);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "game/ranking.h"
+#include "game/score_file.h"
 
 namespace game {
 namespace {
@@ -33,14 +34,14 @@ class ScoreFile : public ::testing::Test {
 TEST_F(ScoreFile, MissingFileIsReportedAndLeavesRowsAlone) {
   RankEntry rows[8] = {};
   rows[0].score = 5;
-  EXPECT_FALSE(ReadScoreFile(path_, rows));
+  EXPECT_EQ(ReadScoreFile(path_, rows), ScoreFileState::kMissing);
   EXPECT_EQ(rows[0].score, 5);
 }
 
 TEST_F(ScoreFile, AFolderInPlaceOfTheFileIsUnreadable) {
   std::filesystem::create_directories(path_);
   RankEntry rows[8] = {};
-  EXPECT_FALSE(ReadScoreFile(path_, rows));
+  EXPECT_EQ(ReadScoreFile(path_, rows), ScoreFileState::kUnreadable);
 }
 
 TEST_F(ScoreFile, ShortFileFillsOnlyTheBytesItHas) {
@@ -52,7 +53,7 @@ TEST_F(ScoreFile, ShortFileFillsOnlyTheBytesItHas) {
   bytes[45] = 0x30;
   WriteBytes(bytes);
   RankEntry rows[8] = {};
-  ASSERT_TRUE(ReadScoreFile(path_, rows));
+  ASSERT_EQ(ReadScoreFile(path_, rows), ScoreFileState::kRead);
   EXPECT_EQ(rows[0].score, 123456);
   EXPECT_EQ(RankText(rows[0]), "2001/08/01");
   EXPECT_EQ(rows[1].score, 0x3039);
@@ -63,7 +64,7 @@ TEST_F(ScoreFile, ShortFileFillsOnlyTheBytesItHas) {
 TEST_F(ScoreFile, LongFileGivesOnlySevenRows) {
   RankEntry rows[8] = {};
   WriteBytes(std::string(400, '\x01'));
-  ASSERT_TRUE(ReadScoreFile(path_, rows));
+  ASSERT_EQ(ReadScoreFile(path_, rows), ScoreFileState::kRead);
   EXPECT_EQ(rows[6].score, 0x01010101);
   EXPECT_EQ(rows[7].score, 0);
 }
@@ -75,17 +76,18 @@ TEST_F(ScoreFile, SavedFileIs308BytesAndLoadsBackTheSameRows) {
   rows[7].score = 777;     // the spare row is never saved
   ASSERT_TRUE(WriteScoreFile(path_, rows));
   EXPECT_EQ(fs::file_size(path_), 308u);
-  EXPECT_FALSE(fs::exists(path_ + ".tmp"));
+  // Nothing but the file itself is left (no temporary file).
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 
   RankEntry back[8] = {};
-  ASSERT_TRUE(ReadScoreFile(path_, back));
+  ASSERT_EQ(ReadScoreFile(path_, back), ScoreFileState::kRead);
   EXPECT_EQ(std::memcmp(rows, back, 7 * sizeof(RankEntry)), 0);
   EXPECT_EQ(back[7].score, 0);
 
   // Saving over an existing file replaces it whole.
   rows[0].score = 99999;
   ASSERT_TRUE(WriteScoreFile(path_, rows));
-  ASSERT_TRUE(ReadScoreFile(path_, back));
+  ASSERT_EQ(ReadScoreFile(path_, back), ScoreFileState::kRead);
   EXPECT_EQ(back[0].score, 99999);
   EXPECT_EQ(fs::file_size(path_), 308u);
 }
@@ -128,6 +130,28 @@ TEST(Ranking, ScoresThatDoNotRankChangeNothing) {
   EXPECT_EQ(rows[1].score, 14000);
   EXPECT_EQ(rows[6].score, 4000);
   EXPECT_EQ(rows[7].score, 0);
+  // A damaged file's negative rows never let a score of 0 in (the attract
+  // ranking would fill the table with zeros, one per cycle).
+  for (RankEntry& row : rows) row.score = -5;
+  EXPECT_EQ(InsertRankedScore(rows, 0, "attract"), -1);
+  EXPECT_EQ(InsertRankedScore(rows, 1, "game"), 0);
+}
+
+// Another copy saved meanwhile: this copy's rows go into its table once.
+TEST(Ranking, OwnRowsMissingFromTheFileAreInsertedOnce) {
+  RankEntry rows[8] = {};
+  FillDefaultRanking(rows, "default");
+  InsertRankedScore(rows, 9000, "theirs");
+  InsertRankedScore(rows, 11000, "mine, saved");
+  const auto row = [](int32_t score, const char* text) {
+    RankEntry r{score, {}};
+    std::strncpy(r.text, text, sizeof r.text - 1);
+    return r;
+  };
+  InsertMissingRows(rows, {row(11000, "mine, saved"), row(7000, "mine, new"), row(100, "too low")});
+  const int32_t want[7] = {14000, 12000, 11000, 10000, 9000, 8000, 7000};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(rows[i].score, want[i]) << i;
+  EXPECT_EQ(RankText(rows[6]), "mine, new");
 }
 
 TEST(Ranking, TextNeverReadsPastItsFortyBytesNorShowsMoreThanTwentyCharacters) {
