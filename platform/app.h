@@ -74,9 +74,14 @@ class Application {
   virtual bool Terminated() const = 0;
 
   // A message box (and always the same text on stderr). Text is CP932.
+  // Once ClosingOnSignal, only stderr: nothing waits for the player.
   virtual void ShowMessage(const std::string& cp932Text) = 0;
-  // The exception dialog: shows the text, the loop continues.
+  // The exception dialog: shows the text, the loop continues (the same rule).
   virtual void ShowException(const std::string& cp932Text) = 0;
+
+  // True once SIGTERM, SIGINT or SIGHUP asked the program to close
+  // (platform/signals.h). The loops then deliver a close request.
+  static bool ClosingOnSignal();
 };
 
 // Virtual key codes delivered by OnKeyDown.

@@ -3,6 +3,7 @@
 
 #include "app/probe/options.h"
 #include "app/probe/runner.h"
+#include "platform/signals.h"
 
 int main(int argc, char** argv) {
   probe::Options options;
@@ -11,6 +12,8 @@ int main(int argc, char** argv) {
     std::cerr << "solvara-probe: " << error << "\n" << probe::Usage();
     return 2;
   }
+  // SIGTERM, SIGINT and SIGHUP close the form as Escape does (ranking saved).
+  platform::CatchCloseSignals();
   probe::Runner runner(options);
   return runner.Run(std::cerr);
 }

@@ -4,10 +4,12 @@
 #include <exception>
 
 #include "platform/encoding.h"
+#include "platform/signals.h"
 
 namespace platform::headless {
 
 bool HeadlessApplication::Step() {
+  if (!terminated_ && TakeCloseSignal()) RequestClose();
   if (terminated_) return false;
   DispatchPostedMessages();
   if (idle_ && !terminated_) {

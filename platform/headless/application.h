@@ -54,8 +54,9 @@ class HeadlessApplication final : public Application {
   void Terminate() override { terminated_ = true; }
   bool Terminated() const override { return terminated_; }
 
-  // One turn of the loop: posted messages, then one idle call (exceptions
-  // go to ShowException). Returns false once terminated.
+  // One turn of the loop: a close signal (as a close request), posted
+  // messages, then one idle call (exceptions go to ShowException). Returns
+  // false once terminated.
   bool Step();
   void PressKey(int virtualKey);
   void RequestClose();

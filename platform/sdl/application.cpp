@@ -5,10 +5,15 @@
 #include <stdexcept>
 
 #include "platform/encoding.h"
+#include "platform/signals.h"
 
 namespace platform::sdl {
 
 SdlApplication::SdlApplication() {
+  // Our own handlers, so SIGHUP closes too and a close on a signal is known
+  // (SDL's would only queue SDL_QUIT for SIGINT and SIGTERM).
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  CatchCloseSignals();
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
     throw std::runtime_error(std::string("SDL_Init: ") + SDL_GetError());
 }
@@ -37,8 +42,7 @@ void SdlApplication::Guarded(F&& f) {
 void SdlApplication::HandleEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_QUIT:
-      if (close_) Guarded(close_);
-      else terminated_ = true;
+      RequestClose();
       break;
     case SDL_KEYDOWN: {
       const SDL_Keysym& key = event.key.keysym;
@@ -60,9 +64,16 @@ void SdlApplication::HandleEvent(const SDL_Event& event) {
   }
 }
 
+void SdlApplication::RequestClose() {
+  if (close_) Guarded(close_);
+  else terminated_ = true;
+}
+
 void SdlApplication::Run() {
   SDL_Event event;
   while (!terminated_) {
+    if (TakeCloseSignal()) RequestClose();
+    if (terminated_) break;
     DispatchPostedMessages();
     bool any = false;
     while (!terminated_ && SDL_PollEvent(&event)) {
@@ -87,6 +98,7 @@ void SdlApplication::Run() {
 void SdlApplication::ShowMessage(const std::string& cp932Text) {
   std::string text = Cp932ToUtf8(cp932Text);
   std::fprintf(stderr, "%s\n", text.c_str());
+  if (ClosingOnSignal()) return;
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, Cp932ToUtf8(title_).c_str(), text.c_str(),
                            window_ ? window_->Handle() : nullptr);
 }
@@ -94,6 +106,7 @@ void SdlApplication::ShowMessage(const std::string& cp932Text) {
 void SdlApplication::ShowException(const std::string& cp932Text) {
   std::string text = Cp932ToUtf8(cp932Text);
   std::fprintf(stderr, "%s\n", text.c_str());
+  if (ClosingOnSignal()) return;
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, Cp932ToUtf8(title_).c_str(), text.c_str(),
                            window_ ? window_->Handle() : nullptr);
 }

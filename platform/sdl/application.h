@@ -29,6 +29,8 @@ class SdlApplication final : public Application {
 
  private:
   void HandleEvent(const SDL_Event& event);
+  // The window's close button or a close signal.
+  void RequestClose();
   template <class F>
   void Guarded(F&& f);
 
