@@ -17,7 +17,8 @@ std::string ConfigDir();
 std::string StateDir();
 
 // Choose another folder (the game's --data-dir, the runner's --home); an
-// empty `dir` restores the default.
+// empty `dir` restores the default. The main form takes its data folder when
+// it is created, so choose it before that.
 void SetDataDir(const std::string& dir);
 void SetConfigDir(const std::string& dir);
 void SetStateDir(const std::string& dir);
