@@ -263,13 +263,13 @@ TEST(TwoCopies, RankingSavesOfBothKeepEveryRow) {
   const fs::path home = FreshFolder("two-copies");
   WriteFile(home / "score.dat", std::string(308, '\0'));  // every game ranks
   // Seeds whose games end, with different scores, within the frames run.
-  const std::vector<int> lanes[2] = {{1, 4, 7, 9, 12, 16}, {2, 5, 8, 13, 17, 25}};
+  const std::vector<int> lanes[2] = {{7, 1, 5, 9, 25}, {2, 8, 10, 12}};
   std::vector<int> statuses[2];
   std::vector<std::thread> threads;
   for (int lane = 0; lane < 2; ++lane)
     threads.emplace_back([&, lane] {
       for (int seed : lanes[lane]) {
-        Child runner({kRunner, "--bot", "--seed", std::to_string(seed), "--frames", "1800", "--home", home.string(),
+        Child runner({kRunner, "--bot", "--seed", std::to_string(seed), "--frames", "1600", "--home", home.string(),
                       "--trace", (home / (std::to_string(seed) + ".jsonl")).string()});
         statuses[lane].push_back(runner.Finish());
       }
@@ -287,7 +287,7 @@ TEST(TwoCopies, RankingSavesOfBothKeepEveryRow) {
   std::vector<int32_t> got(7);
   for (int i = 0; i < 7; ++i) std::memcpy(&got[i], bytes.data() + 44 * i, 4);
   EXPECT_EQ(got, want);
-  for (const std::vector<int>& lane : statuses) EXPECT_EQ(lane, std::vector<int>(6, 0));
+  for (int lane = 0; lane < 2; ++lane) EXPECT_EQ(statuses[lane], std::vector<int>(lanes[lane].size(), 0));
   fs::remove_all(home);
 }
 
