@@ -82,59 +82,63 @@ class Child {
   }
   // Reads stderr until `text` appears (true) or it closes (false).
   bool WaitFor(const std::string& text) {
-    char buffer[4096];
-    ssize_t n;
-    while (err_.find(text) == std::string::npos && (n = read(fd_, buffer, sizeof buffer)) > 0) err_.append(buffer, n);
-    return err_.find(text) != std::string::npos;
+    while (err_.find(text) == std::string::npos)
+      if (!ReadMore()) return false;
+    return true;
   }
-  void Signal(int signal) { kill(pid_, signal); }
+  void Signal(int signal) {
+    if (pid_ > 0) kill(pid_, signal);
+  }
   // Reads the rest of stderr; the exit status, or -signal when killed.
   int Finish() {
-    WaitFor(std::string(1, '\0'));
+    while (ReadMore()) {
+    }
     close(fd_);
     int status = 0;
-    waitpid(pid_, &status, 0);
+    if (pid_ <= 0 || waitpid(pid_, &status, 0) != pid_) return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
   }
   const std::string& Stderr() const { return err_; }
 
  private:
+  bool ReadMore() {
+    char buffer[4096];
+    const ssize_t n = read(fd_, buffer, sizeof buffer);
+    if (n > 0) err_.append(buffer, static_cast<size_t>(n));
+    return n > 0;
+  }
+
   pid_t pid_ = -1;
   int fd_ = -1;
   std::string err_;
 };
+
+// What a file holds, as the table below names it.
+std::string Content(const fs::path& path, mode_t mode) {
+  // A file of mode 0000 is closed to its owner too, when that is us.
+  chmod(path.c_str(), mode | S_IRUSR);
+  const std::string bytes = ReadFile(path);
+  chmod(path.c_str(), mode);
+  if (bytes == OldRanking()) return "old";
+  if (bytes == SavedRanking()) return "saved";
+  if (bytes.size() == 308 && bytes.compare(0, 4, "\xb0\x36\0\0", 4) == 0) return "default";  // 14000 first
+  return bytes.empty() ? "empty" : bytes.size() < 40 ? bytes : std::to_string(bytes.size()) + " bytes";
+}
 
 // What a folder holds afterwards, one sorted line per entry: links with their
 // target, folders and files with their mode, files with what they hold.
 std::vector<std::string> Listing(const fs::path& home) {
   std::vector<std::string> lines;
   for (const fs::directory_entry& entry : fs::recursive_directory_iterator(home)) {
-    const fs::path& path = entry.path();
-    const std::string name = path.lexically_relative(home).string();
     struct stat st;
-    lstat(path.c_str(), &st);
+    lstat(entry.path().c_str(), &st);
     char mode[8];
-    std::snprintf(mode, sizeof mode, "%04o", st.st_mode & 07777);
-    if (S_ISLNK(st.st_mode)) {
-      lines.push_back(name + " -> " + fs::read_symlink(path).string());
-      continue;
-    }
-    if (S_ISDIR(st.st_mode)) {
-      lines.push_back(name + "/ " + mode);
-      continue;
-    }
-    // The file of mode 0000 is closed to its owner too, when that is us.
-    fs::permissions(path, fs::perms::owner_read, fs::perm_options::add);
-    const std::string bytes = ReadFile(path);
-    chmod(path.c_str(), st.st_mode & 07777);
-    const bool fresh = bytes.size() == 308 && bytes.substr(0, 4) == std::string("\xb0\x36\0\0", 4);  // 14000
-    const std::string what = bytes == OldRanking()     ? "old"
-                             : bytes == SavedRanking() ? "saved"
-                             : fresh                   ? "default"
-                             : bytes.empty()           ? "empty"
-                             : bytes.size() < 40       ? bytes
-                                                       : std::to_string(bytes.size()) + " other bytes";
-    lines.push_back(name + " " + mode + " " + what);
+    std::snprintf(mode, sizeof mode, " %04o", st.st_mode & 07777);
+    std::string line = entry.path().lexically_relative(home).string();
+    if (S_ISLNK(st.st_mode)) line += " -> " + fs::read_symlink(entry.path()).string();
+    else if (S_ISDIR(st.st_mode)) line += "/" + std::string(mode);
+    else line += mode + (" " + Content(entry.path(), st.st_mode & 07777));
+    lines.push_back(line);
   }
   std::sort(lines.begin(), lines.end());
   return lines;

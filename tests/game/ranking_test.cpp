@@ -137,23 +137,6 @@ TEST(Ranking, ScoresThatDoNotRankChangeNothing) {
   EXPECT_EQ(InsertRankedScore(rows, 1, "game"), 0);
 }
 
-// Another copy saved meanwhile: this copy's rows go into its table once.
-TEST(Ranking, OwnRowsMissingFromTheFileAreInsertedOnce) {
-  RankEntry rows[8] = {};
-  FillDefaultRanking(rows, "default");
-  InsertRankedScore(rows, 9000, "theirs");
-  InsertRankedScore(rows, 11000, "mine, saved");
-  const auto row = [](int32_t score, const char* text) {
-    RankEntry r{score, {}};
-    std::strncpy(r.text, text, sizeof r.text - 1);
-    return r;
-  };
-  InsertMissingRows(rows, {row(11000, "mine, saved"), row(7000, "mine, new"), row(100, "too low")});
-  const int32_t want[7] = {14000, 12000, 11000, 10000, 9000, 8000, 7000};
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(rows[i].score, want[i]) << i;
-  EXPECT_EQ(RankText(rows[6]), "mine, new");
-}
-
 TEST(Ranking, TextNeverReadsPastItsFortyBytesNorShowsMoreThanTwentyCharacters) {
   RankEntry row{};
   std::memset(row.text, 'A', sizeof row.text);  // no terminator at all
