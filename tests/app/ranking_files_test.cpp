@@ -262,8 +262,8 @@ int32_t ResultScore(const fs::path& trace) {
 
 // Two lanes of runners play one game each, one after the other, into the
 // same folder, the lanes at the same time; every game saves after its row and
-// at close. In the thread sanitizer's set (RankingSave).
-TEST(TwoCopies, RankingSavesOfBothKeepEveryRow) {
+// at close.
+TEST(TwoCopies, BothKeepEveryRowTheySave) {
   const fs::path home = FreshFolder("two-copies");
   WriteFile(home / "score.dat", std::string(308, '\0'));  // every game ranks
   // Seeds whose games end, with different scores, within the frames run.
