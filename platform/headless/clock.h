@@ -1,5 +1,9 @@
 #pragma once
 #include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <vector>
 
 #include "platform/clock.h"
 
@@ -7,19 +11,43 @@ namespace platform::headless {
 
 // A virtual millisecond clock: time moves only when the main thread sleeps or
 // waits, or when a test advances it. Readable from any thread.
+//
+// Moving it is a walk in steps: it stops at every deadline a timer waits for,
+// lets that timer's thread run and waits until it waits again, then goes on.
+// So the sequencer's passes happen at the same virtual times in every run,
+// however the threads are scheduled. One thread at a time moves the clock,
+// and never a thread that waits on one of its timers.
 class VirtualClock final : public Clock {
  public:
   uint32_t Milliseconds() override { return now_.load(std::memory_order_acquire); }
   void Sleep(uint32_t ms) override { Advance(ms); }
   void WaitUntil(uint32_t deadline) override {
-    uint32_t now = Milliseconds();
-    if (!Reached(now, deadline)) Set(deadline);
+    if (!Reached(Milliseconds(), deadline)) MoveTo(deadline);
   }
-  void Advance(uint32_t ms) { now_.fetch_add(ms, std::memory_order_acq_rel); }
-  void Set(uint32_t ms) { now_.store(ms, std::memory_order_release); }
+  std::unique_ptr<ClockTimer> CreateTimer() override;
+
+  void Advance(uint32_t ms) { MoveTo(Milliseconds() + ms); }
+  // Puts the clock at `ms` in one jump; timers whose deadline it passes run
+  // once, at the new time.
+  void Set(uint32_t ms);
+  // Called on the moving thread before each step, with the time the step
+  // reaches, while every timer waits: what runs here sees the world as it
+  // stood during the time the step covers.
+  void OnStep(std::function<void(uint32_t)> hook);
 
  private:
+  class Timer;
+  void MoveTo(uint32_t target);
+  // With mutex_ held: waits until every timer waits, then lets those whose
+  // deadline has come run and waits until they wait again.
+  void RunDueTimers(std::unique_lock<std::mutex>& lock);
+  bool AllWaiting() const;
+
   std::atomic<uint32_t> now_{0};
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<Timer*> timers_;
+  std::function<void(uint32_t)> hook_;
 };
 
 }  // namespace platform::headless

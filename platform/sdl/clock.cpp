@@ -1,9 +1,40 @@
 #include "platform/sdl/clock.h"
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace platform::sdl {
+namespace {
+
+class SteadyTimer final : public ClockTimer {
+ public:
+  explicit SteadyTimer(SteadyClock& clock) : clock_(clock) {}
+
+  void WaitUntil(uint32_t deadline) override {
+    std::unique_lock lock(mutex_);
+    const int32_t left = static_cast<int32_t>(deadline - clock_.Milliseconds());
+    if (left > 0) wake_.wait_for(lock, std::chrono::milliseconds(left), [this] { return woken_; });
+    woken_ = false;
+  }
+
+  void Wake() override {
+    {
+      std::lock_guard lock(mutex_);
+      woken_ = true;
+    }
+    wake_.notify_all();
+  }
+
+ private:
+  SteadyClock& clock_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool woken_ = false;
+};
+
+}  // namespace
 
 uint32_t SteadyClock::Milliseconds() {
   using namespace std::chrono;
@@ -26,5 +57,7 @@ void SteadyClock::WaitUntil(uint32_t deadline) {
     }
   }
 }
+
+std::unique_ptr<ClockTimer> SteadyClock::CreateTimer() { return std::make_unique<SteadyTimer>(*this); }
 
 }  // namespace platform::sdl

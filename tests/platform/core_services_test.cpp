@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <atomic>
 #include <thread>
+#include <vector>
 
 #include "platform/app.h"
 #include "platform/encoding.h"
@@ -36,6 +38,35 @@ TEST(ClockTest, WrappingDeadlinesCompareByDifference) {
   EXPECT_EQ(clock.Milliseconds(), 17u);
   clock.WaitUntil(10);  // already reached: time stays
   EXPECT_EQ(clock.Milliseconds(), 17u);
+}
+
+// A worker stepping every 10 ms on the virtual clock, as the sequencer does:
+// however the threads are scheduled, its steps fall on its deadlines, a wake
+// adds one step at the current time, and the step hook sees every stop.
+TEST(VirtualClockThread, StopsAtEveryDeadlineOfAWaitingWorker) {
+  platform::headless::VirtualClock clock;
+  std::vector<uint32_t> hooked;
+  clock.OnStep([&](uint32_t to) { hooked.push_back(to); });
+  std::unique_ptr<platform::ClockTimer> timer = clock.CreateTimer();
+  std::vector<uint32_t> steps;  // written by the worker while the clock waits
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    while (!done) {
+      const uint32_t start = clock.Milliseconds();
+      steps.push_back(start);
+      timer->WaitUntil(start + 10);
+    }
+  });
+  clock.Advance(35);
+  EXPECT_EQ(steps, (std::vector<uint32_t>{0, 10, 20, 30}));
+  EXPECT_EQ(hooked, (std::vector<uint32_t>{10, 20, 30, 35}));
+  timer->Wake();
+  clock.WaitUntil(36);  // the woken step runs at 35 before the clock moves on
+  clock.WaitUntil(45);
+  EXPECT_EQ(steps, (std::vector<uint32_t>{0, 10, 20, 30, 35, 45}));
+  done = true;
+  timer->Wake();
+  worker.join();
 }
 
 TEST(FilesTest, BackslashPathsResolveBesideTheProgramOrInMappedFolders) {

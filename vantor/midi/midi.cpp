@@ -19,7 +19,7 @@ TVantorMidi::TVantorMidi(TComponent* owner) : TComponent(owner), FClock(platform
     FPassTime = FClock->Milliseconds();
     FWindow = std::make_unique<platform::MessageWindow>(
         [this](platform::Message& message) { WndProc(message); });
-    FPlayThread = std::make_unique<TVantorMidiPlayThread>(this, kPassInterval);
+    FPlayThread = std::make_unique<TVantorMidiPlayThread>(this, *FClock, kPassInterval);
     FPlayThread->Resume();
   });
 }

@@ -90,8 +90,8 @@ class TVantorMidi : public TComponent {
   void WndProc(platform::Message& message);
 
   // The sequencer. SequencerPass is one pass of the thread at the clock's
-  // current time; tests and the headless runner may call it to step the
-  // sequencer without waiting for the thread. SmfPlay plays `elapsed`
+  // current time (a pass at a time already passed does nothing); the thread
+  // runs it every 10 ms of the platform's clock. SmfPlay plays `elapsed`
   // milliseconds of the song, Repeat jumps back to the loop start.
   void SequencerPass();
   void SmfPlay(uint32_t elapsed);

@@ -1,11 +1,15 @@
 #pragma once
 // TVantorMidiPlayThread: the sequencer thread of TVantorMidi. It runs one
-// pass of its owner every interval at the highest priority the system allows,
-// from the owner's construction to its destruction.
-#include <condition_variable>
+// pass of its owner every interval of the platform's clock at the highest
+// priority the system allows, from the owner's construction to its
+// destruction. On the headless backend's virtual clock the passes are thus
+// stepped by whoever moves the clock.
+#include <atomic>
 #include <cstdint>
-#include <mutex>
+#include <memory>
 #include <thread>
+
+#include "platform/clock.h"
 
 namespace VantorMidiSystem {
 
@@ -13,7 +17,7 @@ class TVantorMidi;
 
 class TVantorMidiPlayThread {
  public:
-  TVantorMidiPlayThread(TVantorMidi* owner, uint32_t interval);
+  TVantorMidiPlayThread(TVantorMidi* owner, platform::Clock& clock, uint32_t interval);
   // Terminates the thread and waits for it.
   ~TVantorMidiPlayThread();
   TVantorMidiPlayThread(const TVantorMidiPlayThread&) = delete;
@@ -28,11 +32,10 @@ class TVantorMidiPlayThread {
   void Execute();
 
   TVantorMidi* FOwner;
+  platform::Clock& FClock;
   uint32_t FInterval;
-  std::mutex FMutex;
-  std::condition_variable FWakeUp;
-  bool FTerminated = false;
-  bool FWakeRequested = false;
+  std::unique_ptr<platform::ClockTimer> FTimer;
+  std::atomic<bool> FTerminated{false};
   std::thread FThread;
 };
 

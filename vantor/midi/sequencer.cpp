@@ -44,8 +44,8 @@ void TVantorMidi::SequencerPass() {
   const uint32_t elapsed = now - FPassTime;
   FPassTime = now;
   // A pass in which no time has passed would only repeat the last one (and
-  // count towards fade steps and level decay); on the virtual clock of the
-  // headless backend that happens whenever the thread runs between frames.
+  // count towards fade steps and level decay); on the virtual clock that
+  // happens when Stop wakes the thread at the time of its last pass.
   if (elapsed != 0 && FPlaying) SmfPlayLocked(elapsed);
   if (FStopRequest) {
     const bool playing = FPlaying;
