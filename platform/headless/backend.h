@@ -26,7 +26,7 @@ class Backend {
   sdl::TtfTextRenderer text;  // real text rendering, no screen needed
   HeadlessInput input;
   HeadlessSoundSystem sound;
-  HeadlessMidi midi{clock};
+  HeadlessMidi midi{clock, sound};
 };
 
 }  // namespace platform::headless

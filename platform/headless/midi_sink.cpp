@@ -1,35 +1,33 @@
 #include "platform/headless/midi_sink.h"
 
+#include "platform/sdl/midi_device.h"
 #include "platform/sdl/midi_synth.h"
 
 namespace platform::headless {
 
 class HeadlessMidiOut final : public MidiOut {
  public:
-  HeadlessMidiOut(HeadlessMidi& owner, HeadlessMidi::Sink sink,
-                  std::unique_ptr<sdl::FluidSynthesizer> synth)
-      : owner_(owner), recording_(sink != HeadlessMidi::Sink::Null), synth_(std::move(synth)) {}
+  HeadlessMidiOut(HeadlessMidi& owner, bool recording, std::unique_ptr<MidiOut> synth)
+      : owner_(owner), recording_(recording), synth_(std::move(synth)) {}
   ~HeadlessMidiOut() override {
     owner_.Closed();
     Record(MidiRecord::Kind::Close, nullptr, 0);
   }
 
   void Reset() override {
-    if (synth_) synth_->NotesOff();
+    if (synth_) synth_->Reset();
     Record(MidiRecord::Kind::Reset, nullptr, 0);
   }
   MidiResult ShortMessage(uint32_t word) override {
-    if (synth_) synth_->ShortMessage(word);
+    if (synth_) return synth_->ShortMessage(word);
     const uint8_t bytes[] = {static_cast<uint8_t>(word), static_cast<uint8_t>(word >> 8),
                              static_cast<uint8_t>(word >> 16)};
     Record(MidiRecord::Kind::Short, bytes, sizeof bytes);
     return MidiResult::Ok;
   }
   MidiResult LongMessage(const uint8_t* bytes, size_t length) override {
-    if (!recording_) return MidiResult::Ok;
-    const MidiResult result = owner_.LongMessage(bytes, length);
-    if (result == MidiResult::Ok && synth_) synth_->LongMessage(bytes, length);
-    return result;
+    if (synth_) return synth_->LongMessage(bytes, length);
+    return recording_ ? owner_.LongMessage(bytes, length) : MidiResult::Ok;
   }
 
  private:
@@ -39,45 +37,46 @@ class HeadlessMidiOut final : public MidiOut {
 
   HeadlessMidi& owner_;
   bool recording_;
-  std::unique_ptr<sdl::FluidSynthesizer> synth_;
+  std::unique_ptr<MidiOut> synth_;
 };
 
-HeadlessMidi::HeadlessMidi(Clock& clock) : clock_(clock) {}
+HeadlessMidi::HeadlessMidi(Clock& clock, SoundSystem& sound) : clock_(clock), sound_(sound) {}
 
 HeadlessMidi::~HeadlessMidi() = default;
 
 std::unique_ptr<MidiOut> HeadlessMidi::Open() {
   Sink sink;
+  std::string soundFont;
   {
     std::lock_guard lock(mutex_);
     sink = sink_;
+    soundFont = soundFont_;
   }
   if (sink == Sink::Unavailable) return nullptr;
-  std::unique_ptr<sdl::FluidSynthesizer> synth;
+  std::unique_ptr<MidiOut> synth;
   if (sink == Sink::Synthesizer) {
-    synth = sdl::FluidSynthesizer::Create(sdl::FindSoundFont());
+    synth = sdl::OpenSynthesizer(soundFont.empty() ? sdl::FindSoundFont() : soundFont, sound_);
     if (!synth) return nullptr;
   }
-  sdl::FluidSynthesizer* rendered = synth.get();
-  auto out = std::make_unique<HeadlessMidiOut>(*this, sink, std::move(synth));
+  const bool recording = sink == Sink::Recording;
+  auto out = std::make_unique<HeadlessMidiOut>(*this, recording, std::move(synth));
   {
     std::lock_guard lock(mutex_);
     open_ = true;
-    synth_ = rendered;
   }
-  if (sink != Sink::Null) Record(MidiRecord::Kind::Open, nullptr, 0);
+  if (recording) Record(MidiRecord::Kind::Open, nullptr, 0);
   return out;
 }
 
 void HeadlessMidi::Closed() {
   std::lock_guard lock(mutex_);
   open_ = false;
-  synth_ = nullptr;
 }
 
-void HeadlessMidi::Use(Sink sink) {
+void HeadlessMidi::Use(Sink sink, std::string soundFont) {
   std::lock_guard lock(mutex_);
   sink_ = sink;
+  soundFont_ = std::move(soundFont);
 }
 
 void HeadlessMidi::RefuseLongMessages(int attempts) {
@@ -117,13 +116,6 @@ void HeadlessMidi::ClearRecords() {
 bool HeadlessMidi::IsOpen() const {
   std::lock_guard lock(mutex_);
   return open_;
-}
-
-bool HeadlessMidi::RenderSynthesizer(float* stereo, int frames) {
-  std::lock_guard lock(mutex_);
-  if (!synth_) return false;
-  synth_->Render(stereo, frames);
-  return true;
 }
 
 }  // namespace platform::headless

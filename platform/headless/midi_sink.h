@@ -1,19 +1,18 @@
 #pragma once
 // The headless MIDI sinks: a recording sink (the default) that keeps every
 // message with the clock time it was sent at, a null sink that drops them,
-// an unavailable output (Open fails) and the real synthesizer rendering
-// offline, on demand, into the caller's buffer.
+// an unavailable output (Open fails) and the real synthesizer, mixed into the
+// headless sound output as the real sink is into the real one (it records
+// nothing).
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/clock.h"
 #include "platform/midi.h"
-
-namespace platform::sdl {
-class FluidSynthesizer;
-}
+#include "platform/sound.h"
 
 namespace platform::headless {
 
@@ -29,22 +28,20 @@ class HeadlessMidi final : public MidiSystem {
  public:
   enum class Sink { Recording, Null, Unavailable, Synthesizer };
 
-  explicit HeadlessMidi(Clock& clock);
+  HeadlessMidi(Clock& clock, SoundSystem& sound);
   ~HeadlessMidi() override;
 
   std::unique_ptr<MidiOut> Open() override;
 
-  // Takes effect at the next Open.
-  void Use(Sink sink);
+  // Takes effect at the next Open. The synthesizer plays `soundFont`, or the
+  // SoundFont the game would find when it is empty.
+  void Use(Sink sink, std::string soundFont = {});
   // The next `attempts` long messages sent are answered "not ready".
   void RefuseLongMessages(int attempts);
 
   std::vector<MidiRecord> Records() const;
   void ClearRecords();
   bool IsOpen() const;
-  // The synthesizer sink: renders `frames` frames of interleaved stereo of
-  // what it was sent. False when no synthesizer is open.
-  bool RenderSynthesizer(float* stereo, int frames);
 
  private:
   friend class HeadlessMidiOut;
@@ -53,12 +50,13 @@ class HeadlessMidi final : public MidiSystem {
   void Closed();
 
   Clock& clock_;
+  SoundSystem& sound_;
   mutable std::mutex mutex_;
   Sink sink_ = Sink::Recording;
+  std::string soundFont_;
   bool open_ = false;
   int refusals_ = 0;
   std::vector<MidiRecord> records_;
-  sdl::FluidSynthesizer* synth_ = nullptr;  // owned by the open output
 };
 
 }  // namespace platform::headless

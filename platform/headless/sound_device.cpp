@@ -1,5 +1,7 @@
 #include "platform/headless/sound_device.h"
 
+#include <algorithm>
+
 namespace platform::headless {
 
 class HeadlessSoundDevice final : public sdl::MixerDevice {
@@ -30,7 +32,15 @@ void HeadlessSoundSystem::Advance(uint32_t frames) {
   if (!mixer) return;
   size_t start = captured_.size();
   captured_.resize(start + size_t{frames} * mixer->Format().blockAlign);
-  mixer->Render(captured_.data() + start, frames);
+  mixer->Render(mixer->Format(), captured_.data() + start, frames);
+}
+
+void HeadlessSoundSystem::RenderMix(int16_t* out, uint32_t frames) {
+  std::shared_ptr<sdl::Mixer> mixer = current_.lock();
+  if (mixer)
+    mixer->Render(sdl::kMixFormat, reinterpret_cast<uint8_t*>(out), frames);
+  else
+    std::fill(out, out + size_t{frames} * sdl::kMixFormat.channels, int16_t{0});
 }
 
 WaveFormat HeadlessSoundSystem::OutputFormat() {

@@ -1,7 +1,8 @@
 #pragma once
 // The sound system without a sound card: the same mixer as the SDL backend,
-// but its play cursors move only when the caller advances them, and every
-// mixed byte is kept for inspection.
+// but its play cursors move only when the caller pulls output: Advance keeps
+// every byte mixed at the primary format for inspection, RenderMix hands out
+// the mix the real device would play.
 #include <memory>
 #include <vector>
 
@@ -18,6 +19,10 @@ class HeadlessSoundSystem final : public SoundSystem {
   void Advance(uint32_t frames);
   // The output format of that device (the default one before it is set).
   WaveFormat OutputFormat();
+  // Mixes `frames` frames of that device at the mix format of the real
+  // device (44.1 kHz, 16 bits, stereo) into `out`, as it would be heard;
+  // silence when no device is alive. Nothing is kept.
+  void RenderMix(int16_t* out, uint32_t frames);
   const std::vector<uint8_t>& Captured() const { return captured_; }
   void ClearCaptured() { captured_.clear(); }
 

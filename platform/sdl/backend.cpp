@@ -35,7 +35,7 @@ class SdlBackend final : public Backend {
   TtfTextRenderer text_;
   SdlInput input_;
   SdlSoundSystem sound_;
-  SdlMidiSystem midi_;
+  SdlMidiSystem midi_{sound_};
 };
 
 }  // namespace

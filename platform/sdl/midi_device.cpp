@@ -1,30 +1,31 @@
 #include "platform/sdl/midi_device.h"
 
-#include <SDL.h>
-
 #include <cstdio>
 #include <vector>
 
-#include "platform/platform.h"
 #include "platform/sdl/midi_synth.h"
-#include "platform/sound.h"
 
 namespace platform::sdl {
 namespace {
 
-// Events reach the synthesizer at the start of the next rendered block, so
-// the blocks stay short next to the sequencer's 10 ms passes (256 frames are
-// 5.8 ms).
-constexpr int kStreamFrames = 256;
+// Events reach the synthesizer at the start of the next block it renders, so
+// the blocks fed to another rate stay short next to the sequencer's 10 ms
+// passes.
 constexpr int kMixBlockFrames = 64;
 
-// Feeds the synthesizer's 44100 Hz output into a mix at another rate, by
-// linear interpolation. Used on the effects device's audio thread only.
+// Adds the synthesizer's 44100 Hz output to a mix: straight at that rate, by
+// linear interpolation at any other. Used on the rendering thread only.
 class Resampler {
  public:
   explicit Resampler(FluidSynthesizer& synth) : synth_(synth) {}
 
   void MixInto(float* mix, int frames, int channels, int rate) {
+    if (rate == FluidSynthesizer::kSampleRate && channels == 2 && pending_.empty()) {
+      block_.resize(static_cast<size_t>(frames) * 2);
+      synth_.Render(block_.data(), frames);
+      for (size_t i = 0; i < block_.size(); ++i) mix[i] += block_[i];
+      return;
+    }
     const double step = static_cast<double>(FluidSynthesizer::kSampleRate) / rate;
     for (int i = 0; i < frames; ++i) {
       const size_t index = static_cast<size_t>(position_);
@@ -61,31 +62,19 @@ class Resampler {
 
   FluidSynthesizer& synth_;
   std::vector<float> pending_;
+  std::vector<float> block_;
   double position_ = 0;
 };
 
 class SynthOut final : public MidiOut {
  public:
-  explicit SynthOut(std::unique_ptr<FluidSynthesizer> synth)
-      : synth_(std::move(synth)), resampler_(*synth_) {
-    if (OpenStream()) return;
-    sound_ = Current().sound;
-    if (sound_) {
-      mixSource_ = sound_->AddMixSource([this](float* mix, int frames, int channels, int rate) {
-        resampler_.MixInto(mix, frames, channels, rate);
-      });
-      return;
-    }
-    std::fprintf(stderr, "MIDI: no audio output for the synthesizer; music is not heard\n");
+  SynthOut(std::unique_ptr<FluidSynthesizer> synth, SoundSystem& sound)
+      : synth_(std::move(synth)), resampler_(*synth_), sound_(sound) {
+    mixSource_ = sound_.AddMixSource([this](float* mix, int frames, int channels, int rate) {
+      resampler_.MixInto(mix, frames, channels, rate);
+    });
   }
-
-  ~SynthOut() override {
-    if (device_) {
-      SDL_CloseAudioDevice(device_);
-      SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
-    if (mixSource_) sound_->RemoveMixSource(mixSource_);
-  }
+  ~SynthOut() override { sound_.RemoveMixSource(mixSource_); }
 
   void Reset() override { synth_->NotesOff(); }
   MidiResult ShortMessage(uint32_t word) override {
@@ -98,37 +87,22 @@ class SynthOut final : public MidiOut {
   }
 
  private:
-  static void Callback(void* userdata, Uint8* stream, int bytes) {
-    auto* synth = static_cast<FluidSynthesizer*>(userdata);
-    synth->Render(reinterpret_cast<float*>(stream), bytes / static_cast<int>(2 * sizeof(float)));
-  }
-
-  bool OpenStream() {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-    SDL_AudioSpec want{};
-    want.freq = FluidSynthesizer::kSampleRate;
-    want.format = AUDIO_F32SYS;
-    want.channels = 2;
-    want.samples = kStreamFrames;
-    want.callback = Callback;
-    want.userdata = synth_.get();
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
-    if (!device_) {
-      SDL_QuitSubSystem(SDL_INIT_AUDIO);
-      return false;
-    }
-    SDL_PauseAudioDevice(device_, 0);
-    return true;
-  }
-
   std::unique_ptr<FluidSynthesizer> synth_;
   Resampler resampler_;
-  SDL_AudioDeviceID device_ = 0;
-  SoundSystem* sound_ = nullptr;
+  SoundSystem& sound_;
   int mixSource_ = 0;
 };
 
 }  // namespace
+
+std::unique_ptr<MidiOut> OpenSynthesizer(const std::string& soundFont, SoundSystem& sound) {
+  std::unique_ptr<FluidSynthesizer> synth = FluidSynthesizer::Create(soundFont);
+  if (!synth) {
+    std::fprintf(stderr, "MIDI: the SoundFont %s cannot be loaded\n", soundFont.c_str());
+    return nullptr;
+  }
+  return std::make_unique<SynthOut>(std::move(synth), sound);
+}
 
 std::unique_ptr<MidiOut> SdlMidiSystem::Open() {
   const std::string soundFont = FindSoundFont();
@@ -136,12 +110,7 @@ std::unique_ptr<MidiOut> SdlMidiSystem::Open() {
     std::fprintf(stderr, "MIDI: no General MIDI SoundFont is installed\n");
     return nullptr;
   }
-  std::unique_ptr<FluidSynthesizer> synth = FluidSynthesizer::Create(soundFont);
-  if (!synth) {
-    std::fprintf(stderr, "MIDI: the SoundFont %s cannot be loaded\n", soundFont.c_str());
-    return nullptr;
-  }
-  return std::make_unique<SynthOut>(std::move(synth));
+  return OpenSynthesizer(soundFont, sound_);
 }
 
 }  // namespace platform::sdl

@@ -13,19 +13,15 @@ namespace {
 
 std::atomic<bool> silenceReported{false};
 
-// Frames per period: the largest power of two within 12.5 ms, so that the
-// period plus SDL's own second period stays within about 25 ms.
-uint16_t PeriodFrames(uint32_t rate) {
-  uint16_t frames = 64;
-  while (frames * 2u <= rate / 80u) frames = static_cast<uint16_t>(frames * 2);
-  return frames;
-}
+// Frames per period: the largest power of two within 12.5 ms at the mix rate,
+// so that the period plus SDL's own second period stays within about 25 ms.
+constexpr uint16_t kPeriodFrames = 512;
+static_assert(kPeriodFrames <= kMixFormat.samplesPerSec / 80 && kPeriodFrames * 2 > kMixFormat.samplesPerSec / 80);
 
 // Pulls the mixer in real time when there is no device to do it.
 class SilentOutput {
  public:
-  SilentOutput(std::shared_ptr<Mixer> mixer, WaveFormat format)
-      : mixer_(std::move(mixer)), format_(format), thread_([this] { Run(); }) {}
+  explicit SilentOutput(std::shared_ptr<Mixer> mixer) : mixer_(std::move(mixer)), thread_([this] { Run(); }) {}
   ~SilentOutput() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -44,16 +40,15 @@ class SilentOutput {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!wake_.wait_for(lock, std::chrono::milliseconds(10), [this] { return stop_; })) {
       auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
-      uint64_t due = static_cast<uint64_t>(elapsed) * format_.samplesPerSec / 1000000;
+      uint64_t due = static_cast<uint64_t>(elapsed) * kMixFormat.samplesPerSec / 1000000;
       uint32_t frames = static_cast<uint32_t>(due - rendered);
       rendered = due;
-      out.resize(size_t{frames} * format_.blockAlign);
-      mixer_->Render(out.data(), frames);
+      out.resize(size_t{frames} * kMixFormat.blockAlign);
+      mixer_->Render(kMixFormat, out.data(), frames);
     }
   }
 
   std::shared_ptr<Mixer> mixer_;
-  WaveFormat format_;
   std::mutex mutex_;
   std::condition_variable wake_;
   bool stop_ = false;
@@ -72,37 +67,33 @@ class SdlSoundDevice final : public MixerDevice {
     if (initialized_) return false;
     audioStarted_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     initialized_ = true;
-    Open(mixer_->Format());
+    Open();
     return true;
   }
 
  protected:
-  bool ApplyFormat(const WaveFormat& format) override {
-    Close();
-    Open(format);
-    return true;
-  }
+  // The output keeps the mix format; the primary format is only checked.
+  bool ApplyFormat(const WaveFormat&) override { return true; }
 
  private:
-  void Open(const WaveFormat& format) {
+  void Open() {
     if (audioStarted_) {
       SDL_AudioSpec want{};
-      want.freq = static_cast<int>(format.samplesPerSec);
-      want.format = format.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16SYS;
-      want.channels = static_cast<Uint8>(format.channels);
-      want.samples = PeriodFrames(format.samplesPerSec);
+      want.freq = static_cast<int>(kMixFormat.samplesPerSec);
+      want.format = AUDIO_S16SYS;
+      want.channels = static_cast<Uint8>(kMixFormat.channels);
+      want.samples = kPeriodFrames;
       want.callback = &SdlSoundDevice::Callback;
       want.userdata = this;
       // No allowed changes: SDL converts our format to the hardware's.
       device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
       if (device_ != 0) {
-        blockAlign_ = format.blockAlign;
         SDL_PauseAudioDevice(device_, 0);
         return;
       }
     }
     ReportSilence();
-    silent_ = std::make_unique<SilentOutput>(mixer_, format);
+    silent_ = std::make_unique<SilentOutput>(mixer_);
   }
 
   void Close() {
@@ -118,12 +109,11 @@ class SdlSoundDevice final : public MixerDevice {
 
   static void Callback(void* userdata, Uint8* stream, int length) {
     auto* self = static_cast<SdlSoundDevice*>(userdata);
-    self->mixer_->Render(stream, static_cast<uint32_t>(length) / self->blockAlign_);
+    self->mixer_->Render(kMixFormat, stream, static_cast<uint32_t>(length) / kMixFormat.blockAlign);
   }
 
   bool audioStarted_ = false;
   SDL_AudioDeviceID device_ = 0;
-  uint32_t blockAlign_ = 1;
   std::unique_ptr<SilentOutput> silent_;
 };
 

@@ -317,23 +317,24 @@ void Mixer::SetMasterVolume(int32_t volume) {
   masterGain_ = DecibelGain(volume);
 }
 
-void Mixer::Render(uint8_t* out, uint32_t frames) {
+void Mixer::Render(const WaveFormat& f, uint8_t* out, uint32_t frames) {
   std::unique_lock<std::mutex> lock(mutex_);
-  const WaveFormat f = format_;
   const float master = masterGain_;
   mix_.assign(size_t{frames} * f.channels, 0.0f);
   for (MixVoice* voice : voices_) voice->MixInto(mix_.data(), frames, f.channels, f.samplesPerSec);
   lock.unlock();
   // The sources render outside the mixer's lock: they may take time, and the
-  // voices must stay controllable meanwhile. mix_ is only used by this thread.
+  // voices must stay controllable meanwhile.
   system_.RenderMixSources(mix_.data(), static_cast<int>(frames), f.channels, static_cast<int>(f.samplesPerSec));
   const size_t samples = mix_.size();
+  for (float& sample : mix_) sample *= master;
+  limiter_.Process(mix_.data(), frames, f.channels, f.samplesPerSec);
   if (f.bitsPerSample == 8) {
     for (size_t i = 0; i < samples; ++i)
-      out[i] = static_cast<uint8_t>(std::clamp(std::lrint(mix_[i] * master * 128.0f) + 128, 0L, 255L));
+      out[i] = static_cast<uint8_t>(std::clamp(std::lrint(mix_[i] * 128.0f) + 128, 0L, 255L));
   } else {
     for (size_t i = 0; i < samples; ++i) {
-      int16_t s = static_cast<int16_t>(std::clamp(std::lrint(mix_[i] * master * 32768.0f), -32768L, 32767L));
+      int16_t s = static_cast<int16_t>(std::clamp(std::lrint(mix_[i] * 32768.0f), -32768L, 32767L));
       std::memcpy(out + 2 * i, &s, sizeof s);
     }
   }

@@ -1,14 +1,17 @@
 #pragma once
 // The software mixer behind both sound backends: secondary buffers with their
-// own cursor, volume, pan and rate, mixed at the primary format. The SDL
-// backend pulls output from it on the audio thread; the headless backend pulls
-// it when a test moves the virtual play cursor.
+// own cursor, volume, pan and rate, the extra sources of the sound system (the
+// music), all summed and ended by one limiter. The SDL backend pulls it at
+// the mix format on the audio thread; the headless backend pulls it at the
+// primary format when a test moves the virtual play cursor, or at the mix
+// format for the runner's recording.
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
 
+#include "platform/sdl/sound_limiter.h"
 #include "platform/sound.h"
 
 namespace platform::sdl {
@@ -48,6 +51,11 @@ class SoundFaults {
 
 class MixVoice;
 
+// The format the real device and the runner's recording mix at, whatever the
+// primary format asks: the synthesizer's rate, so the music is never
+// resampled, 16 bits, stereo. SDL converts it to what the hardware takes.
+constexpr WaveFormat kMixFormat{kWaveFormatPcm, 2, 44100, 44100 * 4, 4, 16, 0};
+
 class Mixer {
  public:
   Mixer(SoundSystem& system, const SoundFaults* faults);
@@ -57,9 +65,10 @@ class Mixer {
   WaveFormat Format();
   void SetFormat(const WaveFormat& format);
   void SetMasterVolume(int32_t volume);
-  // Renders `frames` frames at the output format into `out`, moving the play
-  // cursors and signalling the notifications they reach.
-  void Render(uint8_t* out, uint32_t frames);
+  // Renders `frames` frames at `format` (1 or 2 channels of 8 or 16 bits)
+  // into `out`, moving the play cursors and signalling the notifications
+  // they reach. One thread at a time renders.
+  void Render(const WaveFormat& format, uint8_t* out, uint32_t frames);
 
   bool Fails(SoundOperation op) const { return faults_ && faults_->Fails(op); }
 
@@ -71,7 +80,9 @@ class Mixer {
   WaveFormat format_;
   float masterGain_ = 1.0f;
   std::vector<MixVoice*> voices_;
+  // Only the rendering thread touches these.
   std::vector<float> mix_;
+  SoftLimiter limiter_;
 };
 
 // True for a PCM format the mixer plays: 1 or 2 channels of 8 or 16 bits.

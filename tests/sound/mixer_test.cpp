@@ -2,6 +2,7 @@
 // read from the captured output.
 #include <cmath>
 
+#include "platform/sdl/sound_limiter.h"
 #include "tests/sound/sound_fixture.h"
 
 using namespace sound_test;
@@ -101,14 +102,29 @@ TEST_F(MixerTest, EightBitOutputAndChannelFolding) {
   EXPECT_EQ(backend.sound.OutputFormat().channels, 1);
 }
 
-TEST_F(MixerTest, OverloadClipsInsteadOfWrapping) {
+TEST_F(MixerTest, OverloadIsTurnedDownBelowFullScaleAndTheGainComesBack) {
   InitOutput(8000, sb16bit, false);
-  Load("c", 1, 8000, {30000, -30000});
+  Load("c", 1, 8000, {30000, -30000, 10000});
+  Load("q", 1, 8000, {10000});
   sound->Play("c", false);
   backend.sound.ClearCaptured();
   sound->Play("c", false);
-  backend.sound.Advance(2);
-  EXPECT_EQ(Captured16(), (std::vector<int16_t>{32767, -32768}));
+  backend.sound.Advance(3);
+  // Two copies sum to 60000: the peaks land on the ceiling, and the quieter
+  // sample after them is turned down by the same gain, not cut.
+  const double ceiling = platform::sdl::SoftLimiter::kCeiling * 32768.0;
+  const double gain = ceiling / 60000.0;
+  std::vector<int16_t> out = Captured16();
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_NEAR(out[0], ceiling, 1);
+  EXPECT_NEAR(out[1], -ceiling, 1);
+  EXPECT_NEAR(out[2], 20000 * gain, 20);
+  // Two seconds later the limiter rests again.
+  backend.sound.Advance(16000);
+  backend.sound.ClearCaptured();
+  sound->Play("q", false);
+  backend.sound.Advance(1);
+  EXPECT_EQ(Captured16(), (std::vector<int16_t>{10000}));
 }
 
 TEST_F(MixerTest, ExtraSourceIsMixedIn) {
