@@ -82,7 +82,7 @@ constexpr uint8_t kDelayMacroAddress = 0x50;
 const char* const kSoundFontCandidates[] = {
     "/usr/share/sounds/sf2/FluidR3_GM.sf2",
     "/usr/share/soundfonts/FluidR3_GM.sf2",
-    "/usr/share/sounds/sf2/TimGM6mb.sf2",
+    kTimGm6mb,
 };
 const char* const kDefaultSoundFonts[] = {
     "/usr/share/sounds/sf2/default-GM.sf2",

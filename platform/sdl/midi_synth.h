@@ -9,6 +9,11 @@
 
 namespace platform::sdl {
 
+// TimGM6mb, the SoundFont every machine with the game has (Debian's
+// timgm6mb-soundfont). Recordings and loudness measurements name it, so
+// they come out the same whatever else is installed.
+inline constexpr const char* kTimGm6mb = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
 // The SoundFont to load: FluidR3_GM when installed, else TimGM6mb, else the
 // system's default GM SoundFont; empty when there is none.
 std::string FindSoundFont();
