@@ -85,6 +85,11 @@ const OptionEntry kOptions[] = {
        o.profile = true;
        return true;
      }},
+    {"--wav", "FILE.wav", "record the sound of the run: effects and music (TimGM6mb), 44.1 kHz 16-bit stereo",
+     [](Options& o, const std::string& v) {
+       o.wav = v;
+       return !v.empty();
+     }},
 };
 
 }  // namespace

@@ -20,6 +20,7 @@ struct Options {
   bool bot = false;         // a simple pilot plays one game
   std::string logFile;      // the library's debug log (empty: none)
   bool profile = false;     // with logFile: method timing and its report
+  std::string wav;          // the sound of the run (empty: none)
 };
 
 // Parses argv[1..]. On a bad command line returns false and a one-line

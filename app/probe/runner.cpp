@@ -1,5 +1,7 @@
 #include "app/probe/runner.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,7 +13,11 @@
 #include "platform/app.h"
 #include "platform/files.h"
 #include "platform/headless/backend.h"
+#include "platform/headless/mix_recorder.h"
+#include "platform/headless/wav_writer.h"
 #include "platform/random.h"
+#include "platform/sdl/midi_synth.h"
+#include "platform/sdl/sound_mixer.h"
 #include "vantor/input/input.h"
 #include "vantor/system/debug.h"
 
@@ -31,6 +37,43 @@ constexpr HeldKey kHeldKeys[] = {
     {kKeyLeft, VantorInputSystem::ikLeft}, {kKeyRight, VantorInputSystem::ikRight},
     {kKeyZ, VantorInputSystem::ikZ},       {kKeyX, VantorInputSystem::ikX},
     {kKeyC, VantorInputSystem::ikC},       {kKeyV, VantorInputSystem::ikV},
+};
+
+// The --wav recording: the real synthesizer with TimGM6mb as the MIDI sink,
+// and the mix written to the file as the virtual clock moves.
+class SoundRecording {
+ public:
+  bool Open(const std::string& path, std::ostream& log) {
+    path_ = path;
+    if (access(platform::sdl::kTimGm6mb, R_OK) != 0) {
+      log << "solvara-probe: --wav needs the SoundFont " << platform::sdl::kTimGm6mb
+          << " (Debian package timgm6mb-soundfont)\n";
+      return false;
+    }
+    if (!writer_.Open(path, platform::sdl::kMixFormat.channels, platform::sdl::kMixFormat.samplesPerSec)) {
+      log << "solvara-probe: cannot write " << path << ": " << writer_.Error() << "\n";
+      return false;
+    }
+    return true;
+  }
+  // Before the form is created, so the recording starts with the run.
+  void Start(platform::headless::Backend& backend) {
+    backend.midi.Use(platform::headless::HeadlessMidi::Sink::Synthesizer, platform::sdl::kTimGm6mb);
+    recorder_ = std::make_unique<platform::headless::MixRecorder>(
+        backend.clock, backend.sound, [this](const int16_t* stereo, uint32_t frames) { writer_.Write(stereo, frames); });
+  }
+  // Stops recording (before the backend goes) and completes the file.
+  bool Finish(std::ostream& log) {
+    recorder_.reset();
+    if (writer_.Finish()) return true;
+    log << "solvara-probe: cannot write " << path_ << ": " << writer_.Error() << "\n";
+    return false;
+  }
+
+ private:
+  std::string path_;
+  platform::headless::WavWriter writer_;
+  std::unique_ptr<platform::headless::MixRecorder> recorder_;
 };
 
 uint16_t PilotKeys(const game::ControlKeys& k) {
@@ -92,12 +135,16 @@ int Runner::Run(std::ostream& log) {
     }
   }
 
+  SoundRecording sound;
+  if (!options_.wav.empty() && !sound.Open(options_.wav, log)) return 2;
+
   int status = 0;
   {
     platform::headless::Backend backend;
     // Nothing reads the MIDI messages of a run; the recording sink would keep
     // every one of them and grow without bound over a long run.
     backend.midi.Use(platform::headless::HeadlessMidi::Sink::Null);
+    if (!options_.wav.empty()) sound.Start(backend);
     // The log opens before the form so it traces the components' creation;
     // it closes after their destruction, ending with the profiling report.
     if (!options_.logFile.empty())
@@ -124,6 +171,7 @@ int Runner::Run(std::ostream& log) {
         }
     }
     if (!backend.app.Terminated()) form.Close();
+    if (!options_.wav.empty() && !sound.Finish(log)) status = 1;
   }
   if (!options_.logFile.empty()) VantorDebugSystem::TVantorDebug::SetDebug(nullptr, false, false);
   platform::ClearFolderMaps();

@@ -22,7 +22,7 @@ TEST(ProbeOptions, DefaultsAndEveryOption) {
   EXPECT_TRUE(o.home.empty());
 
   ASSERT_TRUE(Parse({"--frames", "100", "--seed", "42", "--home", "/tmp/h", "--assets", "/tmp/a", "--keys",
-                     "k.txt", "--shot", "5:a.png", "--shot", "12:b.png", "--trace", "t.jsonl"},
+                     "k.txt", "--shot", "5:a.png", "--shot", "12:b.png", "--trace", "t.jsonl", "--wav", "w.wav"},
                     o, error))
       << error;
   EXPECT_EQ(o.frames, 100);
@@ -34,6 +34,7 @@ TEST(ProbeOptions, DefaultsAndEveryOption) {
   EXPECT_EQ(o.shots[0], std::make_pair(5, std::string("a.png")));
   EXPECT_EQ(o.shots[1], std::make_pair(12, std::string("b.png")));
   EXPECT_EQ(o.trace, "t.jsonl");
+  EXPECT_EQ(o.wav, "w.wav");
 }
 
 TEST(ProbeOptions, BadCommandLinesAreRefusedWithAReason) {

@@ -2,11 +2,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/probe/runner.h"
+#include "measure.h"
+#include "wav_reader.h"
 
 namespace probe {
 namespace {
@@ -144,6 +147,38 @@ TEST_F(RunnerTest, ProblemsWithTheRunnersOwnFilesAreReported) {
   options_.shots = {{2, (dir_ / "no" / "such" / "folder.png").string()}};
   EXPECT_EQ(Run(), 1);
   EXPECT_NE(log_.find("folder.png"), std::string::npos);
+
+  options_.shots.clear();
+  options_.wav = (dir_ / "no" / "such" / "sound.wav").string();
+  EXPECT_EQ(Run(), 2);
+  EXPECT_NE(log_.find("sound.wav"), std::string::npos);
+}
+
+// --wav: the sound of the run taken on the virtual clock, so the same run
+// gives the same bytes, as long as the clock ran (the last frame starts
+// 299 x 33 ms after the first), with no sample at full scale.
+TEST_F(RunnerTest, WavOfARunIsTheSameFileEveryTime) {
+  options_.frames = 300;
+  options_.bot = true;
+  std::vector<std::string> files;
+  for (const char* name : {"a.wav", "b.wav"}) {
+    options_.wav = (dir_ / name).string();
+    ASSERT_EQ(Run(), 0) << log_;
+    std::ifstream in(options_.wav, std::ios::binary);
+    files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  EXPECT_TRUE(files[0] == files[1]);
+
+  loudness::Audio audio;
+  std::string error;
+  ASSERT_TRUE(loudness::ReadWav(options_.wav, audio, error)) << error;
+  EXPECT_EQ(audio.channels, 2);
+  EXPECT_EQ(audio.rate, 44100u);
+  EXPECT_EQ(audio.Frames(), 299u * 33 * 441 / 10);
+  loudness::Loudness heard;
+  ASSERT_TRUE(loudness::Measure(audio, heard));
+  EXPECT_GT(heard.integrated, -30.0);
+  EXPECT_EQ(heard.fullScale, 0u);
 }
 
 // --log opens the library's log before the form exists and closes it after
