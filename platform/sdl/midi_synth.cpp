@@ -12,10 +12,10 @@ namespace {
 
 // FluidSynth reads GS data sets only when they are addressed to its device id.
 constexpr int kGsDeviceId = 0x10;
-// FluidSynth's default gain (0.2) leaves a whole song around -20 dBFS, far
-// below the sound effects it is mixed with; this keeps a full arrangement
-// clear of clipping.
-constexpr double kGain = 0.5;
+// FluidSynth's default gain (0.2) leaves a whole song far below the sound
+// effects it is mixed with. At unity the songs, whose channel volumes set
+// each one's level, play at about -20 LUFS with TimGM6mb.
+constexpr double kGain = 1.0;
 // Samples are read when a program first asks for them, not all at start:
 // reading the whole of TimGM6mb (6 MB) takes about 90 ms, FluidR3_GM (141 MB)
 // would take seconds, while one program's samples take well under a

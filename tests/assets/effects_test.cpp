@@ -29,7 +29,9 @@ TEST(Effects, EachParsesAsShortCleanPcm) {
       peak = std::max(peak, std::fabs(s));
       clipped += std::fabs(s) >= 0.999;
     }
-    EXPECT_GE(peak, 0.4) << "too quiet";
+    // How loud each one plays is the loudness test's to judge; here only
+    // that there is a sound at all.
+    EXPECT_GE(peak, 0.1) << "silent";
     EXPECT_EQ(clipped, 0);
     EXPECT_LT(std::fabs(wav->samples.front()), 0.05) << "clicks at the start";
     EXPECT_LT(std::fabs(wav->samples.back()), 0.05) << "clicks at the end";

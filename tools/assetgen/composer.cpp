@@ -40,6 +40,11 @@ const std::vector<std::vector<int>> kRhythms = {
 
 int FloorDiv(int a, int b) { return (a >= 0) ? a / b : -((-a + b - 1) / b); }
 
+// A channel volume moved by `db` along the General MIDI volume curve.
+int Level(int volume, double db) {
+  return std::clamp(static_cast<int>(std::lround(volume * std::pow(10.0, db / 40.0))), 1, 127);
+}
+
 class Composer {
  public:
   explicit Composer(const Plan& plan) : plan_(plan), rng_(plan.style.seed) {
@@ -60,6 +65,7 @@ class Composer {
     song_.parts[kBass] = {"Bass", 3, st.bass, 108, 64, 20, 0, {}};
     song_.parts[kArp] = {"Arpeggio", 4, st.arp, 70, 96, 50, 30, {}};
     song_.parts[kDrums] = {"Drums", 9, 0, 104, 64, 40, 0, {}};
+    for (Part& part : song_.parts) part.volume = Level(part.volume, st.levelDb);
 
     int bar = 0;
     for (const Section& s : plan_.intro) bar = Render(s, bar);

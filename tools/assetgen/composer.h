@@ -38,6 +38,11 @@ struct Style {
   int bassStyle;  // 0 pulse, 1 walking, 2 long notes, 3 gallop
   bool stabs;     // the harmony punches short chords in driving sections (for brass and synths)
   std::uint32_t seed;
+  // The song's level in dB: every part's channel volume is scaled by it along
+  // the General MIDI volume curve (40 log10 of the ratio), so that the songs
+  // play equally loud. The values are measured, not guessed: the loudness
+  // test renders every song and holds them within 3 LU of each other.
+  double levelDb;
 };
 
 struct Plan {

@@ -19,7 +19,7 @@ enum Program {
 };
 
 Plan Title() {
-  Plan p{{"Solvara 2001 - Title", 118, 62, Mode::kMinor, kBrass, kTrumpet, kStrings, kSynthBass, kSquareLead, 2, false, 0x5101},
+  Plan p{{"Solvara 2001 - Title", 118, 62, Mode::kMinor, kBrass, kTrumpet, kStrings, kSynthBass, kSquareLead, 2, false, 0x5101, -9.4},
          {}, {}, {}, true};
   p.intro = {{4, {0, 5, 2, 6}, Melody::kNone, 1, true}};
   p.body = {
@@ -32,7 +32,7 @@ Plan Title() {
 }
 
 Plan StageOne() {
-  Plan p{{"Solvara 2001 - Stage 1", 152, 64, Mode::kMinor, kSawLead, kOverdrive, kSynthStrings, kFingerBass, kSquareLead, 0, true, 0x5102},
+  Plan p{{"Solvara 2001 - Stage 1", 152, 64, Mode::kMinor, kSawLead, kOverdrive, kSynthStrings, kFingerBass, kSquareLead, 0, true, 0x5102, -9.9},
          {}, {}, {}, true};
   p.intro = {{2, {0}, Melody::kNone, 0, false}, {2, {0, V}, Melody::kNone, 2, true}};
   p.body = {
@@ -46,7 +46,7 @@ Plan StageOne() {
 }
 
 Plan StageTwo() {
-  Plan p{{"Solvara 2001 - Stage 2", 160, 69, Mode::kMinor, kSquareLead, kSawLead, kWarmPad, kSynthBass, kSawLead, 3, false, 0x5103},
+  Plan p{{"Solvara 2001 - Stage 2", 160, 69, Mode::kMinor, kSquareLead, kSawLead, kWarmPad, kSynthBass, kSawLead, 3, false, 0x5103, -9.3},
          {}, {}, {}, true};
   p.intro = {{4, {0, 6, 5, 6}, Melody::kNone, 1, true}};
   p.body = {
@@ -61,7 +61,7 @@ Plan StageTwo() {
 }
 
 Plan Boss() {
-  Plan p{{"Solvara 2001 - Boss", 172, 60, Mode::kMinor, kDistortion, kSynthBrass, kBrass, kSynthBass2, kSawLead, 3, true, 0x5104},
+  Plan p{{"Solvara 2001 - Boss", 172, 60, Mode::kMinor, kDistortion, kSynthBrass, kBrass, kSynthBass2, kSawLead, 3, true, 0x5104, -7.7},
          {}, {}, {}, true};
   p.intro = {{2, {0, 1}, Melody::kNone, 1, false}, {2, {5, V}, Melody::kNone, 3, true}};
   p.body = {
@@ -76,14 +76,14 @@ Plan Boss() {
 }
 
 Plan GameOver() {
-  Plan p{{"Solvara 2001 - Game Over", 104, 69, Mode::kMinor, kPiano, kStrings, kSlowStrings, kAcousticBass, kHarp, 2, false, 0x5105},
+  Plan p{{"Solvara 2001 - Game Over", 104, 69, Mode::kMinor, kPiano, kStrings, kSlowStrings, kAcousticBass, kHarp, 2, false, 0x5105, 0.4},
          {}, {}, {}, false};
   p.body = {{4, {3, V, 0, 0}, Melody::kThemeA, 0, false}};
   return p;
 }
 
 Plan Ending() {
-  Plan p{{"Solvara 2001 - Ending", 104, 65, Mode::kMajor, kFlute, kViolin, kStrings, kAcousticBass, kHarp, 1, false, 0x5106},
+  Plan p{{"Solvara 2001 - Ending", 104, 65, Mode::kMajor, kFlute, kViolin, kStrings, kAcousticBass, kHarp, 1, false, 0x5106, -10.8},
          {}, {}, {}, false};
   p.intro = {{4, {0, 3, 5, 4}, Melody::kNone, 1, false}};
   p.body = {
