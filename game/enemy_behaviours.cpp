@@ -320,7 +320,8 @@ void HomingMissile(TForm1& f, Enemy& e, const Params&) {
 
 // ----------------------------------------------------------------- 31, 32, 34
 // Large craft: glides in along one axis, then three times turns round, opens
-// and fires a ring of sixteen; finally folds and leaves the way it came in.
+// and fires a ring of sixteen (the hatch stays open from the first ring to
+// the last); finally folds and leaves the way it came in.
 // variant 0: vertical travel (sign -1 rising, +1 dropping), 1: horizontal.
 // timer is the phase, aux1 counts frames, aux2 the rings fired.
 enum LargePhase { kGlide = 0, kTurn = 1, kOpenRing = 2, kFold = 3, kGo = 4 };
@@ -346,7 +347,6 @@ void LargeCraft(TForm1& f, Enemy& e, const Params& p) {
     case kTurn:
       e.aux1 += 1;
       if (e.aux1 % 2 == 0) e.aux4 = (e.aux4 + 1) & 15;
-      e.frame = std::max(e.frame - 1, 8);
       if (e.aux1 >= 32) e.timer = kOpenRing;
       break;
     case kOpenRing:

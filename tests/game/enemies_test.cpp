@@ -397,6 +397,36 @@ TEST_F(Enemies, AHatchShipFiresOnceOpenThenLeavesTheOtherWay) {
   EXPECT_EQ(Live(f.EnemyBullet), 1);
 }
 
+// A large craft glides in, then three times turns a full circle (32 frames)
+// and fires a ring of sixteen. Its hatch opens once, before the first ring,
+// stays open (frame 14) until the last and only then folds, in 14 frames.
+TEST_F(Enemies, ALargeCraftKeepsItsHatchOpenBetweenItsThreeRings) {
+  TForm1& f = Form();
+  Enemy& e = f.Enemy[0];
+  e = Spawned(32, 300, -100, 33, 0, 0);
+  std::vector<int> rings;
+  int lowestBetween = 14;
+  for (int frame = 1; frame <= 300 && rings.size() < 3; ++frame) {
+    f.GameState.soundRequest = 0;
+    StepBehaviour(f, e);
+    if (f.GameState.soundRequest == 9)
+      rings.push_back(frame);
+    else if (!rings.empty())
+      lowestBetween = std::min(lowestBetween, e.frame);
+  }
+  ASSERT_EQ(rings.size(), 3u);
+  EXPECT_EQ(rings[1] - rings[0], 33);
+  EXPECT_EQ(rings[2] - rings[1], 33);
+  EXPECT_EQ(lowestBetween, 14);
+  EXPECT_EQ(e.aux4, 0);  // three whole turns
+  int folding = 0;
+  while (e.frame > 0 && folding < 30) {
+    StepBehaviour(f, e);
+    ++folding;
+  }
+  EXPECT_EQ(folding, 14);
+}
+
 // Droppers and risers glide by aux1 = 18, 17, ... 0, -1 (170 pixels in 20
 // frames), turning to heading 0 on the last eight; they wait 7 frames and fire
 // on the 28th. The sliding kind (43) with aux1 28 glides 30 frames (405
