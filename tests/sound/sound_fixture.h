@@ -58,9 +58,10 @@ struct Chunk {
   std::string id;
   Bytes body;
   uint32_t claimedSize = UINT32_MAX;  // the size field, when it lies
+  bool padded = true;                 // an odd body is followed by the pad byte
 };
 
-// A RIFF file of the chunks; odd chunks get their pad byte.
+// A RIFF file of the chunks; odd chunks get their pad byte unless told not to.
 inline Bytes Riff(const std::vector<Chunk>& chunks, const std::string& form = "WAVE") {
   Bytes b = {'R', 'I', 'F', 'F', 0, 0, 0, 0};
   b.insert(b.end(), form.begin(), form.end());
@@ -68,7 +69,7 @@ inline Bytes Riff(const std::vector<Chunk>& chunks, const std::string& form = "W
     b.insert(b.end(), c.id.begin(), c.id.end());
     Put32(b, c.claimedSize != UINT32_MAX ? c.claimedSize : static_cast<uint32_t>(c.body.size()));
     b.insert(b.end(), c.body.begin(), c.body.end());
-    if (c.body.size() & 1) b.push_back(0);
+    if ((c.body.size() & 1) && c.padded) b.push_back(0);
   }
   uint32_t riffSize = static_cast<uint32_t>(b.size() - 8);
   for (int i = 0; i < 4; ++i) b[4 + i] = static_cast<uint8_t>(riffSize >> (8 * i));

@@ -47,8 +47,12 @@ TEST_F(WaveFileTest, LayoutsThatLoadPlayExactlyTheirSamples) {
       {"18-byte fmt", Riff({{"fmt ", FormatBody(1, 8000, 16, 18)}, {"data", data}})},
       {"fmt longer than 18 bytes", Riff({{"fmt ", FormatBody(1, 8000, 16, 22)}, {"data", data}})},
       {"fmt of odd size", Riff({{"fmt ", FormatBody(1, 8000, 16, 19)}, {"data", data}})},
+      {"fmt of odd size without pad byte",
+       Riff({{"fmt ", FormatBody(1, 8000, 16, 19), UINT32_MAX, false}, {"data", data}})},
       {"even chunk before data", Riff({{"fmt ", fmt16}, {"LIST", Bytes(10, 'z')}, {"data", data}})},
       {"odd chunk before data", Riff({{"fmt ", fmt16}, {"junk", Bytes(3, 'z')}, {"data", data}})},
+      {"odd chunk before data without pad byte",
+       Riff({{"fmt ", fmt16}, {"junk", Bytes(3, 'z'), UINT32_MAX, false}, {"data", data}})},
       {"data before fmt", Riff({{"data", data}, {"fmt ", fmt16}})},
       {"chunks after data", Riff({{"fmt ", fmt16}, {"data", data}, {"LIST", Bytes(5, 'q')}})},
   };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "platform/files.h"
 
@@ -65,6 +66,24 @@ platform::WaveFormat DecodeFormat(const uint8_t (&record)[18]) {
 
 constexpr uint32_t kFormatRecordBytes = 18;
 
+// True when a chunk identifier starts at `position`: four printable
+// characters, as every chunk identifier is.
+bool ChunkFollows(WaveSource& source, uint64_t position) {
+  uint8_t id[4];
+  if (!source.Seek(position) || source.Read(id, 4) < 4) return false;
+  return std::all_of(std::begin(id), std::end(id), [](uint8_t c) { return c >= 0x20 && c <= 0x7E; });
+}
+
+// Where the chunk after one of `size` bytes from `start` begins. RIFF pads a
+// chunk of odd size with a zero byte, but files written without the pad byte
+// exist too: the next chunk begins right after the data when an identifier
+// starts there (a zero pad byte never starts one), else after the pad byte.
+uint64_t NextChunk(WaveSource& source, uint64_t start, uint32_t size) {
+  const uint64_t end = start + size;
+  if (size % 2 == 0 || ChunkFollows(source, end)) return end;
+  return end + 1;
+}
+
 }  // namespace
 
 WaveError ReadWaveLayout(WaveSource& source, WaveLayout& layout) {
@@ -78,8 +97,6 @@ WaveError ReadWaveLayout(WaveSource& source, WaveLayout& layout) {
   while (source.Read(header, 8) == 8) {
     uint32_t chunkSize = Le32(header + 4);
     uint64_t chunkStart = source.Position();
-    // RIFF pads a chunk of odd size with one byte.
-    uint64_t next = chunkStart + chunkSize + (chunkSize & 1);
     if (std::memcmp(header, "fmt ", 4) == 0) {
       uint8_t record[kFormatRecordBytes] = {};
       source.Read(record, std::min(kFormatRecordBytes, chunkSize));
@@ -92,7 +109,7 @@ WaveError ReadWaveLayout(WaveSource& source, WaveLayout& layout) {
       layout.dataSize = chunkSize;
     }
     if (formatSeen && layout.dataOffset != 0 && layout.dataSize != 0) break;
-    if (!source.Seek(next)) break;
+    if (!source.Seek(NextChunk(source, chunkStart, chunkSize))) break;
   }
 
   if (layout.dataOffset != 0 && layout.dataOffset + uint64_t{layout.dataSize} > source.Size())
