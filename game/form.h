@@ -128,11 +128,6 @@ class TForm1 : public TComponent {
   void DrawSparks();
   void DrawGameOverPicture();
   void RunHowToPlay();
-  // ---- declarations added by the play routines' author go below this line
-  // Keeps the ship from being hit (the runner's --invincible, for checks only).
-  bool keepShipUnhurt = false;
-
-  // ---- end of the play routines' declarations
 
   // ---------------------------------------------------------- components
   std::unique_ptr<VantorInputSystem::TVantorInput> chip;
@@ -159,6 +154,9 @@ class TForm1 : public TComponent {
   BannerPool Banner = {};
   RankEntry Ranking[kRankRows] = {};
 
+  // ---------------------------------------------------------- checks (runner, tests)
+  // Keeps the ship from being hit (the runner's --invincible, for checks only).
+  bool keepShipUnhurt = false;
   // What the request service started in the last frame (0 = nothing), for
   // the runner's trace.
   int32_t songStarted = 0;
