@@ -60,8 +60,8 @@ class Mixer {
  public:
   Mixer(SoundSystem& system, const SoundFaults* faults);
 
-  // The default output format until the primary buffer's is set: 22050 Hz,
-  // 8 bit, stereo.
+  // The primary format (22050 Hz, 8 bit, stereo until the primary buffer
+  // sets one): what the headless capture renders at.
   WaveFormat Format();
   void SetFormat(const WaveFormat& format);
   void SetMasterVolume(int32_t volume);
