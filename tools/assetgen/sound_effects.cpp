@@ -10,6 +10,11 @@ namespace assetgen {
 
 namespace {
 
+// The peak each effect is finished at (the last argument of Finish) sets its
+// level: measured through the game's mixer, every effect plays about 2 LU
+// above the songs, the hit tick, heard many times a second, 1 LU. The
+// loudness test holds each within 0 to 6 LU above the songs.
+
 Buffer Explosion(double seconds, double thumpHz, std::uint32_t seed, double brightness) {
   Buffer b = Silence(seconds);
   AddNoise(b, seed, [=](double t) { return 200 + brightness * 5000 * Decay(t, seconds * 0.5); },
@@ -24,7 +29,7 @@ Buffer ShipHit() {
   Buffer b = Explosion(1.0, 110, 1, 1.0);
   AddTone(b, Wave::kSaw, [](double t) { return 900 * std::exp(-t * 3.5) + 60; },
           [](double t) { return 0.25 * Decay(t, 0.8); });
-  Finish(b, 1.6, 0.421);
+  Finish(b, 1.6, 0.375);
   return b;
 }
 
@@ -36,7 +41,7 @@ Buffer Item() {
     AddTone(b, Wave::kSquare, [&notes, k](double) { return notes[k]; },
             [](double t) { return t < 0.2 ? 0.5 * Decay(t, 0.2) : 0; }, k * 0.05);
   }
-  Finish(b, 1.0, 0.256);
+  Finish(b, 1.0, 0.228);
   return b;
 }
 
@@ -45,16 +50,16 @@ Buffer SmallKill() {
   Buffer b = Explosion(0.32, 180, 3, 0.8);
   AddTone(b, Wave::kSquare, [](double t) { return 600 * std::exp(-t * 12) + 80; },
           [](double t) { return 0.3 * Decay(t, 0.12); });
-  Finish(b, 1.4, 0.542);
+  Finish(b, 1.4, 0.483);
   return b;
 }
 
 // sou04: a shot hits without destroying: a dry metallic tick.
 Buffer HitSpark() {
-  Buffer b = Silence(0.12);
-  AddTone(b, Wave::kSquare, [](double t) { return 2400 - 8000 * t; }, [](double t) { return 0.5 * Decay(t, 0.1); });
-  AddNoise(b, 4, [](double) { return 7000.0; }, [](double t) { return 0.6 * Decay(t, 0.05); });
-  Finish(b, 1.2, 0.81);
+  Buffer b = Silence(0.07);
+  AddTone(b, Wave::kSquare, [](double t) { return 2400 - 8000 * t; }, [](double t) { return 0.5 * Decay(t, 0.05); });
+  AddNoise(b, 4, [](double) { return 7000.0; }, [](double t) { return 0.6 * Decay(t, 0.03); });
+  Finish(b, 1.2, 0.83);
   return b;
 }
 
@@ -63,7 +68,7 @@ Buffer EnemyFire() {
   Buffer b = Silence(0.16);
   AddTone(b, Wave::kSquare, [](double t) { return 1100 * std::exp(-t * 9) + 220; },
           [](double t) { return 0.6 * AttackDecay(t, 0.002, 0.15); });
-  Finish(b, 1.0, 0.437);
+  Finish(b, 1.0, 0.389);
   return b;
 }
 
@@ -71,7 +76,7 @@ Buffer EnemyFire() {
 Buffer MediumKill() {
   Buffer b = Explosion(0.65, 120, 6, 0.9);
   AddNoise(b, 16, [](double) { return 9000.0; }, [](double t) { return 0.25 * Decay(t, 0.08); }, 0.05);
-  Finish(b, 1.5, 0.501);
+  Finish(b, 1.5, 0.446);
   return b;
 }
 
@@ -82,7 +87,7 @@ Buffer BossVolley() {
           [](double t) { return 0.45 * AttackDecay(t, 0.004, 0.32); });
   AddTone(b, Wave::kSquare, [](double t) { return 700 * std::exp(-t * 6) + 90; },
           [](double t) { return 0.25 * AttackDecay(t, 0.004, 0.3); });
-  Finish(b, 1.3, 0.535);
+  Finish(b, 1.3, 0.477);
   return b;
 }
 
@@ -94,7 +99,7 @@ Buffer LargeKill() {
     b[i + static_cast<size_t>(kEffectRate * 0.25)] += 0.8 * second[i];
   AddNoise(b, 28, [](double) { return 6000.0; },
            [](double t) { return 0.3 * Decay(t, 1.2) * (std::sin(t * 2 * M_PI * 23) > 0.6 ? 1 : 0.1); });
-  Finish(b, 1.7, 0.312);
+  Finish(b, 1.7, 0.278);
   return b;
 }
 
@@ -106,7 +111,7 @@ Buffer RingVolley() {
     AddTone(b, Wave::kSquare, [f](double t) { return f * (1 + 0.5 * t); },
             [](double t) { return 0.16 * AttackDecay(t, 0.05, 0.35); });
   }
-  Finish(b, 1.2, 0.593);
+  Finish(b, 1.2, 0.528);
   return b;
 }
 
@@ -119,7 +124,7 @@ Buffer BossRoar() {
             [env](double t) { return 0.35 * env(t); });
   }
   AddNoise(b, 10, [](double t) { return 300 + 900 * std::sin(t * 2.8); }, [env](double t) { return 0.7 * env(t); });
-  Finish(b, 2.2, 0.330);
+  Finish(b, 2.2, 0.294);
   return b;
 }
 
