@@ -76,7 +76,7 @@ bool MeasureAssets(const std::string& soundDir, const std::string& soundFont, Ba
 }
 
 std::string Report(const Balance& balance) {
-  std::string text = "file             integrated      range   true peak  sample peak  at full scale\n";
+  std::string text = std::string(kColumns) + "\n";
   for (const Measured& s : balance.songs) text += Describe(s.file, s.loudness) + "\n";
   char line[160];
   std::snprintf(line, sizeof line, "songs: %.1f LUFS on average, %.1f LU from the quietest to the loudest (at most %.0f)\n",

@@ -25,8 +25,6 @@
 
 namespace {
 
-constexpr const char* kHeader = "file             integrated      range   true peak  sample peak  at full scale";
-
 int Usage() {
   std::fprintf(stderr,
                "usage: loudness FILE.wav...\n"
@@ -65,13 +63,13 @@ int Fail(const std::string& what, const std::string& why) {
 }
 
 int MeasureFiles(const std::vector<std::string>& files) {
-  std::puts(kHeader);
   for (const std::string& file : files) {
     loudness::Audio audio;
     loudness::Loudness l;
     std::string error;
     if (!loudness::ReadWav(file, audio, error)) return Fail(file, error);
     if (!loudness::Measure(audio, l)) return Fail(file, "nothing to measure");
+    if (&file == &files.front()) std::puts(loudness::kColumns);
     std::puts(loudness::Describe(file, l).c_str());
   }
   return 0;
@@ -89,7 +87,7 @@ int MeasureSong(const Command& c) {
       return Fail(c.out, writer.Error());
   }
   if (!loudness::Measure(audio, l)) return Fail(c.song, "nothing to measure");
-  std::puts(kHeader);
+  std::puts(loudness::kColumns);
   std::puts(loudness::Describe(c.song, l).c_str());
   return 0;
 }

@@ -29,5 +29,8 @@ bool Measure(const Audio& audio, Loudness& result);
 
 // One line: the name, then the five figures.
 std::string Describe(const std::string& name, const Loudness& l);
+// The heads of Describe's columns.
+inline constexpr const char* kColumns =
+    "file             integrated      range   true peak  sample peak  at full scale";
 
 }  // namespace loudness
