@@ -43,6 +43,7 @@ TForm1::TForm1(TComponent* owner) : TComponent(owner) {
 
   app.OnKeyDown([this](int key) { FormKeyDown(key); });
   app.OnCloseRequest([this] { Close(); });
+  app.OnDeactivate([this] { FormDeactivate(); });
   try {
     FormCreate();
   } catch (const std::exception& e) {
@@ -55,6 +56,7 @@ TForm1::~TForm1() {
     app->OnIdle(nullptr);
     app->OnKeyDown(nullptr);
     app->OnCloseRequest(nullptr);
+    app->OnDeactivate(nullptr);
   }
   cdraw.reset();
   csou.reset();
@@ -99,6 +101,10 @@ bool TForm1::FrameIdle() {
 
   songStarted = 0;
   effectStarted = 0;
+  if (paused_) {
+    DrawPause();
+    return false;
+  }
   cdraw->Clear();
   RunScreen();
   ServeRequests();
@@ -108,6 +114,7 @@ bool TForm1::FrameIdle() {
 
 void TForm1::FormKeyDown(int key) {
   if (key == platform::kVirtualKeyEscape) Close();
+  else if (key == platform::kVirtualKeyPause) TogglePause();
 }
 
 void TForm1::Close() {

@@ -60,9 +60,20 @@ class TForm1 : public TComponent {
   // One frame. Returns false: idle processing is never done.
   bool FrameIdle();
   void FormKeyDown(int key);
+  // Losing the focus during play pauses it.
+  void FormDeactivate();
   void FormCloseQuery(bool& canClose);
   // Asks the form to close (Escape, the window's close button).
   void Close();
+
+  // ---------------------------------------------------------- pause
+  // The pause key pauses play and resumes it. Paused, the world, the input
+  // component, the music and the effects stand still, and each frame shows
+  // the frozen picture with "PAUSE" over it.
+  void TogglePause();
+  void SetPaused(bool paused);
+  bool Paused() const { return paused_; }
+  void DrawPause();
 
   // ---------------------------------------------------------- world
   void ResetRun();
@@ -165,6 +176,7 @@ class TForm1 : public TComponent {
  private:
   platform::Window* window_ = nullptr;
   uint32_t frameTime_ = 0;
+  bool paused_ = false;
 };
 
 }  // namespace game

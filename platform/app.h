@@ -66,6 +66,9 @@ class Application {
   virtual void OnIdle(std::function<bool()> handler) = 0;
   virtual void OnKeyDown(std::function<void(int virtualKey)> handler) = 0;
   virtual void OnCloseRequest(std::function<void()> handler) = 0;
+  // The main window lost the keyboard focus (another window took it, or it
+  // was minimised).
+  virtual void OnDeactivate(std::function<void()> handler) = 0;
 
   // Runs the message loop until Terminate. An exception that escapes a
   // handler is shown by ShowException and the loop goes on.
@@ -84,7 +87,9 @@ class Application {
   static bool ClosingOnSignal();
 };
 
-// Virtual key codes delivered by OnKeyDown.
+// Virtual key codes delivered by OnKeyDown. The pause key stands for every
+// key and pad button the player pauses with.
+constexpr int kVirtualKeyPause = 19;
 constexpr int kVirtualKeyEscape = 27;
 
 // Component palette registration (used by design-time tools only).

@@ -142,6 +142,9 @@ class SoundDevice {
   // A buffer sharing `original`'s samples with its own position, volume, pan
   // and rate; null on failure.
   virtual std::unique_ptr<SoundBuffer> DuplicateBuffer(SoundBuffer& original) = 0;
+  // Paused, every buffer stands still where it is (its play cursor, its
+  // notifications); the mix sources go on.
+  virtual void SetPaused(bool paused) = 0;
 };
 
 // Adds its samples into `mix` (interleaved, `channels` per frame, full scale

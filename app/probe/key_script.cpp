@@ -5,9 +5,9 @@
 
 namespace probe {
 
-const KeyName kKeyNames[9] = {
-    {"Up", kKeyUp}, {"Down", kKeyDown}, {"Left", kKeyLeft}, {"Right", kKeyRight}, {"Z", kKeyZ},
-    {"X", kKeyX},   {"C", kKeyC},       {"V", kKeyV},       {"Escape", kKeyEscape},
+const KeyName kKeyNames[10] = {
+    {"Up", kKeyUp}, {"Down", kKeyDown}, {"Left", kKeyLeft}, {"Right", kKeyRight},   {"Z", kKeyZ},
+    {"X", kKeyX},   {"C", kKeyC},       {"V", kKeyV},       {"Escape", kKeyEscape}, {"P", kKeyPause},
 };
 
 namespace {

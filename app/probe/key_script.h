@@ -4,7 +4,8 @@
 //   FROM-TO KEY[+KEY...]   frames FROM to TO
 //   FROM KEY[+KEY...]      frame FROM only
 //   FROM- KEY[+KEY...]     frame FROM to the end
-// Keys: Up Down Left Right Z X C V Escape. "#" starts a comment.
+// Keys: Up Down Left Right Z X C V Escape P (the pause key: one press where
+// it goes down). "#" starts a comment.
 #include <cstdint>
 #include <istream>
 #include <string>
@@ -22,13 +23,14 @@ enum Key : uint16_t {
   kKeyC = 1 << 6,
   kKeyV = 1 << 7,
   kKeyEscape = 1 << 8,
+  kKeyPause = 1 << 9,
 };
 
 struct KeyName {
   const char* name;
   Key key;
 };
-extern const KeyName kKeyNames[9];
+extern const KeyName kKeyNames[10];
 
 class KeyScript {
  public:

@@ -155,8 +155,14 @@ int Runner::Run(std::ostream& log) {
     form.keepShipUnhurt = options_.invincible;
     game::Pilot pilot;
 
+    uint16_t held = 0;
     for (int frame = 1; frame <= options_.frames && !backend.app.Terminated(); ++frame) {
-      const uint16_t keys = keys_.KeysAt(frame) | (options_.bot ? PilotKeys(pilot.Next(form)) : 0);
+      const uint16_t scripted = keys_.KeysAt(frame);
+      if ((scripted & ~held) & kKeyPause) backend.app.PressKey(platform::kVirtualKeyPause);
+      held = scripted;
+      // The pilot sits still while the game is paused, as a player would.
+      const bool flying = options_.bot && !form.Paused();
+      const uint16_t keys = scripted | (flying ? PilotKeys(pilot.Next(form)) : 0);
       if (keys & kKeyEscape) {
         backend.app.PressKey(platform::kVirtualKeyEscape);
         break;

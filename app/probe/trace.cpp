@@ -31,6 +31,7 @@ std::string TraceLine(int frame, game::TForm1& form) {
   };
   std::string line = "{";
   for (const auto& [key, value] : numbers) line += "\"" + std::string(key) + "\":" + std::to_string(value) + ",";
+  line += std::string("\"paused\":") + (form.Paused() ? "true," : "false,");
   line += "\"song\":" + JsonName(game::SongName(form.songStarted));
   line += ",\"effect\":" + JsonName(game::EffectName(form.effectStarted)) + "}";
   return line;

@@ -12,13 +12,7 @@ bool HeadlessApplication::Step() {
   if (!terminated_ && TakeCloseSignal()) RequestClose();
   if (terminated_) return false;
   DispatchPostedMessages();
-  if (idle_ && !terminated_) {
-    try {
-      idle_();
-    } catch (const std::exception& e) {
-      ShowException(e.what());
-    }
-  }
+  if (idle_ && !terminated_) Guarded(idle_);
   return !terminated_;
 }
 
@@ -27,25 +21,26 @@ void HeadlessApplication::Run() {
   }
 }
 
-void HeadlessApplication::PressKey(int virtualKey) {
-  if (!keyDown_) return;
+template <class F>
+void HeadlessApplication::Guarded(F&& f) {
   try {
-    keyDown_(virtualKey);
+    f();
   } catch (const std::exception& e) {
     ShowException(e.what());
   }
 }
 
+void HeadlessApplication::PressKey(int virtualKey) {
+  if (keyDown_) Guarded([&] { keyDown_(virtualKey); });
+}
+
 void HeadlessApplication::RequestClose() {
-  if (!close_) {
-    terminated_ = true;
-    return;
-  }
-  try {
-    close_();
-  } catch (const std::exception& e) {
-    ShowException(e.what());
-  }
+  if (close_) Guarded(close_);
+  else terminated_ = true;
+}
+
+void HeadlessApplication::Deactivate() {
+  if (deactivate_) Guarded(deactivate_);
 }
 
 void HeadlessApplication::ShowMessage(const std::string& cp932Text) {

@@ -49,6 +49,7 @@ class HeadlessApplication final : public Application {
   void OnIdle(std::function<bool()> handler) override { idle_ = std::move(handler); }
   void OnKeyDown(std::function<void(int)> handler) override { keyDown_ = std::move(handler); }
   void OnCloseRequest(std::function<void()> handler) override { close_ = std::move(handler); }
+  void OnDeactivate(std::function<void()> handler) override { deactivate_ = std::move(handler); }
 
   void Run() override;
   void Terminate() override { terminated_ = true; }
@@ -60,6 +61,8 @@ class HeadlessApplication final : public Application {
   bool Step();
   void PressKey(int virtualKey);
   void RequestClose();
+  // The window loses the focus.
+  void Deactivate();
 
   void ShowMessage(const std::string& cp932Text) override;
   void ShowException(const std::string& cp932Text) override;
@@ -70,11 +73,15 @@ class HeadlessApplication final : public Application {
   bool HasIdleHandler() const { return static_cast<bool>(idle_); }
 
  private:
+  template <class F>
+  void Guarded(F&& f);
+
   std::string title_;
   std::unique_ptr<HeadlessWindow> window_;
   std::function<bool()> idle_;
   std::function<void(int)> keyDown_;
   std::function<void()> close_;
+  std::function<void()> deactivate_;
   bool terminated_ = false;
   std::vector<std::string> messages_;
   std::vector<std::string> exceptions_;

@@ -44,6 +44,13 @@ void SdlApplication::HandleEvent(const SDL_Event& event) {
     case SDL_QUIT:
       RequestClose();
       break;
+    case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && deactivate_) Guarded(deactivate_);
+      break;
+    case SDL_CONTROLLERBUTTONDOWN:
+      if (event.cbutton.button == SDL_CONTROLLER_BUTTON_START && keyDown_)
+        Guarded([&] { keyDown_(kVirtualKeyPause); });
+      break;
     case SDL_KEYDOWN: {
       const SDL_Keysym& key = event.key.keysym;
       if ((key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT)) {
@@ -51,7 +58,9 @@ void SdlApplication::HandleEvent(const SDL_Event& event) {
         break;
       }
       int vk = 0;
-      if (key.sym == SDLK_ESCAPE) vk = kVirtualKeyEscape;
+      // A held pause key pauses once, not again with every repeat.
+      if (key.sym == pauseKey_ || key.sym == SDLK_PAUSE) vk = event.key.repeat ? 0 : kVirtualKeyPause;
+      else if (key.sym == SDLK_ESCAPE) vk = kVirtualKeyEscape;
       else if (key.sym == SDLK_RETURN) vk = 13;
       else if (key.sym == SDLK_SPACE) vk = 32;
       else if (key.sym >= SDLK_a && key.sym <= SDLK_z) vk = 'A' + (key.sym - SDLK_a);

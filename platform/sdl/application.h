@@ -19,6 +19,7 @@ class SdlApplication final : public Application {
   void OnIdle(std::function<bool()> handler) override { idle_ = std::move(handler); }
   void OnKeyDown(std::function<void(int)> handler) override { keyDown_ = std::move(handler); }
   void OnCloseRequest(std::function<void()> handler) override { close_ = std::move(handler); }
+  void OnDeactivate(std::function<void()> handler) override { deactivate_ = std::move(handler); }
 
   void Run() override;
   void Terminate() override { terminated_ = true; }
@@ -39,6 +40,9 @@ class SdlApplication final : public Application {
   std::function<bool()> idle_;
   std::function<void(int)> keyDown_;
   std::function<void()> close_;
+  std::function<void()> deactivate_;
+  // The keys (by the label on them) that pause, besides the Pause key.
+  SDL_Keycode pauseKey_ = SDLK_p;
   bool terminated_ = false;
 };
 

@@ -317,11 +317,17 @@ void Mixer::SetMasterVolume(int32_t volume) {
   masterGain_ = DecibelGain(volume);
 }
 
+void Mixer::SetPaused(bool paused) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  paused_ = paused;
+}
+
 void Mixer::Render(const WaveFormat& f, uint8_t* out, uint32_t frames) {
   std::unique_lock<std::mutex> lock(mutex_);
   const float master = masterGain_;
   mix_.assign(size_t{frames} * f.channels, 0.0f);
-  for (MixVoice* voice : voices_) voice->MixInto(mix_.data(), frames, f.channels, f.samplesPerSec);
+  if (!paused_)
+    for (MixVoice* voice : voices_) voice->MixInto(mix_.data(), frames, f.channels, f.samplesPerSec);
   lock.unlock();
   // The sources render outside the mixer's lock: they may take time, and the
   // voices must stay controllable meanwhile.

@@ -65,6 +65,7 @@ class Mixer {
   WaveFormat Format();
   void SetFormat(const WaveFormat& format);
   void SetMasterVolume(int32_t volume);
+  void SetPaused(bool paused);
   // Renders `frames` frames at `format` (1 or 2 channels of 8 or 16 bits)
   // into `out`, moving the play cursors and signalling the notifications
   // they reach. One thread at a time renders.
@@ -79,6 +80,7 @@ class Mixer {
   std::mutex mutex_;
   WaveFormat format_;
   float masterGain_ = 1.0f;
+  bool paused_ = false;
   std::vector<MixVoice*> voices_;
   // Only the rendering thread touches these.
   std::vector<float> mix_;
@@ -97,6 +99,7 @@ class MixerDevice : public SoundDevice {
   bool SetCooperativeLevel(void* window, int level) override;
   std::unique_ptr<SoundBuffer> CreateBuffer(const BufferDescription& description) override;
   std::unique_ptr<SoundBuffer> DuplicateBuffer(SoundBuffer& original) override;
+  void SetPaused(bool paused) override { mixer_->SetPaused(paused); }
 
   const std::shared_ptr<Mixer>& GetMixer() const { return mixer_; }
   // The primary buffer's SetFormat lands here.

@@ -74,11 +74,11 @@ TEST(KeyScript, RangesSingleFramesAndOpenEnds) {
 }
 
 TEST(KeyScript, EveryKeyName) {
-  std::istringstream in("1 Up+Down+Left+Right+Z+X+C+V+Escape\n");
+  std::istringstream in("1 Up+Down+Left+Right+Z+X+C+V+Escape+P\n");
   KeyScript script;
   std::string error;
   ASSERT_TRUE(script.Parse(in, error)) << error;
-  EXPECT_EQ(script.KeysAt(1), 0x1FF);
+  EXPECT_EQ(script.KeysAt(1), 0x3FF);
 }
 
 TEST(KeyScript, BadLinesNameTheirLine) {

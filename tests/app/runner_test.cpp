@@ -133,6 +133,40 @@ TEST_F(RunnerTest, EscapeClosesTheGameAndSavesTheRanking) {
   EXPECT_EQ(fs::file_size(fs::path(options_.home) / "score.dat"), 308u);
 }
 
+// A game paused with P and resumed plays on exactly as if never paused: its
+// unpaused frames equal the frames of the same game left alone, and the
+// paused ones show one frozen picture.
+TEST_F(RunnerTest, PausedPlayResumesAsIfNeverPaused) {
+  options_.bot = true;
+  options_.invincible = true;
+  options_.seed = 3;
+  options_.frames = 450;
+  ASSERT_EQ(Run(), 0) << log_;
+  std::vector<std::string> alone = TraceLines();
+
+  Keys("300-301 P\n400 P\n");
+  options_.frames = 550;
+  options_.shots = {{350, (dir_ / "a.png").string()}, {380, (dir_ / "b.png").string()}};
+  ASSERT_EQ(Run(), 0) << log_;
+  std::vector<std::string> unpaused;
+  int paused = 0;
+  for (const std::string& line : TraceLines()) {
+    if (Field(line, "paused") == "true") {
+      ++paused;
+      EXPECT_EQ(Field(line, "screen"), "1");
+      continue;
+    }
+    unpaused.push_back(line);
+  }
+  EXPECT_EQ(paused, 100);
+  // Everything but the frame number.
+  auto withoutFrame = [](std::string line) { return line.substr(line.find(',')); };
+  ASSERT_EQ(unpaused.size(), alone.size());
+  for (size_t i = 0; i < alone.size(); ++i) ASSERT_EQ(withoutFrame(unpaused[i]), withoutFrame(alone[i])) << i;
+  std::ifstream a(dir_ / "a.png", std::ios::binary), b(dir_ / "b.png", std::ios::binary);
+  EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b), {}));
+}
+
 TEST_F(RunnerTest, ProblemsWithTheRunnersOwnFilesAreReported) {
   options_.keys = (dir_ / "missing.txt").string();
   EXPECT_EQ(Run(), 2);

@@ -1,6 +1,8 @@
 #include "form_fixture.h"
 #include "platform/random.h"
 #include "vantor/input/input.h"
+#include "vantor/midi/midi.h"
+#include "vantor/sound/sound.h"
 
 namespace game::testing {
 namespace {
@@ -229,6 +231,55 @@ TEST_F(ScreenTest, ALowScoreLeavesTheRankingAloneAndNothingFlashes) {
   for (const DrawCall& c : draw.calls) texts += c.op == "TextOutA";
   EXPECT_EQ(texts, 14u);
   EXPECT_EQ(form->Ranking[6].score, 2000);
+}
+
+// Only play pauses; the pause key resumes it, losing the focus never does.
+TEST_F(ScreenTest, PauseKeyAndFocusLossPauseOnlyPlay) {
+  enum Event { kPauseKey, kFocusLoss };
+  struct Case {
+    int screen;
+    bool pausedBefore;
+    Event event;
+    bool pausedAfter;
+  };
+  const Case cases[] = {
+      {ScreenTitle, false, kPauseKey, false}, {ScreenTitle, false, kFocusLoss, false},
+      {ScreenGameOver, false, kPauseKey, false}, {ScreenPlay, false, kPauseKey, true},
+      {ScreenPlay, false, kFocusLoss, true},   {ScreenPlay, true, kFocusLoss, true},
+      {ScreenPlay, true, kPauseKey, false},
+  };
+  for (const Case& c : cases) {
+    form->GameState.screen = c.screen;
+    form->SetPaused(c.pausedBefore);
+    if (c.event == kPauseKey) backend.app.PressKey(platform::kVirtualKeyPause);
+    else backend.app.Deactivate();
+    EXPECT_EQ(form->Paused(), c.pausedAfter) << c.screen << " " << c.pausedBefore << " " << c.event;
+    EXPECT_EQ(form->cmid->GetPaused(), c.pausedAfter);
+    EXPECT_EQ(form->csou->Paused(), c.pausedAfter);
+  }
+}
+
+// Paused frames leave every byte of the world as it was, whatever is held.
+TEST_F(ScreenTest, PausedFramesLeaveTheWorldUntouched) {
+  HoldZ(true);
+  Frames(40);
+  ASSERT_EQ(form->GameState.screen, ScreenPlay);
+  backend.app.PressKey(platform::kVirtualKeyPause);
+  // The world's records, as raw bytes.
+  auto world = [this] {
+    std::string bytes;
+    auto add = [&bytes](const auto& record) {
+      bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
+    };
+    add(form->GameState), add(form->PlayerShip), add(form->Trail), add(form->Shot), add(form->Enemy);
+    add(form->EnemyBullet), add(form->Effect), add(form->Banner);
+    return bytes;
+  };
+  const std::string before = world();
+  HoldZ(false);
+  backend.input.SetKey(ScanCode(VantorInputSystem::ikUp), true);
+  Frames(30);
+  EXPECT_TRUE(before == world());
 }
 
 }  // namespace

@@ -317,6 +317,32 @@ TEST_F(Sequencer, DeletingThePlayingSongStopsItFirst) {
   EXPECT_EQ(Count({0x90, 60, 100}), 3);
 }
 
+// Paused, the song waits at its tick with its notes released; resumed, it
+// goes on from that tick as if the pause had not been, with no burst of the
+// events that fell due meanwhile. Its fade waits too.
+TEST_F(Sequencer, APauseHoldsTheSongAtItsTickAndResumesWithoutCatchingUp) {
+  Load("song", {Notes({0, 9, 20, 30})});
+  midi.Play("song", false);
+  midi.SetFadeOut(1000);
+  Pass(10);  // tick 9, remainder 300
+  ASSERT_EQ(Count({0x90, 60, 100}), 2);
+  midi.SetPaused(true);
+  EXPECT_TRUE(midi.GetPaused());
+  EXPECT_EQ(backend.midi.Records().back().kind, MidiRecord::Kind::Reset);
+  Passes(200);  // two seconds
+  EXPECT_EQ(midi.GetDeltaTime(), 9u);
+  EXPECT_EQ(Count({0x90, 60, 100}), 2);
+  Dispatch();
+  EXPECT_EQ(ends, 0);  // neither the fade nor the song ran out
+
+  midi.SetPaused(false);
+  Pass(10);
+  EXPECT_EQ(midi.GetDeltaTime(), 19u);
+  EXPECT_EQ(Count({0x90, 60, 100}), 2);
+  Pass(10);
+  EXPECT_EQ(Count({0x90, 60, 100}), 3);
+}
+
 TEST_F(Sequencer, ResetRestoresTheChannelDefaultsButNotThePrograms) {
   TrackBuilder track;
   track.Event(0, {0xC3, 17}).Event(0, {0xB3, 10, 5}).Event(0, {0x93, 60, 127}).Event(100000, {0x90, 1, 1}).End();

@@ -79,8 +79,25 @@ TEST_F(SoundComponentTest, StopSilencesEveryCopyAndKeepsThem) {
   EXPECT_EQ(Step(), kLevel);
 }
 
+// Paused, a sound stands where it is, and one played meanwhile waits; resumed,
+// both go on from there.
+TEST_F(SoundComponentTest, APausedSoundGoesOnWhereItStood) {
+  InitOutput(8000, sb16bit, false);
+  LoadConstant(3);
+  sound->Play("fx", false);
+  EXPECT_EQ(Step(), kLevel);
+  sound->SetPaused(true);
+  sound->Play("fx", false);
+  for (int frame = 0; frame < 10; ++frame) EXPECT_EQ(Step(), 0);
+  EXPECT_TRUE(sound->IsPlaying("fx"));
+  sound->SetPaused(false);
+  const std::vector<int16_t> resumed = {Step(), Step(), Step(), Step()};
+  EXPECT_EQ(resumed, (std::vector<int16_t>{2 * kLevel, 2 * kLevel, kLevel, 0}));
+}
+
 TEST_F(SoundComponentTest, OperationsBeforeInitAndOnUnknownNames) {
   const std::string notReady = SoundText("まだ初期化されてません。");
+  ExpectThrowText<EVnSound>([&] { sound->SetPaused(true); }, notReady);
   ExpectThrowText<EVnSound>([&] { sound->Play("fx", false); }, notReady);
   ExpectThrowText<EVnSound>([&] { sound->CreateBuffer("fx", "sound\\fx.wav", false); }, notReady);
   ExpectThrowText<EVnSound>([&] { sound->IsPlaying("fx"); }, notReady);

@@ -84,6 +84,12 @@ class TVantorMidi : public TComponent {
   void Play(const AnsiString& name, bool loop);
   void Stop();
   void SetFadeOut(int ms);
+  // Paused, the sequencer's clock stands still: the song (and the queue of
+  // the program's own messages) waits at its tick, sounding notes are
+  // released, and resuming goes on from the same tick without catching up.
+  // A song started while paused waits too.
+  void SetPaused(bool paused);
+  bool GetPaused();
   void Reset();
   uint32_t GetDeltaTime();
   uint32_t GetMusicTempo();
@@ -140,6 +146,7 @@ class TVantorMidi : public TComponent {
   bool FPlaying = false;
   bool FStopRequest = false;
   bool FLoop = false;
+  bool FPaused = false;
   std::atomic<int32_t> FFadeTime{0};
   uint32_t FFadeCount = 0;  // never reset; unsigned so that it wraps
   float FFadeVolume = 0;

@@ -46,7 +46,9 @@ void TVantorMidi::SequencerPass() {
   // A pass in which no time has passed would only repeat the last one (and
   // count towards fade steps and level decay); on the virtual clock that
   // happens when Stop wakes the thread at the time of its last pass.
-  if (elapsed != 0 && FPlaying) SmfPlayLocked(elapsed);
+  // Paused, the pass still takes the time, so resuming does not catch up.
+  const bool clockRuns = elapsed != 0 && !FPaused;
+  if (clockRuns && FPlaying) SmfPlayLocked(elapsed);
   if (FStopRequest) {
     const bool playing = FPlaying;
     FPlaying = false;
@@ -55,7 +57,7 @@ void TVantorMidi::SequencerPass() {
     // A song that ended by itself in this pass has posted its end already.
     if (playing) PostEnd();
   }
-  if (elapsed != 0) UserPlay(elapsed);
+  if (clockRuns) UserPlay(elapsed);
 }
 
 void TVantorMidi::SmfPlay(uint32_t elapsed) {
@@ -243,6 +245,25 @@ void TVantorMidi::SetFadeOut(int ms) {
     FFadeVolume = 1.0f;
     FFadeStep = 1.0f / static_cast<float>(ms);
     FFadeTime = ms;
+  });
+}
+
+void TVantorMidi::SetPaused(bool paused) {
+  RunMethod("TVantorMidi::SetPaused", [&] {
+    RequireInitialized();
+    // Under the sequence lock no pass is half done: no note of the song
+    // comes after the release.
+    std::lock_guard lock(FSequenceLock);
+    if (FPaused == paused) return;
+    FPaused = paused;
+    if (paused) FMidiOut->Reset();
+  });
+}
+
+bool TVantorMidi::GetPaused() {
+  return RunMethod("TVantorMidi::GetPaused", [&] {
+    std::lock_guard lock(FSequenceLock);
+    return FPaused;
   });
 }
 

@@ -79,6 +79,7 @@ void TVantorSound::CleanUp() {
   RunMethod("TVantorSound::CleanUp", [&] {
     VnTrace(VN_TEXT("TVantorSound::クリーンアップ"));
     initialized_ = false;
+    paused_ = false;
     buffers_.clear();
     primary_.reset();
     device_.reset();
@@ -184,6 +185,14 @@ void TVantorSound::SetFrequency(const AnsiString& bufferName, uint32_t frequency
   RunMethod("TVantorSound::SetFrequency", [&] {
     if (!NextCopy(Lookup(bufferName)).SetFrequency(frequency))
       throw EVnSound(VN_TEXT("周波数の設定に失敗しました。\nバッファ名：") + bufferName);
+  });
+}
+
+void TVantorSound::SetPaused(bool paused) {
+  RunMethod("TVantorSound::SetPaused", [&] {
+    if (!initialized_) throw EVnSound(VN_TEXT("まだ初期化されてません。"));
+    device_->SetPaused(paused);
+    paused_ = paused;
   });
 }
 

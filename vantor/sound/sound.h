@@ -91,6 +91,10 @@ class TVantorSound : public TComponent {
   void SetPan(const AnsiString& bufferName, int32_t pan);
   void SetVolume(const AnsiString& bufferName, int32_t volume);
   void SetFrequency(const AnsiString& bufferName, uint32_t frequency);
+  // Paused, every sound stands still where it is and goes on from there when
+  // resumed; sounds played meanwhile wait too.
+  void SetPaused(bool paused);
+  bool Paused() const { return paused_; }
 
   // Published properties. All but Volume take effect at the next Init.
   bool Initialized() const { return initialized_; }
@@ -113,6 +117,7 @@ class TVantorSound : public TComponent {
   void StartStream(TVantorSoundBuffer& buffer, const AnsiString& bufferName, bool loop);
 
   bool initialized_ = false;
+  bool paused_ = false;
   bool stereo_ = true;
   int volume_ = 1;
   int samplingRatio_ = 22050;

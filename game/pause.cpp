@@ -1,0 +1,38 @@
+// Pause: play stands still, exactly where it was, until the pause key again.
+#include "game/form.h"
+#include "vantor/draw/draw.h"
+#include "vantor/midi/midi.h"
+#include "vantor/sound/sound.h"
+
+namespace game {
+namespace {
+
+// "PAUSE" in the glyph font (16 pixels a glyph), centred on the picture.
+constexpr int kPauseX = 320 - 5 * 16 / 2;
+constexpr int kPauseY = 232;
+
+}  // namespace
+
+void TForm1::TogglePause() {
+  // Only play pauses; a pause that outlasts play (the form closing) ends with it.
+  if (paused_ || GameState.screen == ScreenPlay) SetPaused(!paused_);
+}
+
+void TForm1::FormDeactivate() {
+  if (!paused_ && GameState.screen == ScreenPlay) SetPaused(true);
+}
+
+void TForm1::SetPaused(bool paused) {
+  cmid->SetPaused(paused);
+  csou->SetPaused(paused);
+  paused_ = paused;
+}
+
+void TForm1::DrawPause() {
+  // The back surface still holds the last frame of play; the text drawn over
+  // it again each frame lands on itself.
+  DrawGlyphText(kPauseX, kPauseY, 0, "PAUSE");
+  cdraw->Update();
+}
+
+}  // namespace game
