@@ -67,6 +67,10 @@ struct Rect {
   bool operator==(const Rect&) const = default;
 };
 
+// How presentation scales the picture to the window: the largest picture
+// with the aspect kept, or whole multiples only.
+enum class Scaling : uint8_t { Fit, Integer };
+
 // A surface operation either works, finds the memory lost (restore and go
 // on), or fails.
 enum class SurfaceResult : uint8_t { Ok, Lost, Failed };
@@ -151,13 +155,14 @@ class DisplayDevice {
 };
 
 // Where a picture of `width` x `height` lands in an output of `outWidth` x
-// `outHeight`: scaled to fit with the aspect kept, by a whole factor when one
-// fits, centred (the rest are black bars).
-inline Rect FitRect(int width, int height, int outWidth, int outHeight) {
+// `outHeight`, centred (the rest are black bars): Fit, the largest picture
+// with the aspect kept; Integer, the largest whole multiple, or Fit when not
+// even one fits.
+inline Rect ScaledRect(int width, int height, int outWidth, int outHeight, Scaling scaling) {
   if (width <= 0 || height <= 0 || outWidth <= 0 || outHeight <= 0) return {};
-  int whole = std::min(outWidth / width, outHeight / height);
+  const int whole = std::min(outWidth / width, outHeight / height);
   int w, h;
-  if (whole >= 1) {
+  if (scaling == Scaling::Integer && whole >= 1) {
     w = width * whole;
     h = height * whole;
   } else if (int64_t(outWidth) * height <= int64_t(outHeight) * width) {
@@ -167,7 +172,7 @@ inline Rect FitRect(int width, int height, int outWidth, int outHeight) {
     h = outHeight;
     w = int(int64_t(width) * outHeight / height);
   }
-  int x = (outWidth - w) / 2, y = (outHeight - h) / 2;
+  const int x = (outWidth - w) / 2, y = (outHeight - h) / 2;
   return {x, y, x + w, y + h};
 }
 

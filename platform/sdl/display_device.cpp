@@ -18,11 +18,14 @@ struct SdlDisplayDevice::Presenter {
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
   int textureWidth = 0, textureHeight = 0;
+  SDL_Texture* enlarged = nullptr;  // the frame at a whole multiple, smoothed down from
+  int enlargedWidth = 0, enlargedHeight = 0;
   PixelFormat textureSource = PixelFormat::Xrgb8888;
   bool native = false;  // the frame is XRGB8888 already
   std::vector<uint32_t> rgb565To8888;
 
   ~Presenter() {
+    if (enlarged) SDL_DestroyTexture(enlarged);
     if (texture) SDL_DestroyTexture(texture);
     if (renderer) SDL_DestroyRenderer(renderer);
   }
@@ -73,6 +76,42 @@ struct SdlDisplayDevice::Presenter {
     }
     SDL_UnlockTexture(texture);
   }
+
+  // Draws the uploaded frame into `target`. A whole multiple of the frame's
+  // size is drawn with nearest neighbour; any other size is drawn with
+  // nearest neighbour at the whole multiple at or above it and smoothed down
+  // from there, so every source pixel keeps an even, crisp square.
+  void DrawScaled(const SDL_Rect& target) {
+    const int w = textureWidth, h = textureHeight;
+    const int factor = std::max({(target.w + w - 1) / w, (target.h + h - 1) / h, 1});
+    const bool whole = target.w == factor * w && target.h == factor * h;
+    SDL_Texture* source = texture;
+    if (!whole && PrepareEnlarged(factor * w, factor * h)) {
+      SDL_SetRenderTarget(renderer, enlarged);
+      SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+      SDL_SetRenderTarget(renderer, nullptr);
+      source = enlarged;
+    }
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, source, nullptr, &target);
+    SDL_RenderPresent(renderer);
+  }
+
+  // False when the renderer cannot draw into textures (the frame is then
+  // drawn with nearest neighbour alone).
+  bool PrepareEnlarged(int w, int h) {
+    if (enlarged && enlargedWidth == w && enlargedHeight == h) return true;
+    if (enlarged) SDL_DestroyTexture(enlarged);
+    enlarged = nullptr;
+    if (!SDL_RenderTargetSupported(renderer)) return false;
+    enlarged = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET, w, h);
+    if (!enlarged) return false;
+    SDL_SetTextureScaleMode(enlarged, SDL_ScaleModeLinear);
+    enlargedWidth = w;
+    enlargedHeight = h;
+    return true;
+  }
 };
 
 SdlDisplayDevice::SdlDisplayDevice() = default;
@@ -87,7 +126,8 @@ bool SdlDisplayDevice::Open(Window* window, bool fullScreen, int width, int heig
   // Windowed, the picture takes the desktop's format.
   format_ = fullScreen ? FormatOfDepth(bitsPerPixel) : PixelFormat::Xrgb8888;
   if (auto* sdlWindow = dynamic_cast<SdlWindow*>(window)) {
-    sdlWindow->SetFullScreen(fullScreen);
+    // A full-screen display shows in a window when the player chose one.
+    sdlWindow->SetFullScreen(fullScreen && sdlWindow->PreferredFullScreen());
     auto presenter = std::make_unique<Presenter>();
     presenter->window = sdlWindow;
     presenter->renderer = SDL_CreateRenderer(sdlWindow->Handle(), -1, 0);
@@ -134,20 +174,17 @@ SurfaceResult SdlDisplayDevice::Present(Surface& primary, Surface& source, const
   p.Upload(frame->Pixels() + size_t(from.top) * frame->Pitch() + size_t(from.left) * bytes, frame->Pitch(),
            from.Width(), from.Height());
 
-  // The primary is a virtual display; it is fitted into whatever the window
+  // The primary is a virtual display; it is scaled into whatever the window
   // is now (full screen, windowed, resized by the user).
   int virtualWidth = std::max(primary.Width(), to.right), virtualHeight = std::max(primary.Height(), to.bottom);
   int outWidth = 0, outHeight = 0;
   SDL_GetRendererOutputSize(p.renderer, &outWidth, &outHeight);
-  Rect fit = FitRect(virtualWidth, virtualHeight, outWidth, outHeight);
-  SDL_Rect target{fit.left + int(int64_t(to.left) * fit.Width() / virtualWidth),
-                  fit.top + int(int64_t(to.top) * fit.Height() / virtualHeight), 0, 0};
-  target.w = fit.left + int(int64_t(to.right) * fit.Width() / virtualWidth) - target.x;
-  target.h = fit.top + int(int64_t(to.bottom) * fit.Height() / virtualHeight) - target.y;
-  SDL_SetRenderDrawColor(p.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(p.renderer);
-  SDL_RenderCopy(p.renderer, p.texture, nullptr, &target);
-  SDL_RenderPresent(p.renderer);
+  Rect shown = ScaledRect(virtualWidth, virtualHeight, outWidth, outHeight, scaling_);
+  SDL_Rect target{shown.left + int(int64_t(to.left) * shown.Width() / virtualWidth),
+                  shown.top + int(int64_t(to.top) * shown.Height() / virtualHeight), 0, 0};
+  target.w = shown.left + int(int64_t(to.right) * shown.Width() / virtualWidth) - target.x;
+  target.h = shown.top + int(int64_t(to.bottom) * shown.Height() / virtualHeight) - target.y;
+  p.DrawScaled(target);
   return SurfaceResult::Ok;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The SDL display device: surfaces in system memory; presentation uploads the
-// frame to a streaming texture and draws it into the window, scaled to fit
-// with the aspect kept (whole factors where they fit, black bars elsewhere),
-// nearest neighbour.
+// frame to a streaming texture and draws it into the window's drawable area,
+// scaled as the player chose (the largest picture with the aspect kept, or
+// whole multiples only), black bars elsewhere.
 #include <memory>
 
 #include "platform/display.h"
@@ -27,6 +27,8 @@ class SdlDisplayDevice final : public DisplayDevice {
   uint32_t TotalVideoMemory() const override { return 0; }
   uint32_t FreeVideoMemory() const override { return 0; }
 
+  void SetScaling(Scaling scaling) { scaling_ = scaling; }
+
   // What the window shows now (after the last Present); false when nothing
   // has been presented.
   bool ReadScreen(Picture& picture) const;
@@ -36,6 +38,7 @@ class SdlDisplayDevice final : public DisplayDevice {
   std::unique_ptr<Presenter> presenter_;
   bool open_ = false;
   bool fullScreen_ = false;
+  Scaling scaling_ = Scaling::Fit;
   int width_ = 0, height_ = 0;
   PixelFormat format_ = PixelFormat::Xrgb8888;
 };

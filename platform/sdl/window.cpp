@@ -1,15 +1,28 @@
 #include "platform/sdl/window.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/encoding.h"
 
 namespace platform::sdl {
 
-SdlWindow::SdlWindow(const std::string& cp932Caption, int width, int height)
-    : windowedWidth_(width), windowedHeight_(height) {
+namespace {
+
+int WholeMultipleThatFits(int width, int height) {
+  SDL_Rect usable;
+  if (width <= 0 || height <= 0 || SDL_GetDisplayUsableBounds(0, &usable) != 0) return 1;
+  return std::max(1, std::min(usable.w / width, usable.h / height));
+}
+
+}  // namespace
+
+SdlWindow::SdlWindow(const std::string& cp932Caption, int width, int height) {
+  const int multiple = WholeMultipleThatFits(width, height);
+  windowedWidth_ = width * multiple;
+  windowedHeight_ = height * multiple;
   window_ = SDL_CreateWindow(Cp932ToUtf8(cp932Caption).c_str(), SDL_WINDOWPOS_CENTERED,
-                             SDL_WINDOWPOS_CENTERED, width, height,
+                             SDL_WINDOWPOS_CENTERED, windowedWidth_, windowedHeight_,
                              SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
   if (!window_) throw std::runtime_error(std::string("SDL_CreateWindow: ") + SDL_GetError());
 }

@@ -8,6 +8,8 @@ namespace platform::sdl {
 // The program's one SDL window. The display device renders into it.
 class SdlWindow final : public Window {
  public:
+  // As a window, its client area is the largest whole multiple of width x
+  // height that fits the screen's usable area (at least width x height).
   SdlWindow(const std::string& cp932Caption, int width, int height);
   ~SdlWindow() override;
 
@@ -19,6 +21,11 @@ class SdlWindow final : public Window {
   void SetClientSize(int width, int height) override;
   void ShowCursor(bool show) override;
 
+  // The player's choice between full screen and a window: what a display
+  // opened full screen shows.
+  void SetPreferredFullScreen(bool fullScreen) { preferredFullScreen_ = fullScreen; }
+  bool PreferredFullScreen() const { return preferredFullScreen_; }
+
   SDL_Window* Handle() const { return window_; }
   // Shows the window the first time something is presented into it.
   void Show();
@@ -26,6 +33,7 @@ class SdlWindow final : public Window {
  private:
   SDL_Window* window_ = nullptr;
   bool fullScreen_ = false;
+  bool preferredFullScreen_ = true;
   int windowedWidth_;
   int windowedHeight_;
 };

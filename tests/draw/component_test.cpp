@@ -250,11 +250,23 @@ TEST_F(DrawTest, PresentationGeometry) {
   EXPECT_EQ(draw->PresentTarget(), (Rect{0, 0, 1280, 960}));
 }
 
-TEST(FitRect, KeepsTheAspectAndUsesWholeFactorsWhereTheyFit) {
-  EXPECT_EQ(platform::FitRect(640, 480, 1920, 1080), (Rect{320, 60, 1600, 1020}));  // 2x, bars all round
-  EXPECT_EQ(platform::FitRect(640, 480, 1280, 960), (Rect{0, 0, 1280, 960}));
-  EXPECT_EQ(platform::FitRect(640, 480, 600, 600), (Rect{0, 75, 600, 525}));  // below 1x: scaled to fit
-  EXPECT_EQ(platform::FitRect(640, 480, 0, 0), Rect{});
+TEST(ScaledRect, FitKeepsTheAspectAndIntegerWholeMultiples) {
+  using platform::Scaling;
+  struct Case {
+    int outWidth, outHeight;
+    Scaling scaling;
+    Rect want;
+  };
+  const Case cases[] = {
+      {1366, 768, Scaling::Fit, {171, 0, 1195, 768}},       {1366, 768, Scaling::Integer, {363, 144, 1003, 624}},
+      {1920, 1080, Scaling::Fit, {240, 0, 1680, 1080}},     {1920, 1080, Scaling::Integer, {320, 60, 1600, 1020}},
+      {1280, 800, Scaling::Fit, {107, 0, 1173, 800}},       {1280, 960, Scaling::Integer, {0, 0, 1280, 960}},
+      {800, 600, Scaling::Fit, {0, 0, 800, 600}},           {600, 600, Scaling::Fit, {0, 75, 600, 525}},
+      {600, 600, Scaling::Integer, {0, 75, 600, 525}},      {0, 0, Scaling::Fit, {}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(platform::ScaledRect(640, 480, c.outWidth, c.outHeight, c.scaling), c.want)
+        << c.outWidth << "x" << c.outHeight << " " << int(c.scaling);
 }
 
 TEST_F(DrawTest, UpdatePresentsTheBackSurfaceCentredOnTheDisplay) {
