@@ -1,16 +1,56 @@
 // solvara: the game on the real SDL backend.
 #include <cstdio>
 #include <exception>
+#include <iostream>
+#include <utility>
 
+#include "app/command_line.h"
+#include "app/game_options.h"
 #include "game/form.h"
 #include "platform/app.h"
 #include "platform/platform.h"
 #include "platform/sdl/backend.h"
+#include "vantor/input/input.h"
 
-int main() {
+namespace {
+
+using VantorInputSystem::TInputKeys;
+using VantorInputSystem::TVantorInput;
+
+// The input component's key property of each control the settings name.
+constexpr std::pair<platform::Control, TInputKeys TVantorInput::*> kKeyProperties[] = {
+    {platform::kUp, &TVantorInput::KeyUp},           {platform::kDown, &TVantorInput::KeyDown},
+    {platform::kLeft, &TVantorInput::KeyLeft},       {platform::kRight, &TVantorInput::KeyRight},
+    {platform::kButton1, &TVantorInput::KeyButton1}, {platform::kButton2, &TVantorInput::KeyButton2},
+    {platform::kButton3, &TVantorInput::KeyButton3},
+};
+
+// The command line overrides the settings.
+void Override(platform::Settings& settings, const GameOptions& options) {
+  if (options.fullScreen) settings.fullScreen = options.fullScreen;
+  if (options.scaling) settings.scaling = options.scaling;
+  if (options.mute) settings.musicVolume = settings.effectsVolume = 0;
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  GameOptions options;
+  const int parsed = ParseGameOptions(argc, argv, options, std::cout, std::cerr);
+  if (parsed != command_line::kRun) return parsed;
+
+  std::vector<std::string> problems;
+  platform::Settings settings;
+  Override(settings, options);
   std::unique_ptr<platform::sdl::Backend> backend;
   try {
-    backend = platform::sdl::Start();
+    backend = platform::sdl::Start(settings, problems);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "solvara: %s\n", e.what());
     return 1;
@@ -19,6 +59,12 @@ int main() {
   try {
     app.SetTitle("SOLVARA 2001");
     game::TForm1 form(nullptr);
+    // Its message has been read: the program ends.
+    if (form.StartUpFailed()) return 1;
+    // Keys the settings do not name keep the form's.
+    for (const auto& [control, property] : kKeyProperties)
+      VantorInputSystem::KeyOfScanCode(backend->KeyScanCode(control), (*form.chip).*property);
+    if (!problems.empty()) app.ShowMessage(Lines(problems));
     app.Run();
   } catch (const std::exception& e) {
     // An exception that reaches the entry is shown and ends the program.

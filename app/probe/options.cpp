@@ -1,134 +1,74 @@
 #include "app/probe/options.h"
 
 #include <charconv>
-#include <cstring>
+
+#include "app/command_line.h"
 
 namespace probe {
 namespace {
 
-bool ParseInt(const std::string& text, long long low, long long high, long long& value) {
-  const char* end = text.data() + text.size();
-  auto [p, ec] = std::from_chars(text.data(), end, value);
-  return ec == std::errc() && p == end && value >= low && value <= high;
+constexpr int kMaxFrames = 100000000;
+
+// FRAME:FILE.png with FRAME from 1 and a file name; false when malformed.
+bool SplitShot(const std::string& value, int& frame, std::string& file) {
+  const size_t colon = value.find(':');
+  if (colon == std::string::npos || colon + 1 == value.size()) return false;
+  const char* end = value.data() + colon;
+  auto [p, ec] = std::from_chars(value.data(), end, frame);
+  file = value.substr(colon + 1);
+  return ec == std::errc() && p == end && frame >= 1 && frame <= kMaxFrames;
 }
-
-struct OptionEntry {
-  const char* name;
-  const char* argument;  // null: a flag without a value
-  const char* help;
-  // Stores the value; false when it is malformed.
-  bool (*apply)(Options& options, const std::string& value);
-};
-
-const OptionEntry kOptions[] = {
-    {"--frames", "N", "frames to run (default 1000)",
-     [](Options& o, const std::string& v) {
-       long long n;
-       if (!ParseInt(v, 0, 100000000, n)) return false;
-       o.frames = static_cast<int>(n);
-       return true;
-     }},
-    {"--seed", "S", "seed of the random generator (default 1)",
-     [](Options& o, const std::string& v) {
-       long long n;
-       if (!ParseInt(v, 0, 0xFFFFFFFFll, n)) return false;
-       o.seed = static_cast<uint32_t>(n);
-       return true;
-     }},
-    {"--home", "DIR", "folder of score.dat (default: a fresh temporary folder)",
-     [](Options& o, const std::string& v) {
-       o.home = v;
-       return !v.empty();
-     }},
-    {"--assets", "DIR", "folder holding bmp/ and sound/ (default: the build's)",
-     [](Options& o, const std::string& v) {
-       o.assets = v;
-       return !v.empty();
-     }},
-    {"--keys", "FILE", "key script: FROM-TO KEY[+KEY...], FROM KEY, FROM- KEY",
-     [](Options& o, const std::string& v) {
-       o.keys = v;
-       return !v.empty();
-     }},
-    {"--shot", "FRAME:FILE.png", "screenshot of a frame (repeatable)",
-     [](Options& o, const std::string& v) {
-       size_t colon = v.find(':');
-       long long frame;
-       if (colon == std::string::npos || colon + 1 == v.size() ||
-           !ParseInt(v.substr(0, colon), 1, 100000000, frame))
-         return false;
-       o.shots.emplace_back(static_cast<int>(frame), v.substr(colon + 1));
-       return true;
-     }},
-    {"--trace", "FILE.jsonl", "one JSON object per frame",
-     [](Options& o, const std::string& v) {
-       o.trace = v;
-       return !v.empty();
-     }},
-    {"--invincible", nullptr, "the ship is never hit (for checks only)",
-     [](Options& o, const std::string&) {
-       o.invincible = true;
-       return true;
-     }},
-    {"--bot", nullptr, "a simple pilot starts and plays one game",
-     [](Options& o, const std::string&) {
-       o.bot = true;
-       return true;
-     }},
-    {"--log", "FILE", "the library's debug log, traced from before the form is created",
-     [](Options& o, const std::string& v) {
-       o.logFile = v;
-       return !v.empty();
-     }},
-    {"--profile", nullptr, "with --log: time every library method and end the log with the report",
-     [](Options& o, const std::string&) {
-       o.profile = true;
-       return true;
-     }},
-    {"--wav", "FILE.wav", "record the sound of the run: effects and music (TimGM6mb), 44.1 kHz 16-bit stereo",
-     [](Options& o, const std::string& v) {
-       o.wav = v;
-       return !v.empty();
-     }},
-};
 
 }  // namespace
 
-bool ParseOptions(int argc, const char* const argv[], Options& options, std::string& error) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const OptionEntry* entry = nullptr;
-    for (const OptionEntry& option : kOptions)
-      if (arg == option.name) entry = &option;
-    if (!entry) {
-      error = "unknown option " + arg;
-      return false;
-    }
-    std::string value;
-    if (entry->argument) {
-      if (i + 1 >= argc) {
-        error = arg + " needs " + entry->argument;
-        return false;
-      }
-      value = argv[++i];
-    }
-    if (!entry->apply(options, value)) {
-      error = "bad value for " + arg + ": " + value;
-      return false;
-    }
-  }
-  return true;
-}
+int ParseOptions(int argc, const char* const argv[], Options& o, std::ostream& out, std::ostream& err) {
+  CLI::App app("Runs SOLVARA 2001 headless, frame by frame on a virtual clock.", "solvara-probe");
+  command_line::Prepare(app, "");
+  const CLI::Validator& given = command_line::NotEmpty();
+  const CLI::Validator shot(
+      [](const std::string& value) {
+        int frame;
+        std::string file;
+        return SplitShot(value, frame, file) ? std::string() : "expected FRAME:FILE.png, not " + value;
+      },
+      "");
+  std::vector<std::string> shots;
+  app.add_option("--frames", o.frames, "frames to run (default 1000)")
+      ->type_name("N")
+      ->check(CLI::Range(0, kMaxFrames).description(""));
+  app.add_option("--seed", o.seed, "seed of the random generator (default 1)")->type_name("S");
+  app.add_option("--home", o.home, "folder of score.dat (default: a fresh temporary folder)")
+      ->type_name("DIR")
+      ->check(given);
+  app.add_option("--assets", o.assets, "folder holding bmp/ and sound/ (default: the build's)")
+      ->type_name("DIR")
+      ->check(given);
+  app.add_option("--keys", o.keys, "key script: FROM-TO KEY[+KEY...], FROM KEY, FROM- KEY")
+      ->type_name("FILE")
+      ->check(given);
+  app.add_option("--shot", shots, "screenshot of a frame (repeatable)")
+      ->type_name("FRAME:FILE.png")
+      ->check(shot)
+      ->allow_extra_args(false);
+  app.add_option("--trace", o.trace, "one JSON object per frame")->type_name("FILE.jsonl")->check(given);
+  app.add_flag("--invincible", o.invincible, "the ship is never hit (for checks only)");
+  app.add_flag("--bot", o.bot, "a simple pilot starts and plays one game");
+  app.add_option("--log", o.logFile, "the library's debug log, traced from before the form is created")
+      ->type_name("FILE")
+      ->check(given);
+  app.add_flag("--profile", o.profile, "with --log: time every library method and end the log with the report");
+  app.add_option("--wav", o.wav, "record the sound of the run: effects and music (TimGM6mb), 44.1 kHz 16-bit stereo")
+      ->type_name("FILE.wav")
+      ->check(given);
 
-std::string Usage() {
-  std::string text = "usage: solvara-probe [options]\n";
-  for (const OptionEntry& option : kOptions) {
-    std::string left =
-        std::string("  ") + option.name + (option.argument ? std::string(" ") + option.argument : "");
-    if (left.size() < 26) left.resize(26, ' ');
-    text += left + " " + option.help + "\n";
+  const int status = command_line::Parse(app, argc, argv, out, err);
+  for (const std::string& value : shots) {
+    int frame = 0;
+    std::string file;
+    SplitShot(value, frame, file);
+    o.shots.emplace_back(frame, file);
   }
-  return text;
+  return status;
 }
 
 }  // namespace probe

@@ -1,7 +1,7 @@
 #pragma once
-// The runner's command line: a table of options, each with its own parser,
-// so a new option is one entry of the table.
+// The runner's command line.
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,11 +23,9 @@ struct Options {
   std::string wav;          // the sound of the run (empty: none)
 };
 
-// Parses argv[1..]. On a bad command line returns false and a one-line
-// reason in `error`.
-bool ParseOptions(int argc, const char* const argv[], Options& options, std::string& error);
-
-// The usage text listing every option of the table.
-std::string Usage();
+// Parses argv[1..] into `options`. Returns command_line::kRun to go on, else
+// the status to exit with: 0 after --help, 2 after a bad command line (the
+// reason and the usage are on `err` then).
+int ParseOptions(int argc, const char* const argv[], Options& options, std::ostream& out, std::ostream& err);
 
 }  // namespace probe

@@ -1,17 +1,15 @@
 // solvara-probe: runs the game headless, frame by frame (see runner.h).
 #include <iostream>
 
+#include "app/command_line.h"
 #include "app/probe/options.h"
 #include "app/probe/runner.h"
 #include "platform/signals.h"
 
 int main(int argc, char** argv) {
   probe::Options options;
-  std::string error;
-  if (!probe::ParseOptions(argc, argv, options, error)) {
-    std::cerr << "solvara-probe: " << error << "\n" << probe::Usage();
-    return 2;
-  }
+  const int status = probe::ParseOptions(argc, argv, options, std::cout, std::cerr);
+  if (status != command_line::kRun) return status;
   // SIGTERM, SIGINT and SIGHUP close the form as Escape does (ranking saved).
   platform::CatchCloseSignals();
   probe::Runner runner(options);

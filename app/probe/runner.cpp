@@ -150,13 +150,16 @@ int Runner::Run(std::ostream& log) {
     if (!options_.logFile.empty())
       VantorDebugSystem::TVantorDebug::SetDebug(options_.logFile.c_str(), true, options_.profile);
     game::TForm1 form(nullptr);
+    // A game that failed to start runs no frames (its message is on stderr).
+    const bool started = !form.StartUpFailed();
+    if (!started) status = 1;
     // Reproducible runs: the seed replaces the start time the form seeded with.
     platform::Rand().Seed(options_.seed);
     form.keepShipUnhurt = options_.invincible;
     game::Pilot pilot;
 
     uint16_t held = 0;
-    for (int frame = 1; frame <= options_.frames && !backend.app.Terminated(); ++frame) {
+    for (int frame = 1; started && frame <= options_.frames && !backend.app.Terminated(); ++frame) {
       const uint16_t scripted = keys_.KeysAt(frame);
       if ((scripted & ~held) & kKeyPause) backend.app.PressKey(platform::kVirtualKeyPause);
       held = scripted;
@@ -176,7 +179,7 @@ int Runner::Run(std::ostream& log) {
           status = 1;
         }
     }
-    if (!backend.app.Terminated()) form.Close();
+    if (started && !backend.app.Terminated()) form.Close();
     if (!options_.wav.empty() && !sound.Finish(log)) status = 1;
   }
   if (!options_.logFile.empty()) VantorDebugSystem::TVantorDebug::SetDebug(nullptr, false, false);

@@ -7,33 +7,12 @@
 #include <sstream>
 #include <string>
 
-#include "app/probe/options.h"
 #include "app/probe/runner.h"
 
 namespace probe {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool Parse(std::vector<const char*> args, Options& o, std::string& error) {
-  args.insert(args.begin(), "solvara-probe");
-  return ParseOptions(static_cast<int>(args.size()), args.data(), o, error);
-}
-
-TEST(BotOptions, FlagsTakeNoValue) {
-  Options o;
-  std::string error;
-  ASSERT_TRUE(Parse({"--bot", "--invincible", "--frames", "5"}, o, error)) << error;
-  EXPECT_TRUE(o.bot);
-  EXPECT_TRUE(o.invincible);
-  EXPECT_EQ(o.frames, 5);
-  Options plain;
-  ASSERT_TRUE(Parse({}, plain, error));
-  EXPECT_FALSE(plain.bot);
-  EXPECT_FALSE(plain.invincible);
-  EXPECT_NE(Usage().find("--bot"), std::string::npos);
-  EXPECT_NE(Usage().find("--invincible"), std::string::npos);
-}
 
 // The value of `key` in a trace line.
 int Field(const std::string& line, const std::string& key) {

@@ -2,29 +2,39 @@
 
 #include <sstream>
 
+#include "app/command_line.h"
 #include "app/probe/key_script.h"
 #include "app/probe/options.h"
 
 namespace probe {
 namespace {
 
-bool Parse(std::vector<const char*> args, Options& o, std::string& error) {
+// Parses like the runner's main; the status, and what went to stdout and stderr.
+struct Parsed {
+  int status;
+  std::string out, err;
+};
+Parsed Parse(std::vector<const char*> args, Options& o) {
   args.insert(args.begin(), "solvara-probe");
-  return ParseOptions(static_cast<int>(args.size()), args.data(), o, error);
+  std::ostringstream out, err;
+  const int status = ParseOptions(static_cast<int>(args.size()), args.data(), o, out, err);
+  return {status, out.str(), err.str()};
 }
 
 TEST(ProbeOptions, DefaultsAndEveryOption) {
   Options o;
-  std::string error;
-  ASSERT_TRUE(Parse({}, o, error));
+  ASSERT_EQ(Parse({}, o).status, command_line::kRun);
   EXPECT_EQ(o.frames, 1000);
   EXPECT_EQ(o.seed, 1u);
   EXPECT_TRUE(o.home.empty());
+  EXPECT_FALSE(o.bot);
+  EXPECT_FALSE(o.invincible);
 
-  ASSERT_TRUE(Parse({"--frames", "100", "--seed", "42", "--home", "/tmp/h", "--assets", "/tmp/a", "--keys",
-                     "k.txt", "--shot", "5:a.png", "--shot", "12:b.png", "--trace", "t.jsonl", "--wav", "w.wav"},
-                    o, error))
-      << error;
+  const Parsed parsed = Parse({"--frames", "100", "--seed", "42", "--home", "/tmp/h", "--assets", "/tmp/a", "--keys",
+                               "k.txt", "--shot", "5:a.png", "--shot", "12:b.png", "--trace", "t.jsonl", "--wav", "w.wav",
+                               "--bot", "--invincible"},
+                              o);
+  ASSERT_EQ(parsed.status, command_line::kRun) << parsed.err;
   EXPECT_EQ(o.frames, 100);
   EXPECT_EQ(o.seed, 42u);
   EXPECT_EQ(o.home, "/tmp/h");
@@ -35,20 +45,28 @@ TEST(ProbeOptions, DefaultsAndEveryOption) {
   EXPECT_EQ(o.shots[1], std::make_pair(12, std::string("b.png")));
   EXPECT_EQ(o.trace, "t.jsonl");
   EXPECT_EQ(o.wav, "w.wav");
+  EXPECT_TRUE(o.bot);
+  EXPECT_TRUE(o.invincible);
 }
 
-TEST(ProbeOptions, BadCommandLinesAreRefusedWithAReason) {
+TEST(ProbeOptions, BadCommandLinesExitTwoWithTheReasonAndTheUsage) {
   const std::vector<std::vector<const char*>> bad = {
-      {"--frames"}, {"--frames", "ten"}, {"--frames", "-1"}, {"--seed", "4294967296"},
-      {"--shot", "5"}, {"--shot", "0:a.png"}, {"--shot", "x:a.png"}, {"--shot", "3:"}, {"--bogus"},
+      {"--frames"},       {"--frames", "ten"},  {"--frames", "-1"},   {"--seed", "4294967296"},
+      {"--shot", "5"},    {"--shot", "0:a.png"}, {"--shot", "x:a.png"}, {"--shot", "3:"},
+      {"--home", ""},     {"--bogus"},          {"--bot", "extra"},
   };
   for (const auto& args : bad) {
     Options o;
-    std::string error;
-    EXPECT_FALSE(Parse(args, o, error)) << args[0];
-    EXPECT_FALSE(error.empty());
+    const Parsed parsed = Parse(args, o);
+    EXPECT_EQ(parsed.status, 2) << args[0];
+    EXPECT_EQ(parsed.err.rfind("solvara-probe: ", 0), 0u) << parsed.err;
+    EXPECT_NE(parsed.err.find("--trace FILE.jsonl"), std::string::npos);
   }
-  EXPECT_NE(Usage().find("--trace FILE.jsonl"), std::string::npos);
+  Options o;
+  const Parsed help = Parse({"--help"}, o);
+  EXPECT_EQ(help.status, 0);
+  for (const char* option : {"--keys FILE", "--bot", "--invincible", "--profile"})
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
 TEST(KeyScript, RangesSingleFramesAndOpenEnds) {

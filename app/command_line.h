@@ -1,0 +1,26 @@
+#pragma once
+// What both programs' command lines have in common: --help and --version
+// print on stdout and exit 0; a command line that cannot be parsed (an
+// unknown option, a missing or bad value) prints the reason and the usage on
+// stderr and exits 2.
+#include <CLI/CLI.hpp>
+
+#include <ostream>
+
+namespace command_line {
+
+// Parse's answer when the program should go on.
+constexpr int kRun = -1;
+
+// Gives `app` the failure message above and a --version flag printing
+// `version` (empty: none).
+void Prepare(CLI::App& app, const std::string& version);
+
+// Parses argv[1..]; kRun, or the status to exit with once `out` and `err`
+// have been written.
+int Parse(CLI::App& app, int argc, const char* const argv[], std::ostream& out, std::ostream& err);
+
+// A check that refuses an empty value.
+const CLI::Validator& NotEmpty();
+
+}  // namespace command_line

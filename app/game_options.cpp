@@ -1,0 +1,30 @@
+#include "app/game_options.h"
+
+#include "app/command_line.h"
+
+int ParseGameOptions(int argc, const char* const argv[], GameOptions& o, std::ostream& out, std::ostream& err) {
+  CLI::App app("SOLVARA 2001: a horizontally scrolling shooting game.", "solvara");
+  command_line::Prepare(app, "solvara " SOLVARA_VERSION);
+  bool window = false, fullScreen = false;
+  std::string scaling;
+  CLI::Option* windowFlag = app.add_flag("--window", window, "play in a window");
+  app.add_flag("--fullscreen", fullScreen, "play full screen (the default)")->excludes(windowFlag);
+  CLI::Option* scale =
+      app.add_option("--scale", scaling,
+                     "fit: the largest picture the screen holds (the default); integer: whole multiples only")
+          ->type_name("fit|integer")
+          ->check(CLI::Validator(
+              [](const std::string& value) {
+                return value == "fit" || value == "integer" ? std::string() : "fit or integer, not " + value;
+              },
+              ""));
+  app.add_option("--data-dir", o.dataDir, "keep the ranking in DIR instead of the player's data folder")
+      ->type_name("DIR")
+      ->check(command_line::NotEmpty());
+  app.add_flag("--mute", o.mute, "no music and no sound effects");
+
+  const int status = command_line::Parse(app, argc, argv, out, err);
+  if (window || fullScreen) o.fullScreen = fullScreen;
+  if (scale->count()) o.scaling = scaling == "fit" ? platform::Scaling::Fit : platform::Scaling::Integer;
+  return status;
+}

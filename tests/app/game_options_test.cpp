@@ -1,0 +1,63 @@
+// The game's command line.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/command_line.h"
+#include "app/game_options.h"
+
+namespace {
+
+struct Parsed {
+  int status;
+  GameOptions options;
+  std::string out, err;
+};
+Parsed Parse(std::vector<const char*> args) {
+  args.insert(args.begin(), "solvara");
+  Parsed p;
+  std::ostringstream out, err;
+  p.status = ParseGameOptions(static_cast<int>(args.size()), args.data(), p.options, out, err);
+  p.out = out.str();
+  p.err = err.str();
+  return p;
+}
+
+TEST(GameOptions, EachOptionReachesTheSettings) {
+  const Parsed none = Parse({});
+  ASSERT_EQ(none.status, command_line::kRun);
+  EXPECT_FALSE(none.options.fullScreen);
+  EXPECT_FALSE(none.options.scaling);
+  EXPECT_TRUE(none.options.dataDir.empty());
+  EXPECT_FALSE(none.options.mute);
+
+  EXPECT_EQ(Parse({"--window"}).options.fullScreen, false);
+  EXPECT_EQ(Parse({"--fullscreen"}).options.fullScreen, true);
+  EXPECT_EQ(Parse({"--scale", "integer"}).options.scaling, platform::Scaling::Integer);
+  EXPECT_EQ(Parse({"--scale=fit"}).options.scaling, platform::Scaling::Fit);
+  EXPECT_EQ(Parse({"--data-dir", "/tmp/ranking"}).options.dataDir, "/tmp/ranking");
+  EXPECT_TRUE(Parse({"--mute"}).options.mute);
+}
+
+TEST(GameOptions, HelpAndVersionExitZeroAndBadCommandLinesTwo) {
+  const Parsed help = Parse({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* option : {"--window", "--fullscreen", "--scale fit|integer", "--data-dir DIR", "--mute"})
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  const Parsed version = Parse({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("solvara ", 0), 0u);
+
+  const std::vector<std::vector<const char*>> bad = {
+      {"--window", "--fullscreen"}, {"--scale", "big"}, {"--scale"}, {"--data-dir", ""}, {"--bogus"}, {"level2"},
+  };
+  for (const auto& args : bad) {
+    const Parsed parsed = Parse(args);
+    EXPECT_EQ(parsed.status, 2) << args[0];
+    EXPECT_EQ(parsed.err.rfind("solvara: ", 0), 0u) << parsed.err;
+    EXPECT_NE(parsed.err.find("--data-dir DIR"), std::string::npos);  // the usage follows
+    EXPECT_TRUE(parsed.out.empty());
+  }
+}
+
+}  // namespace
