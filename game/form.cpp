@@ -3,6 +3,7 @@
 #include <ctime>
 #include <exception>
 
+#include "game/explain.h"
 #include "game/score_file.h"
 #include "platform/app.h"
 #include "platform/clock.h"
@@ -44,9 +45,11 @@ TForm1::TForm1(TComponent* owner) : TComponent(owner) {
   app.OnKeyDown([this](int key) { FormKeyDown(key); });
   app.OnCloseRequest([this] { Close(); });
   app.OnDeactivate([this] { FormDeactivate(); });
+  app.OnExplain(ExplainMessage);
   try {
     FormCreate();
   } catch (const std::exception& e) {
+    startUpFailed_ = true;
     app.ShowException(e.what());
   }
 }
@@ -57,6 +60,7 @@ TForm1::~TForm1() {
     app->OnKeyDown(nullptr);
     app->OnCloseRequest(nullptr);
     app->OnDeactivate(nullptr);
+    app->OnExplain(nullptr);
   }
   cdraw.reset();
   csou.reset();

@@ -47,13 +47,14 @@ const char* EffectName(int request);
 
 class TForm1 : public TComponent {
  public:
-  // Creates the main window and the four components, then runs FormCreate
-  // (an exception there goes to the framework's exception dialog and the
-  // form comes up with whatever was loaded).
+  // Creates the main window and the four components, then runs FormCreate.
+  // An exception there goes to the framework's exception dialog, and the
+  // form is left unusable: StartUpFailed, and the program ends.
   explicit TForm1(TComponent* owner);
   ~TForm1() override;
 
   platform::Window* WindowHandle() const override { return window_; }
+  bool StartUpFailed() const { return startUpFailed_; }
 
   // ---------------------------------------------------------- the frame
   void FormCreate();
@@ -177,6 +178,7 @@ class TForm1 : public TComponent {
   platform::Window* window_ = nullptr;
   uint32_t frameTime_ = 0;
   bool paused_ = false;
+  bool startUpFailed_ = false;
 };
 
 }  // namespace game

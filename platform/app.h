@@ -69,6 +69,9 @@ class Application {
   // The main window lost the keyboard focus (another window took it, or it
   // was minimised).
   virtual void OnDeactivate(std::function<void()> handler) = 0;
+  // Gives the plain-English line shown below a message or an exception's
+  // text: what failed and what the player can do.
+  virtual void OnExplain(std::function<std::string(const std::string& cp932Text)> handler) = 0;
 
   // Runs the message loop until Terminate. An exception that escapes a
   // handler is shown by ShowException and the loop goes on.
@@ -76,8 +79,9 @@ class Application {
   virtual void Terminate() = 0;
   virtual bool Terminated() const = 0;
 
-  // A message box (and always the same text on stderr). Text is CP932.
-  // Once ClosingOnSignal, only stderr: nothing waits for the player.
+  // A message for the player, with its English line, and always the same
+  // lines on stderr. Text is CP932. Once ClosingOnSignal, only stderr:
+  // nothing waits for the player.
   virtual void ShowMessage(const std::string& cp932Text) = 0;
   // The exception dialog: shows the text, the loop continues (the same rule).
   virtual void ShowException(const std::string& cp932Text) = 0;
@@ -86,6 +90,9 @@ class Application {
   // (platform/signals.h). The loops then deliver a close request.
   static bool ClosingOnSignal();
 };
+
+// Writes a message's text and its English line (when there is one) on stderr.
+void PrintMessage(const std::string& cp932Text, const std::string& english);
 
 // Virtual key codes delivered by OnKeyDown. The pause key stands for every
 // key and pad button the player pauses with.

@@ -1,9 +1,7 @@
 #include "platform/headless/application.h"
 
-#include <cstdio>
 #include <exception>
 
-#include "platform/encoding.h"
 #include "platform/signals.h"
 
 namespace platform::headless {
@@ -45,12 +43,17 @@ void HeadlessApplication::Deactivate() {
 
 void HeadlessApplication::ShowMessage(const std::string& cp932Text) {
   messages_.push_back(cp932Text);
-  std::fprintf(stderr, "%s\n", Cp932ToUtf8(cp932Text).c_str());
+  Explain(cp932Text);
 }
 
 void HeadlessApplication::ShowException(const std::string& cp932Text) {
   exceptions_.push_back(cp932Text);
-  std::fprintf(stderr, "%s\n", Cp932ToUtf8(cp932Text).c_str());
+  Explain(cp932Text);
+}
+
+void HeadlessApplication::Explain(const std::string& cp932Text) {
+  explanations_.push_back(explain_ ? explain_(cp932Text) : std::string());
+  PrintMessage(cp932Text, explanations_.back());
 }
 
 }  // namespace platform::headless

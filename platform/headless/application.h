@@ -34,8 +34,8 @@ class HeadlessWindow final : public Window {
 };
 
 // The framework without a screen: the loop calls the idle handler until
-// Terminate; key-downs and close requests are injected by the caller; message
-// boxes are recorded (and printed on stderr).
+// Terminate; key-downs and close requests are injected by the caller; messages
+// and exceptions are recorded (and printed on stderr with their English line).
 class HeadlessApplication final : public Application {
  public:
   void SetTitle(const std::string& cp932Title) override { title_ = cp932Title; }
@@ -50,6 +50,7 @@ class HeadlessApplication final : public Application {
   void OnKeyDown(std::function<void(int)> handler) override { keyDown_ = std::move(handler); }
   void OnCloseRequest(std::function<void()> handler) override { close_ = std::move(handler); }
   void OnDeactivate(std::function<void()> handler) override { deactivate_ = std::move(handler); }
+  void OnExplain(std::function<std::string(const std::string&)> handler) override { explain_ = std::move(handler); }
 
   void Run() override;
   void Terminate() override { terminated_ = true; }
@@ -70,11 +71,15 @@ class HeadlessApplication final : public Application {
   const std::string& Title() const { return title_; }
   const std::vector<std::string>& Messages() const { return messages_; }
   const std::vector<std::string>& Exceptions() const { return exceptions_; }
+  // The English line of each message and exception, in the order shown.
+  const std::vector<std::string>& Explanations() const { return explanations_; }
   bool HasIdleHandler() const { return static_cast<bool>(idle_); }
 
  private:
   template <class F>
   void Guarded(F&& f);
+  // Records the English line of a message and prints both.
+  void Explain(const std::string& cp932Text);
 
   std::string title_;
   std::unique_ptr<HeadlessWindow> window_;
@@ -82,9 +87,11 @@ class HeadlessApplication final : public Application {
   std::function<void(int)> keyDown_;
   std::function<void()> close_;
   std::function<void()> deactivate_;
+  std::function<std::string(const std::string&)> explain_;
   bool terminated_ = false;
   std::vector<std::string> messages_;
   std::vector<std::string> exceptions_;
+  std::vector<std::string> explanations_;
 };
 
 }  // namespace platform::headless

@@ -1,10 +1,9 @@
 #include "platform/sdl/application.h"
 
-#include <cstdio>
 #include <exception>
 #include <stdexcept>
 
-#include "platform/encoding.h"
+#include "platform/sdl/message_screen.h"
 #include "platform/signals.h"
 
 namespace platform::sdl {
@@ -16,6 +15,15 @@ SdlApplication::SdlApplication() {
   CatchCloseSignals();
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
     throw std::runtime_error(std::string("SDL_Init: ") + SDL_GetError());
+  // Without a display SDL falls back to drivers that show nothing: the game
+  // would run unseen.
+  const char* current = SDL_GetCurrentVideoDriver();
+  const std::string driver = current ? current : "";
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  if ((driver == "offscreen" || driver == "dummy") && !(asked && std::string(asked).find(driver) != std::string::npos)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    throw std::runtime_error("there is no display to show the game on (neither DISPLAY nor WAYLAND_DISPLAY is set)");
+  }
 }
 
 SdlApplication::~SdlApplication() {
@@ -27,7 +35,27 @@ void SdlApplication::SetTitle(const std::string& cp932Title) { title_ = cp932Tit
 
 Window& SdlApplication::CreateMainWindow(const std::string& cp932Caption, int width, int height) {
   window_ = std::make_unique<SdlWindow>(cp932Caption, width, height);
+  window_->SetPreferredFullScreen(preferredFullScreen_);
   return *window_;
+}
+
+void SdlApplication::SetPreferredFullScreen(bool fullScreen) {
+  preferredFullScreen_ = fullScreen;
+  if (window_) window_->SetPreferredFullScreen(fullScreen);
+}
+
+bool SdlApplication::SetPauseKey(const std::string& name) {
+  const SDL_Keycode key = SDL_GetKeyFromName(name.c_str());
+  if (key == SDLK_UNKNOWN) return false;
+  pauseKey_ = key;
+  return true;
+}
+
+bool SdlApplication::SetPauseButton(const std::string& name) {
+  const SDL_GameControllerButton button = SDL_GameControllerGetButtonFromString(name.c_str());
+  if (button == SDL_CONTROLLER_BUTTON_INVALID) return false;
+  pauseButton_ = button;
+  return true;
 }
 
 template <class F>
@@ -48,13 +76,16 @@ void SdlApplication::HandleEvent(const SDL_Event& event) {
       if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && deactivate_) Guarded(deactivate_);
       break;
     case SDL_CONTROLLERBUTTONDOWN:
-      if (event.cbutton.button == SDL_CONTROLLER_BUTTON_START && keyDown_)
+      if (event.cbutton.button == pauseButton_ && keyDown_)
         Guarded([&] { keyDown_(kVirtualKeyPause); });
       break;
     case SDL_KEYDOWN: {
       const SDL_Keysym& key = event.key.keysym;
       if ((key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT)) {
-        if (window_ && !event.key.repeat) window_->SetFullScreen(!window_->FullScreen());
+        if (window_ && !event.key.repeat) {
+          window_->SetFullScreen(!window_->FullScreen());
+          SetPreferredFullScreen(window_->FullScreen());
+        }
         break;
       }
       int vk = 0;
@@ -105,19 +136,14 @@ void SdlApplication::Run() {
 }
 
 void SdlApplication::ShowMessage(const std::string& cp932Text) {
-  std::string text = Cp932ToUtf8(cp932Text);
-  std::fprintf(stderr, "%s\n", text.c_str());
-  if (ClosingOnSignal()) return;
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, Cp932ToUtf8(title_).c_str(), text.c_str(),
-                           window_ ? window_->Handle() : nullptr);
+  const std::string english = explain_ ? explain_(cp932Text) : std::string();
+  PrintMessage(cp932Text, english);
+  if (window_ && !ClosingOnSignal()) MessageScreen(*window_).Show(cp932Text, english);
 }
 
 void SdlApplication::ShowException(const std::string& cp932Text) {
-  std::string text = Cp932ToUtf8(cp932Text);
-  std::fprintf(stderr, "%s\n", text.c_str());
-  if (ClosingOnSignal()) return;
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, Cp932ToUtf8(title_).c_str(), text.c_str(),
-                           window_ ? window_->Handle() : nullptr);
+  // A failure that comes back frame after frame is reported once.
+  if (shownExceptions_.insert(cp932Text).second) ShowMessage(cp932Text);
 }
 
 }  // namespace platform::sdl

@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <set>
 
 #include "platform/app.h"
 #include "platform/sdl/window.h"
@@ -8,6 +9,8 @@ namespace platform::sdl {
 
 class SdlApplication final : public Application {
  public:
+  // Throws when there is no display: SDL found none but its offscreen or
+  // dummy driver, and SDL_VIDEODRIVER did not ask for that one.
   SdlApplication();
   ~SdlApplication() override;
 
@@ -15,16 +18,25 @@ class SdlApplication final : public Application {
   Window& CreateMainWindow(const std::string& cp932Caption, int width, int height) override;
   Window* MainWindow() override { return window_.get(); }
   SdlWindow* Sdl() { return window_.get(); }
+  // Full screen or a window for the main window (made or to be made).
+  void SetPreferredFullScreen(bool fullScreen);
+  // The key (by the name printed on it) and the pad button that pause, with
+  // the Pause key; false when nothing has that name.
+  bool SetPauseKey(const std::string& name);
+  bool SetPauseButton(const std::string& name);
 
   void OnIdle(std::function<bool()> handler) override { idle_ = std::move(handler); }
   void OnKeyDown(std::function<void(int)> handler) override { keyDown_ = std::move(handler); }
   void OnCloseRequest(std::function<void()> handler) override { close_ = std::move(handler); }
   void OnDeactivate(std::function<void()> handler) override { deactivate_ = std::move(handler); }
+  void OnExplain(std::function<std::string(const std::string&)> handler) override { explain_ = std::move(handler); }
 
   void Run() override;
   void Terminate() override { terminated_ = true; }
   bool Terminated() const override { return terminated_; }
 
+  // Both show the text in the window until the player goes on. An
+  // exception whose text was shown before is not shown again.
   void ShowMessage(const std::string& cp932Text) override;
   void ShowException(const std::string& cp932Text) override;
 
@@ -41,8 +53,11 @@ class SdlApplication final : public Application {
   std::function<void(int)> keyDown_;
   std::function<void()> close_;
   std::function<void()> deactivate_;
-  // The keys (by the label on them) that pause, besides the Pause key.
+  std::function<std::string(const std::string&)> explain_;
+  std::set<std::string> shownExceptions_;
+  bool preferredFullScreen_ = true;
   SDL_Keycode pauseKey_ = SDLK_p;
+  SDL_GameControllerButton pauseButton_ = SDL_CONTROLLER_BUTTON_START;
   bool terminated_ = false;
 };
 

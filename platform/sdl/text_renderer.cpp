@@ -85,10 +85,9 @@ std::string TtfTextRenderer::FaceFile(const std::string& cp932Face) {
   return file;
 }
 
-bool TtfTextRenderer::Draw(const TextTarget& target, int x, int y, const std::string& cp932Text,
-                           const FontSpec& request) {
+TTF_Font* TtfTextRenderer::OpenFont(const FontSpec& request) {
   std::string file = FaceFile(request.cp932Face);
-  if (file.empty()) return false;
+  if (file.empty()) return nullptr;
   int style = (request.bold ? TTF_STYLE_BOLD : 0) | (request.italic ? TTF_STYLE_ITALIC : 0) |
               (request.underline ? TTF_STYLE_UNDERLINE : 0);
   int height = request.height == 0 ? 16 : request.height;
@@ -106,10 +105,24 @@ bool TtfTextRenderer::Draw(const TextTarget& target, int x, int y, const std::st
     }
     if (!font) {
       cache_->fonts.erase(fontKey);
-      return false;
+      return nullptr;
     }
     TTF_SetFontStyle(font, style);
   }
+  return font;
+}
+
+int TtfTextRenderer::TextWidth(const std::string& cp932Text, const FontSpec& request) {
+  TTF_Font* font = OpenFont(request);
+  int width = 0, height = 0;
+  if (!font || TTF_SizeUTF8(font, Cp932ToUtf8(cp932Text).c_str(), &width, &height) != 0) return 0;
+  return width;
+}
+
+bool TtfTextRenderer::Draw(const TextTarget& target, int x, int y, const std::string& cp932Text,
+                           const FontSpec& request) {
+  TTF_Font* font = OpenFont(request);
+  if (!font) return false;
   if (cp932Text.empty()) return true;
 
   auto textKey = std::make_tuple(font, request.color, cp932Text);

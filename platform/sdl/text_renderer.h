@@ -7,6 +7,8 @@
 
 #include "platform/text.h"
 
+typedef struct _TTF_Font TTF_Font;
+
 namespace platform::sdl {
 
 class TtfTextRenderer final : public TextRenderer {
@@ -16,11 +18,17 @@ class TtfTextRenderer final : public TextRenderer {
 
   bool Draw(const TextTarget& target, int x, int y, const std::string& cp932Text, const FontSpec& font) override;
 
+  // How wide `cp932Text` is drawn, in pixels (0 when no face opens).
+  int TextWidth(const std::string& cp932Text, const FontSpec& font);
+
   // The file of the face used for a face name (CP932); empty when none.
   std::string FaceFile(const std::string& cp932Face);
   size_t CachedTexts() const;
 
  private:
+  // The cached font of the request; null when no face opens.
+  TTF_Font* OpenFont(const FontSpec& font);
+
   struct Cache;
   std::unique_ptr<Cache> cache_;
 };

@@ -167,6 +167,15 @@ TEST_F(RunnerTest, PausedPlayResumesAsIfNeverPaused) {
   EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b), {}));
 }
 
+// A game that cannot start runs no frame, and the runner says so by its status.
+TEST_F(RunnerTest, AFailedStartUpEndsTheRunWithStatusOne) {
+  options_.assets = (dir_ / "no-assets").string();
+  EXPECT_EQ(Run(), 1);
+  EXPECT_TRUE(TraceLines().empty());
+  EXPECT_NE(stderr_.find("BMPの読み込みに失敗しました。"), std::string::npos) << stderr_;
+  EXPECT_NE(stderr_.find("The picture " + options_.assets + "/bmp/title.bmp is missing"), std::string::npos);
+}
+
 TEST_F(RunnerTest, ProblemsWithTheRunnersOwnFilesAreReported) {
   options_.keys = (dir_ / "missing.txt").string();
   EXPECT_EQ(Run(), 2);

@@ -1,0 +1,11 @@
+#pragma once
+// The plain-English line the player reads below a message of the game or a
+// failure of the library: what failed, and what can be done about it. Empty
+// for texts in plain English already.
+#include <string>
+
+namespace game {
+
+std::string ExplainMessage(const std::string& cp932Text);
+
+}  // namespace game

@@ -1,0 +1,165 @@
+#include "platform/sdl/message_screen.h"
+
+#include <cmath>
+
+#include "platform/app.h"
+#include "platform/display.h"
+#include "platform/encoding.h"
+
+namespace platform::sdl {
+namespace {
+
+// The layout on the game's 640 x 480 picture, scaled like it to the window.
+constexpr int kPictureWidth = 640;
+constexpr int kPictureHeight = 480;
+constexpr int kMargin = 40;
+constexpr int kTop = 80;
+constexpr int kFontHeight = 16;
+constexpr int kLineHeight = 22;
+constexpr int kHintTop = 420;
+// Text colours (0x00BBGGRR).
+constexpr uint32_t kSystemColour = 0x00FFFFFF;
+constexpr uint32_t kEnglishColour = 0x00A0E0FF;
+constexpr uint32_t kHintColour = 0x00A0A0A0;
+constexpr const char* kHint = "Enter, Escape, Space or a pad button to go on";
+
+// The face the game's texts use ("ＭＳ Ｐゴシック" in CP932).
+const std::string& Face() {
+  static const std::string face = Utf8ToCp932("ＭＳ Ｐゴシック");
+  return face;
+}
+
+bool LeadByte(uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+}  // namespace
+
+bool ClosesMessage(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_KEYDOWN: {
+      const SDL_Keycode key = event.key.keysym.sym;
+      // Alt+Enter switches the display, as everywhere else.
+      if (event.key.repeat || (event.key.keysym.mod & KMOD_ALT)) return false;
+      return key == SDLK_RETURN || key == SDLK_KP_ENTER || key == SDLK_ESCAPE || key == SDLK_SPACE;
+    }
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_JOYBUTTONDOWN:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::vector<std::string> WrapText(TtfTextRenderer& text, const std::string& cp932Text, const FontSpec& font,
+                                  int width) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start <= cp932Text.size()) {
+    const size_t feed = std::min(cp932Text.find('\n', start), cp932Text.size());
+    std::string rest = cp932Text.substr(start, feed - start);
+    while (text.TextWidth(rest, font) > width) {
+      // The longest head of whole characters that fits (at least one).
+      size_t fits = LeadByte(rest[0]) ? 2 : 1;
+      for (size_t next = fits; next < rest.size(); next += LeadByte(rest[next]) ? 2 : 1) {
+        if (text.TextWidth(rest.substr(0, next + (LeadByte(rest[next]) ? 2 : 1)), font) > width) break;
+        fits = next + (LeadByte(rest[next]) ? 2 : 1);
+      }
+      const size_t space = rest.rfind(' ', fits);
+      const size_t cut = space != std::string::npos && space > 0 && space <= fits ? space : fits;
+      lines.push_back(rest.substr(0, cut));
+      rest.erase(0, rest[cut] == ' ' ? cut + 1 : cut);
+    }
+    lines.push_back(rest);
+    start = feed + 1;
+  }
+  return lines;
+}
+
+MessageScreen::MessageScreen(SdlWindow& window) : window_(window) {
+  // The first message may come before the display has shown the window.
+  if (!(SDL_GetWindowFlags(window_.Handle()) & SDL_WINDOW_SHOWN)) window_.SetFullScreen(window_.PreferredFullScreen());
+  window_.Show();
+  renderer_ = SDL_GetRenderer(window_.Handle());
+  if (!renderer_) {
+    renderer_ = SDL_CreateRenderer(window_.Handle(), -1, 0);
+    ownRenderer_ = renderer_ != nullptr;
+  }
+  // Any pad's buttons close the message, also before the input component
+  // has opened one.
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) {
+    for (int index = 0; index < SDL_NumJoysticks(); ++index) {
+      if (SDL_IsGameController(index)) {
+        if (SDL_GameController* pad = SDL_GameControllerOpen(index)) controllers_.push_back(pad);
+      } else if (SDL_Joystick* stick = SDL_JoystickOpen(index)) {
+        joysticks_.push_back(stick);
+      }
+    }
+  }
+}
+
+MessageScreen::~MessageScreen() {
+  for (SDL_GameController* pad : controllers_) SDL_GameControllerClose(pad);
+  for (SDL_Joystick* stick : joysticks_) SDL_JoystickClose(stick);
+  SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+  if (ownRenderer_) SDL_DestroyRenderer(renderer_);
+}
+
+void MessageScreen::Show(const std::string& cp932Text, const std::string& english) {
+  if (!renderer_) return;
+  // A key pressed before the message appeared must not close it unread.
+  SDL_PumpEvents();
+  SDL_FlushEvents(SDL_KEYDOWN, SDL_KEYUP);
+  SDL_FlushEvents(SDL_JOYBUTTONDOWN, SDL_JOYBUTTONUP);
+  SDL_FlushEvents(SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLERBUTTONUP);
+  Draw(cp932Text, english);
+  SDL_Event event;
+  for (;;) {
+    // A close on a signal never waits for the player.
+    if (Application::ClosingOnSignal()) return;
+    if (!SDL_WaitEventTimeout(&event, 100)) continue;
+    if (event.type == SDL_QUIT) {
+      // The message loop closes the program once the message is gone.
+      SDL_PushEvent(&event);
+      return;
+    }
+    if (ClosesMessage(event)) return;
+    if (event.type == SDL_WINDOWEVENT) Draw(cp932Text, english);
+  }
+}
+
+void MessageScreen::Draw(const std::string& cp932Text, const std::string& english) {
+  int outWidth = 0, outHeight = 0;
+  if (SDL_GetRendererOutputSize(renderer_, &outWidth, &outHeight) != 0 || outWidth <= 0 || outHeight <= 0) return;
+  // Drawn at the window's own resolution, so the text stays sharp.
+  const Rect picture = ScaledRect(kPictureWidth, kPictureHeight, outWidth, outHeight, Scaling::Fit);
+  const double scale = double(picture.Width()) / kPictureWidth;
+  auto at = [scale](int v) { return int(std::lround(v * scale)); };
+  std::vector<uint32_t> pixels(size_t(outWidth) * outHeight, 0);
+  const TextTarget target{reinterpret_cast<uint8_t*>(pixels.data()), outWidth * 4, outWidth, outHeight,
+                          PixelFormat::Xrgb8888};
+  FontSpec font{Face(), -std::max(1, at(kFontHeight)), kSystemColour};
+  const int wrapWidth = at(kPictureWidth - 2 * kMargin);
+  int y = kTop;
+  auto write = [&](const std::string& text, uint32_t colour) {
+    font.color = colour;
+    for (const std::string& line : WrapText(text_, text, font, wrapWidth)) {
+      text_.Draw(target, picture.left + at(kMargin), picture.top + at(y), line, font);
+      y += kLineHeight;
+    }
+  };
+  write(cp932Text, kSystemColour);
+  y += kLineHeight;
+  if (!english.empty()) write(english, kEnglishColour);
+  y = kHintTop;
+  write(kHint, kHintColour);
+
+  SDL_Texture* texture =
+      SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STATIC, outWidth, outHeight);
+  if (!texture) return;
+  SDL_UpdateTexture(texture, nullptr, pixels.data(), outWidth * 4);
+  SDL_SetRenderTarget(renderer_, nullptr);
+  SDL_RenderCopy(renderer_, texture, nullptr, nullptr);
+  SDL_RenderPresent(renderer_);
+  SDL_DestroyTexture(texture);
+}
+
+}  // namespace platform::sdl
