@@ -4,6 +4,7 @@
 // number of secondary buffers (PCM 8/16 bit, mono/stereo, any rate) are mixed
 // into it. Operations answer true on success and false when the device
 // refuses, so the caller can report its own failure text.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -166,7 +167,13 @@ class SoundSystem {
   // Adds every registered source into `mix` (the devices call this).
   void RenderMixSources(float* mix, int frames, int channels, int rate);
 
+  // The player's volume of the sound effects (the buffers, not the mix
+  // sources), 0 to 100 percent.
+  void SetEffectsVolume(int percent) { effectsGain_ = static_cast<float>(percent) / 100.0f; }
+  float EffectsGain() const { return effectsGain_; }
+
  private:
+  std::atomic<float> effectsGain_{1.0f};
   std::mutex sourcesMutex_;
   std::vector<std::pair<int, MixSource>> sources_;
   int nextSourceId_ = 1;

@@ -2,21 +2,23 @@
 
 #include <SDL.h>
 
+#include <array>
+
 #include "platform/platform.h"
 #include "platform/sdl/application.h"
 #include "platform/sdl/clock.h"
 #include "platform/sdl/display_device.h"
-#include "platform/sdl/text_renderer.h"
 #include "platform/sdl/input.h"
 #include "platform/sdl/midi_device.h"
 #include "platform/sdl/sound_device.h"
+#include "platform/sdl/text_renderer.h"
 
 namespace platform::sdl {
 namespace {
 
 class SdlBackend final : public Backend {
  public:
-  SdlBackend() {
+  SdlBackend(const Settings& settings, std::vector<std::string>& problems) {
     Services& s = Current();
     s.app = &app_;
     s.clock = &clock_;
@@ -25,10 +27,37 @@ class SdlBackend final : public Backend {
     s.input = &input_;
     s.sound = &sound_;
     s.midi = &midi_;
+    app_.SetPreferredFullScreen(settings.fullScreen.value_or(true));
+    display_.SetScaling(settings.scaling.value_or(Scaling::Fit));
+    sound_.SetEffectsVolume(settings.effectsVolume);
+    midi_.SetVolume(settings.musicVolume);
+    TakeButtons(settings, problems);
   }
   ~SdlBackend() override { Current() = Services{}; }
 
+  uint8_t KeyScanCode(Control control) const override { return keys_[control]; }
+
  private:
+  void TakeButtons(const Settings& settings, std::vector<std::string>& problems) {
+    auto unknown = [&](const ButtonName& named, const char* what) {
+      problems.push_back(settings.file + " line " + std::to_string(named.line) + ": no " + what + " is named \"" +
+                         named.name + "\"; it keeps its default");
+    };
+    for (int c = 0; c < kControlCount; ++c) {
+      const ButtonName& key = settings.keys[c];
+      if (key.name.empty()) continue;
+      const bool known = c == kPause ? app_.SetPauseKey(key.name) : (keys_[c] = ScanCodeOfKeyName(key.name)) != 0;
+      if (!known) unknown(key, "key");
+    }
+    for (int c = kButton1; c < kControlCount; ++c) {
+      const ButtonName& button = settings.padButtons[c];
+      if (button.name.empty()) continue;
+      const bool known = c == kPause ? app_.SetPauseButton(button.name)
+                                     : input_.SetControllerButton(c - kButton1, button.name);
+      if (!known) unknown(button, "pad button");
+    }
+  }
+
   SdlApplication app_;
   SteadyClock clock_;
   SdlDisplayDevice display_;
@@ -36,10 +65,13 @@ class SdlBackend final : public Backend {
   SdlInput input_;
   SdlSoundSystem sound_;
   SdlMidiSystem midi_{sound_};
+  std::array<uint8_t, kControlCount> keys_{};
 };
 
 }  // namespace
 
-std::unique_ptr<Backend> Start() { return std::make_unique<SdlBackend>(); }
+std::unique_ptr<Backend> Start(const Settings& settings, std::vector<std::string>& problems) {
+  return std::make_unique<SdlBackend>(settings, problems);
+}
 
 }  // namespace platform::sdl

@@ -1,5 +1,10 @@
 #pragma once
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/settings.h"
 
 namespace platform::sdl {
 
@@ -8,8 +13,14 @@ namespace platform::sdl {
 class Backend {
  public:
   virtual ~Backend() = default;
+  // The PC scan code of the key the settings name for `control`; 0 where
+  // they name none (or none that exists).
+  virtual uint8_t KeyScanCode(Control control) const = 0;
 };
 
-std::unique_ptr<Backend> Start();
+// Throws when there is no display. The player's settings take effect; a key
+// or button they name that does not exist adds a line to `problems` and keeps
+// its default.
+std::unique_ptr<Backend> Start(const Settings& settings, std::vector<std::string>& problems);
 
 }  // namespace platform::sdl

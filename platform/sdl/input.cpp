@@ -62,7 +62,9 @@ constexpr ScanCodePair kScanCodes[] = {
 
 // A game controller's buttons in the order of the joystick record: the four
 // face buttons first, so buttons 0-3 are the ones under the right thumb.
-constexpr SDL_GameControllerButton kControllerButtons[] = {
+constexpr int kControllerButtonCount = 11;
+using ButtonOrder = std::array<SDL_GameControllerButton, kControllerButtonCount>;
+constexpr ButtonOrder kControllerButtons = {
     SDL_CONTROLLER_BUTTON_A,         SDL_CONTROLLER_BUTTON_B,          SDL_CONTROLLER_BUTTON_X,
     SDL_CONTROLLER_BUTTON_Y,         SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
     SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, SDL_CONTROLLER_BUTTON_BACK, SDL_CONTROLLER_BUTTON_START,
@@ -107,6 +109,7 @@ class SdlKeyboard final : public KeyboardDevice {
 // again takes whichever pad is first then (a pad plugged in later works).
 class SdlJoystick final : public JoystickDevice {
  public:
+  explicit SdlJoystick(const ButtonOrder& order) : order_(order) {}
   ~SdlJoystick() override { Close(); }
 
   bool Open(int index) {
@@ -165,7 +168,7 @@ class SdlJoystick final : public JoystickDevice {
     vertical = SDL_GameControllerGetButton(controller_, SDL_CONTROLLER_BUTTON_DPAD_DOWN) -
                SDL_GameControllerGetButton(controller_, SDL_CONTROLLER_BUTTON_DPAD_UP);
     int slot = 0;
-    for (SDL_GameControllerButton button : kControllerButtons)
+    for (SDL_GameControllerButton button : order_)
       state.buttons[slot++] = SDL_GameControllerGetButton(controller_, button) ? 0x80 : 0;
   }
 
@@ -189,6 +192,7 @@ class SdlJoystick final : public JoystickDevice {
     joystick_ = nullptr;
   }
 
+  const ButtonOrder order_;
   SDL_GameController* controller_ = nullptr;
   SDL_Joystick* joystick_ = nullptr;
   bool acquired_ = false;
@@ -197,6 +201,7 @@ class SdlJoystick final : public JoystickDevice {
 
 class SdlInputObject final : public InputObject {
  public:
+  explicit SdlInputObject(const ButtonOrder& order) : order_(order) {}
   ~SdlInputObject() override {
     if (pads_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     if (events_) SDL_QuitSubSystem(SDL_INIT_EVENTS);
@@ -221,18 +226,46 @@ class SdlInputObject final : public InputObject {
     return true;
   }
   std::unique_ptr<JoystickDevice> CreateJoystick(const JoystickInstance& instance) override {
-    auto pad = std::make_unique<SdlJoystick>();
+    auto pad = std::make_unique<SdlJoystick>(order_);
     if (!pads_ || !pad->Open(instance.index)) return nullptr;
     return pad;
   }
 
  private:
+  const ButtonOrder order_;
   bool events_ = false;
   bool pads_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<InputObject> SdlInput::CreateInputObject() { return std::make_unique<SdlInputObject>(); }
+std::unique_ptr<InputObject> SdlInput::CreateInputObject() {
+  // The chosen buttons first, the others after them in their usual order.
+  ButtonOrder order{};
+  auto next = order.begin();
+  for (const std::string& name : firstButtons_) *next++ = SDL_GameControllerGetButtonFromString(name.c_str());
+  const auto chosen = next;
+  for (SDL_GameControllerButton button : kControllerButtons)
+    if (std::find(order.begin(), chosen, button) == chosen && next != order.end()) *next++ = button;
+  return std::make_unique<SdlInputObject>(order);
+}
+
+bool SdlInput::SetControllerButton(int index, const std::string& name) {
+  if (index < 0 || index >= static_cast<int>(firstButtons_.size()) ||
+      SDL_GameControllerGetButtonFromString(name.c_str()) == SDL_CONTROLLER_BUTTON_INVALID)
+    return false;
+  firstButtons_[index] = name;
+  return true;
+}
+
+uint8_t ScanCodeOfKeyName(const std::string& name) {
+  // A one-letter name is the key that types it in the current layout.
+  const SDL_Keycode key = SDL_GetKeyFromName(name.c_str());
+  if (key == SDLK_UNKNOWN) return 0;
+  const SDL_Scancode code = SDL_GetScancodeFromKey(key);
+  for (const ScanCodePair& pair : kScanCodes)
+    if (pair.sdl == code) return pair.pc;
+  return 0;
+}
 
 }  // namespace platform::sdl

@@ -93,24 +93,35 @@ class SynthOut final : public MidiOut {
   int mixSource_ = 0;
 };
 
+// The output without a synthesizer: every message is taken and nothing sounds.
+class SilentOut final : public MidiOut {
+ public:
+  void Reset() override {}
+  MidiResult ShortMessage(uint32_t) override { return MidiResult::Ok; }
+  MidiResult LongMessage(const uint8_t*, size_t) override { return MidiResult::Ok; }
+};
+
 }  // namespace
 
-std::unique_ptr<MidiOut> OpenSynthesizer(const std::string& soundFont, SoundSystem& sound) {
+std::unique_ptr<MidiOut> OpenSynthesizer(const std::string& soundFont, SoundSystem& sound, int volume) {
   std::unique_ptr<FluidSynthesizer> synth = FluidSynthesizer::Create(soundFont);
   if (!synth) {
-    std::fprintf(stderr, "MIDI: the SoundFont %s cannot be loaded\n", soundFont.c_str());
+    std::fprintf(stderr, "MIDI: the SoundFont %s cannot be loaded; the music is silent\n", soundFont.c_str());
     return nullptr;
   }
+  synth->SetVolume(volume);
   return std::make_unique<SynthOut>(std::move(synth), sound);
 }
 
 std::unique_ptr<MidiOut> SdlMidiSystem::Open() {
   const std::string soundFont = FindSoundFont();
   if (soundFont.empty()) {
-    std::fprintf(stderr, "MIDI: no General MIDI SoundFont is installed\n");
-    return nullptr;
+    std::fprintf(stderr, "MIDI: no General MIDI SoundFont is installed (timgm6mb-soundfont); the music is silent\n");
+    return std::make_unique<SilentOut>();
   }
-  return OpenSynthesizer(soundFont, sound_);
+  std::unique_ptr<MidiOut> synth = OpenSynthesizer(soundFont, sound_, volume_);
+  if (!synth) return std::make_unique<SilentOut>();
+  return synth;
 }
 
 }  // namespace platform::sdl

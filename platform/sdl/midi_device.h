@@ -13,16 +13,20 @@ namespace platform::sdl {
 class SdlMidiSystem final : public MidiSystem {
  public:
   explicit SdlMidiSystem(SoundSystem& sound) : sound_(sound) {}
-  // Null when no SoundFont is installed or it cannot be loaded.
+  // Without a SoundFont that loads, an output that plays nothing (said once
+  // on stderr): the music is silent, as without an audio device.
   std::unique_ptr<MidiOut> Open() override;
+  // The player's music volume for outputs opened afterwards, 0 to 100.
+  void SetVolume(int percent) { volume_ = percent; }
 
  private:
   SoundSystem& sound_;
+  int volume_ = 100;
 };
 
-// The synthesizer playing the SoundFont at `soundFont`, heard through the
-// device of `sound` while one is initialised; null (said on stderr) when the
-// SoundFont cannot be loaded.
-std::unique_ptr<MidiOut> OpenSynthesizer(const std::string& soundFont, SoundSystem& sound);
+// The synthesizer playing the SoundFont at `soundFont` at `volume` percent
+// of its gain, heard through the device of `sound` while one is initialised;
+// null (said on stderr) when the SoundFont cannot be loaded.
+std::unique_ptr<MidiOut> OpenSynthesizer(const std::string& soundFont, SoundSystem& sound, int volume = 100);
 
 }  // namespace platform::sdl

@@ -187,6 +187,10 @@ void FluidSynthesizer::PowerOn() {
   engine_->SetMacro(kChorusMacroAddress, kDefaultChorusMacro);
 }
 
+void FluidSynthesizer::SetVolume(int percent) {
+  fluid_synth_set_gain(engine_->synth, static_cast<float>(kGain * percent / 100));
+}
+
 void FluidSynthesizer::NotesOff() { fluid_synth_all_notes_off(engine_->synth, -1); }
 
 void FluidSynthesizer::ShortMessage(uint32_t word) {

@@ -38,6 +38,8 @@ class FluidSynthesizer {
   void LongMessage(const uint8_t* bytes, size_t length);
   // Renders `frames` frames of interleaved stereo samples (full scale -1..1).
   void Render(float* stereo, int frames);
+  // The player's music volume, 0 to 100 percent of the synthesizer's gain.
+  void SetVolume(int percent);
 
  private:
   struct Engine;

@@ -329,6 +329,9 @@ void Mixer::Render(const WaveFormat& f, uint8_t* out, uint32_t frames) {
   if (!paused_)
     for (MixVoice* voice : voices_) voice->MixInto(mix_.data(), frames, f.channels, f.samplesPerSec);
   lock.unlock();
+  const float effects = system_.EffectsGain();
+  if (effects != 1.0f)
+    for (float& sample : mix_) sample *= effects;
   // The sources render outside the mixer's lock: they may take time, and the
   // voices must stay controllable meanwhile.
   system_.RenderMixSources(mix_.data(), static_cast<int>(frames), f.channels, static_cast<int>(f.samplesPerSec));

@@ -36,6 +36,8 @@ constexpr int kInputKeyCount = ikSleep + 1;
 
 // The PC scan code (set 1, extended keys at 0x80 + code) of `key`.
 uint8_t ScanCode(TInputKeys key);
+// The key of a PC scan code; false when no key has that code.
+bool KeyOfScanCode(uint8_t code, TInputKeys& key);
 
 // Codes of the fields of TVantorInputState.
 enum : uint8_t {

@@ -23,4 +23,13 @@ uint8_t ScanCode(TInputKeys key) {
   return kLaterCodes[key - ikF11];
 }
 
+bool KeyOfScanCode(uint8_t code, TInputKeys& key) {
+  for (int k = 0; k < kInputKeyCount; ++k)
+    if (code != 0 && ScanCode(static_cast<TInputKeys>(k)) == code) {
+      key = static_cast<TInputKeys>(k);
+      return true;
+    }
+  return false;
+}
+
 }  // namespace VantorInputSystem

@@ -1,0 +1,122 @@
+#include "platform/settings.h"
+
+#include <toml++/toml.h>
+
+namespace platform {
+
+const char* const kControlNames[kControlCount] = {"up",      "down",    "left",    "right",
+                                                  "button1", "button2", "button3", "pause"};
+
+namespace {
+
+// Takes one value into the settings; empty when it is taken, else what is
+// wrong with it.
+using Setter = std::string (*)(const toml::node& value, Settings& settings);
+
+std::string Volume(const toml::node& value, int& volume) {
+  const std::optional<int64_t> v = value.value_exact<int64_t>();
+  if (!v || *v < 0 || *v > 100) return "a whole number from 0 to 100";
+  volume = static_cast<int>(*v);
+  return {};
+}
+
+struct Entry {
+  const char* table;
+  const char* key;
+  Setter take;
+};
+constexpr Entry kEntries[] = {
+    {"display", "mode",
+     [](const toml::node& value, Settings& s) -> std::string {
+       const std::optional<std::string> v = value.value_exact<std::string>();
+       if (v != "fullscreen" && v != "window") return "\"fullscreen\" or \"window\"";
+       s.fullScreen = *v == "fullscreen";
+       return {};
+     }},
+    {"display", "scale",
+     [](const toml::node& value, Settings& s) -> std::string {
+       const std::optional<std::string> v = value.value_exact<std::string>();
+       if (v != "fit" && v != "integer") return "\"fit\" or \"integer\"";
+       s.scaling = *v == "fit" ? Scaling::Fit : Scaling::Integer;
+       return {};
+     }},
+    {"display", "reduced_flashing",
+     [](const toml::node& value, Settings& s) -> std::string {
+       const std::optional<bool> v = value.value_exact<bool>();
+       if (!v) return "true or false";
+       s.reducedFlashing = *v;
+       return {};
+     }},
+    {"sound", "music", [](const toml::node& value, Settings& s) { return Volume(value, s.musicVolume); }},
+    {"sound", "effects", [](const toml::node& value, Settings& s) { return Volume(value, s.effectsVolume); }},
+};
+
+// The [keys] and [pad] tables: a name per control (the pad steers with its
+// stick and D-pad, so only its buttons are named).
+struct ButtonTable {
+  const char* table;
+  std::array<ButtonName, kControlCount> Settings::*names;
+  Control first;
+};
+constexpr ButtonTable kButtonTables[] = {
+    {"keys", &Settings::keys, kUp},
+    {"pad", &Settings::padButtons, kButton1},
+};
+
+// What is wrong with `key` = `value` of `table`: empty when it is taken,
+// nothing when the setting does not exist.
+std::optional<std::string> Take(const std::string& table, const std::string& key, const toml::node& value,
+                                Settings& settings) {
+  for (const Entry& entry : kEntries)
+    if (table == entry.table && key == entry.key) return entry.take(value, settings);
+  for (const ButtonTable& buttons : kButtonTables) {
+    if (table != buttons.table) continue;
+    for (int c = buttons.first; c < kControlCount; ++c) {
+      if (key != kControlNames[c]) continue;
+      const std::optional<std::string> name = value.value_exact<std::string>();
+      if (!name || name->empty()) return "the name of a key or button, in quotes";
+      (settings.*buttons.names)[c] = {*name, static_cast<int>(value.source().begin.line)};
+      return std::string();
+    }
+  }
+  return std::nullopt;
+}
+
+std::string Where(const std::string& fileName, const toml::source_position& at) {
+  return fileName + " line " + std::to_string(at.line) + ": ";
+}
+
+}  // namespace
+
+Settings ParseSettings(std::string_view text, const std::string& fileName, std::vector<std::string>& problems) {
+  Settings settings;
+  settings.file = fileName;
+  toml::table document;
+  try {
+    document = toml::parse(text, fileName);
+  } catch (const toml::parse_error& e) {
+    problems.push_back(Where(fileName, e.source().begin) + std::string(e.description()) +
+                       "; every setting keeps its default");
+    return settings;
+  }
+  for (const auto& [tableName, tableNode] : document) {
+    const toml::table* table = tableNode.as_table();
+    if (!table) {
+      problems.push_back(Where(fileName, tableNode.source().begin) + "unknown setting " +
+                         std::string(tableName.str()));
+      continue;
+    }
+    for (const auto& [key, value] : *table) {
+      const std::string name = "[" + std::string(tableName.str()) + "] " + std::string(key.str());
+      const std::optional<std::string> wrong =
+          Take(std::string(tableName.str()), std::string(key.str()), value, settings);
+      if (!wrong) problems.push_back(Where(fileName, value.source().begin) + "unknown setting " + name);
+      else if (!wrong->empty())
+        problems.push_back(Where(fileName, value.source().begin) + name + " must be " + *wrong +
+                           "; it keeps its default");
+    }
+  }
+  return settings;
+}
+
+}  // namespace platform

@@ -1,0 +1,56 @@
+#pragma once
+// The player's settings: settings.toml in the player's config folder, written
+// by the player only (the game never rewrites it), and what the game
+// remembers by itself (Alt+Enter's choice) in state.toml in the state folder.
+//
+//   [display]
+//   mode = "fullscreen"        # or "window"
+//   scale = "fit"              # or "integer"
+//   reduced_flashing = false   # at most three flashes a second
+//   [sound]
+//   music = 100                # 0-100
+//   effects = 100
+//   [keys]                     # by the name printed on the key
+//   up = "Up"  down = "Down"  left = "Left"  right = "Right"
+//   button1 = "Z"  button2 = "X"  button3 = "C"  pause = "P"
+//   [pad]                      # a game controller's buttons
+//   button1 = "a"  button2 = "b"  button3 = "x"  pause = "start"
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/display.h"
+
+namespace platform {
+
+// What the keys and pad buttons of the settings control, in table order.
+enum Control { kUp, kDown, kLeft, kRight, kButton1, kButton2, kButton3, kPause, kControlCount };
+// Their names in the settings ("up" ... "pause").
+extern const char* const kControlNames[kControlCount];
+
+// A key or button named in the settings, with the line that names it (for
+// the message when no key has that name). Empty: the default.
+struct ButtonName {
+  std::string name;
+  int line = 0;
+};
+
+struct Settings {
+  std::string file;  // where they were read from
+  std::optional<bool> fullScreen;
+  std::optional<Scaling> scaling;
+  bool reducedFlashing = false;
+  int musicVolume = 100;  // percent
+  int effectsVolume = 100;
+  std::array<ButtonName, kControlCount> keys;
+  std::array<ButtonName, kControlCount> padButtons;  // button1-3 and pause only
+};
+
+// Reads settings from the TOML text of the file `fileName`. Whatever is
+// wrong keeps its default and is said in one line of `problems` naming the
+// file and the line (a file that is no TOML at all keeps every default).
+Settings ParseSettings(std::string_view text, const std::string& fileName, std::vector<std::string>& problems);
+
+}  // namespace platform
