@@ -177,10 +177,14 @@ TEST(SongLoader, HeaderAndFormatFailures) {
   missingTrack[11] = 2;  // two tracks announced, one present
   EXPECT_NE(LoadFailure(missingTrack).find("トラックヘッダが不正です。"), std::string::npos);
 
-  const std::string missing = TempFile("does-not-exist.mid");
-  TVantorMidiData song;
-  EXPECT_EQ(FailureOf([&] { song.LoadFile(missing); }),
-            "TVantorMidi エラー\n\nMIDIの読み込みに失敗しました。\nファイル名：" + missing);
+  // A file that is missing, and one that is a folder, cannot be read.
+  const std::string folder = TempFile("folder.mid");
+  std::filesystem::create_directories(folder);
+  for (const std::string& path : {TempFile("does-not-exist.mid"), folder}) {
+    TVantorMidiData song;
+    EXPECT_EQ(FailureOf([&] { song.LoadFile(path); }),
+              "TVantorMidi エラー\n\nMIDIの読み込みに失敗しました。\nファイル名：" + path);
+  }
 }
 
 TEST(SongLoader, EventsRunningPastTheirChunkAreBadData) {

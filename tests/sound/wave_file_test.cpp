@@ -93,9 +93,11 @@ TEST_F(WaveFileTest, MalformedFilesFailWithTheirMessages) {
                     "バッファの作成に失敗しました。\nファイル名：");
 }
 
-TEST_F(WaveFileTest, MissingFileFails) {
-  ExpectThrowText<EVnSoundBuffer>([&] { sound->CreateBuffer("a", "sound\\none.wav", false); },
-                                  BufferText("WAVEの読み込みに失敗しました。\nファイル名：", "sound\\none.wav"));
+TEST_F(WaveFileTest, MissingFileAndFolderFail) {
+  std::filesystem::create_directories(HostPath("folder.wav"));
+  for (const char* name : {"sound\\none.wav", "sound\\folder.wav"})
+    ExpectThrowText<EVnSoundBuffer>([&] { sound->CreateBuffer("a", name, false); },
+                                    BufferText("WAVEの読み込みに失敗しました。\nファイル名：", name));
 }
 
 TEST_F(WaveFileTest, NameAlreadyLoadedKeepsTheOldSoundAndReadsNothing) {

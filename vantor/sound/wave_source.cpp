@@ -1,5 +1,7 @@
 #include "vantor/sound/wave_source.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -11,6 +13,12 @@ namespace VantorSoundSystem {
 std::unique_ptr<WaveSource> WaveSource::Open(const AnsiString& fileName) {
   std::FILE* file = std::fopen(platform::ResolvePath(fileName).c_str(), "rb");
   if (!file) return nullptr;
+  // A folder opens too, and only its reads fail: it is no sound file.
+  struct stat status;
+  if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) {
+    std::fclose(file);
+    return nullptr;
+  }
   // Reads are either a few header bytes or whole halves of a stream: no
   // buffer, so a stream always reads what the file holds now.
   std::setvbuf(file, nullptr, _IONBF, 0);
