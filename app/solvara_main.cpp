@@ -64,6 +64,7 @@ int main(int argc, char** argv) {
     // Keys the settings do not name keep the form's.
     for (const auto& [control, property] : kKeyProperties)
       VantorInputSystem::KeyOfScanCode(backend->KeyScanCode(control), (*form.chip).*property);
+    form.reducedFlashing = settings.reducedFlashing;
     if (!problems.empty()) app.ShowMessage(Lines(problems));
     app.Run();
   } catch (const std::exception& e) {

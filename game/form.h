@@ -39,6 +39,9 @@ inline constexpr const char* kScoreFile = "score.dat";
 constexpr int kRankRows = 8;    // rows 0-6 are the ranking, row 7 a spare
 constexpr int kSavedRows = 7;
 constexpr int kNoNewRow = 10;
+// With reduced flashing, a flash is lit this many frames and dark as many:
+// three flashes a second at 30 frames a second.
+constexpr int kReducedFlashFrames = 5;
 
 // The names of the songs ("01" ... "06") and effects ("01" ... "10") that
 // request numbers start; null for any other number.
@@ -98,6 +101,11 @@ class TForm1 : public TComponent {
   void UpdateBanners();
   // Lowest free banner with the given kind and timer (dropped when full).
   game::Banner* ShowBanner(int kind, int timer, int x = 0, int y = 0, int zoomY = 256);
+
+  // Whether something that flashes every frame shows lit now: `everyFrame`,
+  // or with reducedFlashing lit for kReducedFlashFrames frames of `frames`
+  // (any counter that moves by one a frame) and dark for as many.
+  bool FlashLit(bool everyFrame, int32_t frames) const;
 
   // ---------------------------------------------------------- ranking
   void LoadRanking();
@@ -165,6 +173,11 @@ class TForm1 : public TComponent {
   EffectPool Effect = {};
   BannerPool Banner = {};
   RankEntry Ranking[kRankRows] = {};
+
+  // ---------------------------------------------------------- the player's settings
+  // For those sensitive to flashing light: the new ranking row and the
+  // blinking ship flash at most three times a second.
+  bool reducedFlashing = false;
 
   // ---------------------------------------------------------- checks (runner, tests)
   // Keeps the ship from being hit (the runner's --invincible, for checks only).

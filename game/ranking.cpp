@@ -129,9 +129,9 @@ void TForm1::DrawRanking() {
   DrawGlyphText(270, 55, 0, "RANKING");
   for (int i = 0; i < kSavedRows; ++i) DrawRankRow(i, 0, kShadow, kText);
   if (newRow < kSavedRows) {
-    const bool flash = blinkPhase == 2;
-    DrawRankRow(newRow, blinkPhase, flash ? kFlashShadow : kShadow, flash ? kFlashText : kText);
-    blinkPhase = flash ? 0 : 2;
+    const bool flash = FlashLit(blinkPhase == 2, GameState.screenCounter);
+    DrawRankRow(newRow, flash ? 2 : 0, flash ? kFlashShadow : kShadow, flash ? kFlashText : kText);
+    blinkPhase = blinkPhase == 2 ? 0 : 2;
   }
 }
 

@@ -109,4 +109,9 @@ void TForm1::UpdateBanners() {
   }
 }
 
+bool TForm1::FlashLit(bool everyFrame, int32_t frames) const {
+  if (!reducedFlashing) return everyFrame;
+  return (frames / kReducedFlashFrames) % 2 == 1;
+}
+
 }  // namespace game

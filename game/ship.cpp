@@ -254,7 +254,7 @@ void TForm1::UpdatePlayer() {
   } else {
     ship.blink = 0;
   }
-  const int blinkPoses = 22 * ship.blink;
+  const int blinkPoses = FlashLit(ship.blink != 0, g.invincible) ? 22 : 0;
   switch (ship.mode) {
     case 0:
       cdraw->Draw(ship.x - 50, ship.y - 50, Sprite(sprite::k100_00 + ship.tilt + 11 * g.firingPose + blinkPoses), 0,

@@ -282,5 +282,47 @@ TEST_F(ScreenTest, PausedFramesLeaveTheWorldUntouched) {
   EXPECT_TRUE(before == world());
 }
 
+// Reduced flashing: the new ranking row and the blinking ship light at most
+// three times a second; without it they flash every frame, as always.
+TEST_F(ScreenTest, ReducedFlashingLightsAtMostThreeTimesASecond) {
+  struct Case {
+    bool reduced;
+    int changes;  // of lit and dark, over one second
+  };
+  for (const Case& c : {Case{false, 29}, Case{true, 5}}) {
+    form->reducedFlashing = c.reduced;
+    RecordingDraw& draw = Record();
+    // The ship, invincible after a respawn, as the play screen draws it.
+    form->ResetRun();
+    form->ResetStage();
+    form->GameState.autopilot = 0;
+    form->GameState.invincible = 100;
+    std::vector<std::string> ships;
+    // The new ranking row's text colour.
+    form->GameState.score = 999999;
+    form->rankingPrepared = 0;
+    std::vector<int> rows;
+    for (int frame = 0; frame < 30; ++frame) {
+      draw.calls.clear();
+      form->UpdatePlayer();
+      ships.push_back(draw.calls.at(0).name);
+      draw.calls.clear();
+      form->DrawRanking();
+      form->GameState.screenCounter += 1;
+      std::vector<int> colours;
+      for (const DrawCall& call : draw.calls)
+        if (call.op == "TextOutA") colours.push_back(call.a);
+      rows.push_back(colours.at(15));
+    }
+    int shipChanges = 0, rowChanges = 0;
+    for (int frame = 1; frame < 30; ++frame) {
+      shipChanges += ships[frame] != ships[frame - 1];
+      rowChanges += rows[frame] != rows[frame - 1];
+    }
+    EXPECT_EQ(shipChanges, c.changes) << c.reduced;
+    EXPECT_EQ(rowChanges, c.changes) << c.reduced;
+  }
+}
+
 }  // namespace
 }  // namespace game::testing
