@@ -7,9 +7,10 @@
 namespace game {
 namespace {
 
-// "PAUSE" in the glyph font (16 pixels a glyph), centred on the picture.
+// "PAUSE" in the glyph font (16 pixels a glyph), centred across the
+// picture, below the stage and warning banners.
 constexpr int kPauseX = 320 - 5 * 16 / 2;
-constexpr int kPauseY = 232;
+constexpr int kPauseY = 300;
 
 }  // namespace
 
