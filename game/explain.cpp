@@ -27,12 +27,14 @@ constexpr Explanation kExplanations[] = {
      "The picture {path} is missing or damaged: reinstall the game, or build it again, so that {folder} holds "
      "every picture.",
      "A picture could not be prepared: the computer may be short of memory."},
-    {"TVantorDraw(Ex) エラー", nullptr, nullptr, "The display could not be set up: check that the desktop is running."},
+    {"TVantorDraw(Ex) エラー", nullptr, nullptr,
+     "The display could not be set up: check that the desktop is running."},
     {"TVantorSoundBuffer エラー", nullptr,
      "The sound effect {path} is missing or damaged: reinstall the game, or build it again, so that {folder} "
      "holds every sound.",
      "A sound effect could not be prepared: the computer may be short of memory."},
-    {"TVantorSound エラー", nullptr, nullptr, "The sound effects could not be started: check the desktop's sound settings."},
+    {"TVantorSound エラー", nullptr, nullptr,
+     "The sound effects could not be started: check the desktop's sound settings."},
     {"TVantorMidi エラー", nullptr,
      "The song {path} is missing or damaged: reinstall the game, or build it again, so that {folder} holds "
      "every song.",

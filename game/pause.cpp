@@ -15,7 +15,7 @@ constexpr int kPauseY = 300;
 }  // namespace
 
 void TForm1::TogglePause() {
-  // Only play pauses; a pause that outlasts play (the form closing) ends with it.
+  // Only play pauses; the key always resumes.
   if (paused_ || GameState.screen == ScreenPlay) SetPaused(!paused_);
 }
 

@@ -3,6 +3,7 @@
 #include <exception>
 #include <stdexcept>
 
+#include "platform/encoding.h"
 #include "platform/sdl/message_screen.h"
 #include "platform/signals.h"
 
@@ -20,7 +21,8 @@ SdlApplication::SdlApplication() {
   const char* current = SDL_GetCurrentVideoDriver();
   const std::string driver = current ? current : "";
   const char* asked = SDL_getenv("SDL_VIDEODRIVER");
-  if ((driver == "offscreen" || driver == "dummy") && !(asked && std::string(asked).find(driver) != std::string::npos)) {
+  const bool chosen = asked && std::string(asked).find(driver) != std::string::npos;
+  if ((driver == "offscreen" || driver == "dummy") && !chosen) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     throw std::runtime_error("there is no display to show the game on (neither DISPLAY nor WAYLAND_DISPLAY is set)");
   }
@@ -31,7 +33,11 @@ SdlApplication::~SdlApplication() {
   SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
 }
 
-void SdlApplication::SetTitle(const std::string& cp932Title) { title_ = cp932Title; }
+// The desktop shows the application's title where it names the program
+// (the sound mixer's list of programs).
+void SdlApplication::SetTitle(const std::string& cp932Title) {
+  SDL_SetHint(SDL_HINT_APP_NAME, Cp932ToUtf8(cp932Title).c_str());
+}
 
 Window& SdlApplication::CreateMainWindow(const std::string& cp932Caption, int width, int height) {
   window_ = std::make_unique<SdlWindow>(cp932Caption, width, height);

@@ -47,7 +47,6 @@ class SdlApplication final : public Application {
   template <class F>
   void Guarded(F&& f);
 
-  std::string title_;
   std::unique_ptr<SdlWindow> window_;
   std::function<bool()> idle_;
   std::function<void(int)> keyDown_;

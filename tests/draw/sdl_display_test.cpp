@@ -86,8 +86,9 @@ TEST_F(SdlDisplayTest, FullScreenKeepsTheAspectWithBlackBarsInEveryFormat) {
 }
 
 // A full-screen display shown in a 1366 x 768 window, as the player may
-// choose: the picture fills 1024 x 768 (fit) or 640 x 480 (integer). Red and blue columns one pixel wide stay pure at a whole
-// multiple and blend at their edges where they are smoothed down to 1.6x.
+// choose: the picture fills 1024 x 768 (fit) or 640 x 480 (integer). Red and
+// blue columns one pixel wide stay pure at a whole multiple and blend at
+// their edges where they are smoothed down to 1.6x.
 TEST_F(SdlDisplayTest, FitAndIntegerScalingOfAWideWindow) {
   struct Case {
     platform::Scaling scaling;

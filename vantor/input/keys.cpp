@@ -24,8 +24,9 @@ uint8_t ScanCode(TInputKeys key) {
 }
 
 bool KeyOfScanCode(uint8_t code, TInputKeys& key) {
+  if (code == 0) return false;
   for (int k = 0; k < kInputKeyCount; ++k)
-    if (code != 0 && ScanCode(static_cast<TInputKeys>(k)) == code) {
+    if (ScanCode(static_cast<TInputKeys>(k)) == code) {
       key = static_cast<TInputKeys>(k);
       return true;
     }

@@ -60,6 +60,8 @@ void TVantorMidi::CleanUp() {
       Stop();
       std::lock_guard lock(FSequenceLock);
       FMidiOut.reset();
+      // A device opened again starts unpaused.
+      FPaused = false;
     }
     FInitialized = false;
   });
