@@ -85,7 +85,8 @@ MessageScreen::MessageScreen(SdlWindow& window) : window_(window) {
   }
   // Any pad's buttons close the message, also before the input component
   // has opened one.
-  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) {
+  pads_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+  if (pads_) {
     for (int index = 0; index < SDL_NumJoysticks(); ++index) {
       if (SDL_IsGameController(index)) {
         if (SDL_GameController* pad = SDL_GameControllerOpen(index)) controllers_.push_back(pad);
@@ -99,7 +100,7 @@ MessageScreen::MessageScreen(SdlWindow& window) : window_(window) {
 MessageScreen::~MessageScreen() {
   for (SDL_GameController* pad : controllers_) SDL_GameControllerClose(pad);
   for (SDL_Joystick* stick : joysticks_) SDL_JoystickClose(stick);
-  SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+  if (pads_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
   if (ownRenderer_) SDL_DestroyRenderer(renderer_);
 }
 

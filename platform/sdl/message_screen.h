@@ -29,6 +29,7 @@ class MessageScreen {
   SdlWindow& window_;
   SDL_Renderer* renderer_ = nullptr;
   bool ownRenderer_ = false;  // the display device has none on the window yet
+  bool pads_ = false;
   std::vector<SDL_GameController*> controllers_;
   std::vector<SDL_Joystick*> joysticks_;
   TtfTextRenderer text_;
