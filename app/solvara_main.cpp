@@ -1,6 +1,7 @@
 // solvara: the game on the real SDL backend.
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <utility>
 
@@ -10,6 +11,8 @@
 #include "platform/app.h"
 #include "platform/platform.h"
 #include "platform/sdl/backend.h"
+#include "platform/settings.h"
+#include "platform/user_dirs.h"
 #include "vantor/input/input.h"
 
 namespace {
@@ -46,8 +49,11 @@ int main(int argc, char** argv) {
   if (parsed != command_line::kRun) return parsed;
 
   std::vector<std::string> problems;
-  platform::Settings settings;
+  platform::Settings settings = platform::LoadSettings(problems);
+  // What the player chose with Alt+Enter last, unless the settings say.
+  if (!settings.fullScreen) settings.fullScreen = platform::RememberedFullScreen();
   Override(settings, options);
+  if (!options.dataDir.empty()) platform::SetDataDir(std::filesystem::absolute(options.dataDir));
   std::unique_ptr<platform::sdl::Backend> backend;
   try {
     backend = platform::sdl::Start(settings, problems);

@@ -3,44 +3,45 @@
 #include "game/form.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
+#include "platform/user_dirs.h"
 #include "vantor/system/text.h"
 
 namespace game {
 namespace {
 
 // The start of a text, and what to say about it: {path} is the file the
-// text is about (the game's own file, or the one a library failure names),
+// text is about (the ranking's, or the one a library failure names),
 // {folder} its folder. A library failure that names a file has an
 // explanation of its own.
 struct Explanation {
   const char* utf8Start;
-  const char* gameFile;
+  bool aboutRanking;
   const char* aboutFile;
   const char* otherwise;
 };
 constexpr Explanation kExplanations[] = {
-    {"スコア記録ファイルを作成します。", kScoreFile, nullptr,
+    {"スコア記録ファイルを作成します。", true, nullptr,
      "No ranking was found in {folder}: a new one starts, saved there when you quit."},
-    {"score.dat へのアクセスに失敗しました。", kScoreFile, nullptr,
+    {"score.dat へのアクセスに失敗しました。", true, nullptr,
      "The ranking could not be saved as {path}: check that its folder exists and that you may write there."},
-    {"TVantorDraw(Ex)Surface エラー", nullptr,
+    {"TVantorDraw(Ex)Surface エラー", false,
      "The picture {path} is missing or damaged: reinstall the game, or build it again, so that {folder} holds "
      "every picture.",
      "A picture could not be prepared: the computer may be short of memory."},
-    {"TVantorDraw(Ex) エラー", nullptr, nullptr,
+    {"TVantorDraw(Ex) エラー", false, nullptr,
      "The display could not be set up: check that the desktop is running."},
-    {"TVantorSoundBuffer エラー", nullptr,
+    {"TVantorSoundBuffer エラー", false,
      "The sound effect {path} is missing or damaged: reinstall the game, or build it again, so that {folder} "
      "holds every sound.",
      "A sound effect could not be prepared: the computer may be short of memory."},
-    {"TVantorSound エラー", nullptr, nullptr,
+    {"TVantorSound エラー", false, nullptr,
      "The sound effects could not be started: check the desktop's sound settings."},
-    {"TVantorMidi エラー", nullptr,
+    {"TVantorMidi エラー", false,
      "The song {path} is missing or damaged: reinstall the game, or build it again, so that {folder} holds "
      "every song.",
      "The music could not be started."},
-    {"TVantorInput エラー", nullptr, nullptr, "The keyboard or the pad could not be opened."},
-    {"TVantorAutoPtr エラー", nullptr, nullptr, "Something inside the game failed: the text above says what."},
+    {"TVantorInput エラー", false, nullptr, "The keyboard or the pad could not be opened."},
+    {"TVantorAutoPtr エラー", false, nullptr, "Something inside the game failed: the text above says what."},
 };
 
 void Replace(std::string& text, const std::string& mark, const std::string& value) {
@@ -63,7 +64,7 @@ std::string NamedFile(const std::string& cp932Text) {
 std::string ExplainMessage(const std::string& cp932Text) {
   for (const Explanation& e : kExplanations) {
     if (cp932Text.rfind(platform::Utf8ToCp932(e.utf8Start), 0) != 0) continue;
-    const std::string path = e.gameFile ? platform::ResolvePath(e.gameFile) : NamedFile(cp932Text);
+    const std::string path = e.aboutRanking ? platform::DataDir() + "/" + kScoreFile : NamedFile(cp932Text);
     std::string english = !path.empty() && e.aboutFile ? e.aboutFile : e.otherwise;
     Replace(english, "{path}", path);
     Replace(english, "{folder}", path.substr(0, path.rfind('/')));

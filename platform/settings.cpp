@@ -2,6 +2,13 @@
 
 #include <toml++/toml.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/files.h"
+#include "platform/user_dirs.h"
+
 namespace platform {
 
 const char* const kControlNames[kControlCount] = {"up",      "down",    "left",    "right",
@@ -86,6 +93,22 @@ std::string Where(const std::string& fileName, const toml::source_position& at) 
   return fileName + " line " + std::to_string(at.line) + ": ";
 }
 
+constexpr const char* kSettingsFile = "settings.toml";
+constexpr const char* kStateFile = "state.toml";
+constexpr const char* kFullScreenState = "fullscreen";
+
+// The whole of a file; false when it cannot be read (missing, a folder).
+bool ReadText(const std::string& path, std::string& text) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream whole;
+  whole << in.rdbuf();
+  text = whole.str();
+  return !in.bad();
+}
+
 }  // namespace
 
 Settings ParseSettings(std::string_view text, const std::string& fileName, std::vector<std::string>& problems) {
@@ -117,6 +140,33 @@ Settings ParseSettings(std::string_view text, const std::string& fileName, std::
     }
   }
   return settings;
+}
+
+Settings LoadSettings(std::vector<std::string>& problems) {
+  const std::string path = ConfigDir() + "/" + kSettingsFile;
+  std::string text;  // nothing: every default
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec) && !ReadText(path, text))
+    problems.push_back(path + ": cannot be read; every setting keeps its default");
+  return ParseSettings(text, path, problems);
+}
+
+std::optional<bool> RememberedFullScreen() {
+  std::string text;
+  if (!ReadText(StateDir() + "/" + kStateFile, text)) return std::nullopt;
+  try {
+    return toml::parse(text)[kFullScreenState].value_exact<bool>();
+  } catch (const toml::parse_error&) {
+    // The game's own file, damaged: it is written again at the next choice.
+    return std::nullopt;
+  }
+}
+
+bool RememberFullScreen(bool fullScreen, std::string& error) {
+  const std::string dir = StateDir();
+  if (dir.empty() || !MakeFolders(dir, &error)) return false;
+  const std::string text = std::string(kFullScreenState) + " = " + (fullScreen ? "true" : "false") + "\n";
+  return WriteFileAtomically(dir + "/" + kStateFile, text.data(), text.size(), &error);
 }
 
 }  // namespace platform

@@ -53,4 +53,15 @@ struct Settings {
 // file and the line (a file that is no TOML at all keeps every default).
 Settings ParseSettings(std::string_view text, const std::string& fileName, std::vector<std::string>& problems);
 
+// The settings file of the player's config folder. Without one, the
+// defaults (and no problem).
+Settings LoadSettings(std::vector<std::string>& problems);
+
+// The display mode Alt+Enter chose last (full screen: true); nothing when
+// it never chose one, or the state file cannot be read.
+std::optional<bool> RememberedFullScreen();
+// Remembers it in the state folder, replacing the file atomically; false
+// (with the reason) when it cannot be written.
+bool RememberFullScreen(bool fullScreen, std::string& error);
+
 }  // namespace platform

@@ -1,10 +1,12 @@
 #include "platform/sdl/application.h"
 
+#include <cstdio>
 #include <exception>
 #include <stdexcept>
 
 #include "platform/encoding.h"
 #include "platform/sdl/message_screen.h"
+#include "platform/settings.h"
 #include "platform/signals.h"
 
 namespace platform::sdl {
@@ -91,6 +93,10 @@ void SdlApplication::HandleEvent(const SDL_Event& event) {
         if (window_ && !event.key.repeat) {
           window_->SetFullScreen(!window_->FullScreen());
           SetPreferredFullScreen(window_->FullScreen());
+          // The next start shows what the player chose last.
+          std::string error;
+          if (!RememberFullScreen(window_->FullScreen(), error))
+            std::fprintf(stderr, "solvara: the display mode cannot be remembered: %s\n", error.c_str());
         }
         break;
       }

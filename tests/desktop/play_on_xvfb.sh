@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# The real game on a virtual X display of 1366 x 768 with a window manager,
-# driven as a player drives it: full screen the picture fills 1024 x 768; P
-# pauses (two screenshots a second apart are the same) and P resumes; Escape
-# closes with the ranking saved; a missing picture shows its message in the
-# window and the game exits 1 once Enter closes it.
+# The real game as a player meets it. Without a display it says so; on a
+# virtual X display of 1366 x 768 with a window manager, driven with xdotool:
+# a broken settings file is reported with its line and left as it was; full
+# screen the picture fills 1024 x 768; P pauses (two screenshots a second
+# apart are the same) and P resumes; Alt+Enter's choice is remembered; Escape
+# closes with the ranking saved in the data folder; a missing picture shows
+# its message in the window and the game exits 1 once Enter closes it.
 #   tests/desktop/play_on_xvfb.sh BUILD_DIR
-# SOLVARA_DESKTOP_SHOTS=DIR keeps the screenshots there.
+# SOLVARA_DESKTOP_SHOTS=DIR keeps the screenshots and logs there.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 work=$(mktemp -d)
@@ -25,6 +27,25 @@ fail() {
   exit 1
 }
 
+export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config" \
+  XDG_STATE_HOME="$work/home/state" SDL_AUDIODRIVER=dummy
+mkdir -p "$HOME"
+
+# 1. The command line, and no display at all.
+"$build/solvara" --help >"$work/help.log" || fail "--help did not exit 0"
+grep -q -- '--scale fit|integer' "$work/help.log" || fail "--help does not list the options"
+set +e
+"$build/solvara" --bogus 2>"$work/bogus.log"
+code=$?
+start=$(date +%s%N)
+env -u DISPLAY -u WAYLAND_DISPLAY "$build/solvara" 2>"$work/nodisplay.log"
+nodisplay=$?
+took=$((($(date +%s%N) - start) / 1000000))
+set -e
+[ "$code" = 2 ] && grep -q 'bogus' "$work/bogus.log" || fail "an unknown option did not exit 2 ($code)"
+[ "$nodisplay" = 1 ] && grep -q 'no display' "$work/nodisplay.log" || fail "without a display: status $nodisplay"
+[ "$took" -lt 1000 ] || fail "without a display it took $took ms to give up"
+
 # A free display: Xvfb picks the number itself and says which.
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1366x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
@@ -37,10 +58,6 @@ openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
 
-export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config" \
-  XDG_STATE_HOME="$work/home/state" SDL_AUDIODRIVER=dummy
-mkdir -p "$HOME"
-
 # The game's window, once mapped, with the keyboard focus.
 game_window() {
   local window
@@ -49,7 +66,13 @@ game_window() {
   xdotool windowactivate --sync "$window" 2>/dev/null || true
   echo "$window"
 }
-shot() { import -window root "$work/$1.png"; convert "$work/$1.png" -depth 8 "rgb:$work/$1.rgb"; }
+# Waits (up to 30 s) for `pattern` in the log `file`.
+await() {
+  for _ in $(seq 300); do grep -q "$2" "$1" && return 0; sleep 0.1; done
+  fail "no \"$2\" in $(basename "$1")"
+}
+# A screenshot of the screen (or of the window given second).
+shot() { import -window "${2:-root}" "$work/$1.png"; convert "$work/$1.png" -depth 8 "rgb:$work/$1.rgb"; }
 running() { kill -0 "$1" 2>/dev/null; }
 # Waits (up to a minute) for the game `pid` to end; its status.
 status_of() {
@@ -58,19 +81,27 @@ status_of() {
   wait "$1" || return $?
 }
 
-# 1. Full screen, fit: the picture fills 1024 x 768 in the middle.
+# 2. The first start: a new ranking, and the settings file's mistake with its
+# line; then full screen, fit: the picture fills 1024 x 768 in the middle.
+mkdir -p "$XDG_CONFIG_HOME/solvara"
+printf '[sound]\nmusic = 150\n' >"$XDG_CONFIG_HOME/solvara/settings.toml"
+cp "$XDG_CONFIG_HOME/solvara/settings.toml" "$work/settings.toml"
 "$build/solvara" >"$work/game.log" 2>&1 &
 game=$!
 pids+=($game)
 window=$(game_window)
-# The first start says that a new ranking begins.
+# (A build folder that holds a ranking of an earlier version gives it to the
+# new data folder, and then no new one begins.)
+await "$work/game.log" 'スコア記録ファイルを作成します\|copied the ranking'
 grep -q 'スコア記録ファイルを作成します' "$work/game.log" && xdotool key --window "$window" Return
+await "$work/game.log" 'settings.toml line 2: \[sound\] music must be'
+xdotool key --window "$window" Return
 sleep 3
 shot title
 box=$(convert "$work/title.png" -trim -format '%wx%h%X%Y' info:)
 [ "$box" = "1024x768+171+0" ] || fail "the picture covers $box, not 1024x768+171+0"
 
-# 2. A held button starts play; P pauses it and P resumes it.
+# 3. A held button starts play; P pauses it and P resumes it.
 xdotool keydown --window "$window" x
 sleep 1
 xdotool keyup --window "$window" x
@@ -86,31 +117,37 @@ sleep 1
 shot resumed
 cmp -s "$work/paused2.rgb" "$work/resumed.rgb" && fail "play did not resume"
 
-# 3. Escape closes the game with the ranking saved.
+# 4. Alt+Enter's window is remembered; Escape closes with the ranking saved.
+xdotool key --window "$window" alt+Return
+sleep 1
+grep -qx 'fullscreen = false' "$XDG_STATE_HOME/solvara/state.toml" || fail "Alt+Enter's choice was not remembered"
 xdotool key --window "$window" Escape
 status_of "$game" || fail "the game ended with status $?"
-ranking=$(find "$HOME" "$build" -maxdepth 4 -name score.dat -newer "$work/display" | head -1)
-[ -n "$ranking" ] && [ "$(stat -c %s "$ranking")" = 308 ] || fail "no ranking was saved"
+ranking="$XDG_DATA_HOME/solvara/score.dat"
+[ -f "$ranking" ] && [ "$(stat -c %s "$ranking")" = 308 ] || fail "no ranking was saved in the data folder"
+cmp -s "$XDG_CONFIG_HOME/solvara/settings.toml" "$work/settings.toml" || fail "the settings file was changed"
 
-# 4. A missing picture: its message in the window, then status 1.
+# 5. A missing picture: its message in the window (the ranking found in the
+# folder --data-dir names, so that is the only message), then status 1.
 mkdir -p "$work/game/bmp"
 cp "$build/solvara" "$work/game/"
 ln -s "$build/sound" "$work/game/sound"
 cp "$build"/bmp/*.bmp "$work/game/bmp/"
 rm "$work/game/bmp/b03.bmp"
-"$work/game/solvara" >"$work/broken.log" 2>&1 &
+"$work/game/solvara" --data-dir "$XDG_DATA_HOME/solvara" >"$work/broken.log" 2>&1 &
 game=$!
 pids+=($game)
 window=$(game_window)
-grep -q 'スコア記録ファイルを作成します' "$work/broken.log" && xdotool key --window "$window" Return
-for _ in $(seq 300); do grep -q 'b03.bmp' "$work/broken.log" && break; sleep 0.1; done
-grep -q 'The picture .*/bmp/b03.bmp is missing' "$work/broken.log" || fail "no message for the missing picture"
+await "$work/broken.log" 'The picture .*/bmp/b03.bmp is missing'
+grep -q 'スコア記録ファイルを作成します' "$work/broken.log" && fail "--data-dir did not find the ranking"
 sleep 2
 running "$game" || fail "the game did not wait for the message to be read"
-shot missing
-# Lines of text on black, not the game's picture and not nothing.
+shot missing "$window"
+# Lines of text on black: not the game's picture (as wide as the window),
+# and not nothing.
+whole=$(convert "$work/missing.png" -format '%w' info:)
 text=$(convert "$work/missing.png" -trim -format '%w' info:)
-[ "$text" -gt 400 ] && [ "$text" -lt 1024 ] || fail "no message text in the window ($text pixels wide)"
+[ "$text" -gt 300 ] && [ "$text" -lt "$whole" ] || fail "no message text in the window ($text of $whole pixels)"
 xdotool key --window "$window" Return
 if status_of "$game"; then fail "the game ended with status 0"; else code=$?; fi
 [ "$code" = 1 ] || fail "the game ended with status $code, not 1"

@@ -2,7 +2,13 @@
 // its line and left at its default.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
 #include "platform/settings.h"
+#include "platform/user_dirs.h"
 
 namespace platform {
 namespace {
@@ -61,6 +67,40 @@ TEST(Settings, WhatIsWrongIsReportedWithItsLineAndKeepsItsDefault) {
     EXPECT_EQ(s.effectsVolume, 100);
     EXPECT_TRUE(s.keys[kUp].name.empty());
   }
+}
+
+// The files themselves: the player's settings in the config folder (read,
+// never written), Alt+Enter's choice in the state folder.
+TEST(Settings, TheSettingsFileIsReadAndTheDisplayChoiceRemembered) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("solvara-settings-" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  SetConfigDir((dir / "config").string());
+  SetStateDir((dir / "state" / "solvara").string());
+  std::vector<std::string> problems;
+  EXPECT_EQ(LoadSettings(problems).musicVolume, 100);  // no file: the defaults
+  EXPECT_TRUE(problems.empty());
+  EXPECT_FALSE(RememberedFullScreen());
+
+  fs::create_directories(dir / "config");
+  std::ofstream(dir / "config" / "settings.toml") << "[sound]\nmusic = 40\n";
+  EXPECT_EQ(LoadSettings(problems).musicVolume, 40);
+  fs::remove(dir / "config" / "settings.toml");
+  fs::create_directories(dir / "config" / "settings.toml");
+  EXPECT_EQ(LoadSettings(problems).musicVolume, 100);
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_NE(problems[0].find("settings.toml: cannot be read"), std::string::npos) << problems[0];
+
+  std::string error;
+  for (bool fullScreen : {false, true}) {
+    ASSERT_TRUE(RememberFullScreen(fullScreen, error)) << error;
+    EXPECT_EQ(RememberedFullScreen(), fullScreen);
+  }
+  std::ofstream(dir / "state" / "solvara" / "state.toml") << "fullscreen = ";
+  EXPECT_FALSE(RememberedFullScreen());  // damaged: as if never chosen
+  SetConfigDir("");
+  SetStateDir("");
+  fs::remove_all(dir);
 }
 
 }  // namespace
