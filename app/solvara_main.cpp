@@ -35,12 +35,6 @@ void Override(platform::Settings& settings, const GameOptions& options) {
   if (options.mute) settings.musicVolume = settings.effectsVolume = 0;
 }
 
-std::string Lines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
-  return text;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -48,7 +42,7 @@ int main(int argc, char** argv) {
   const int parsed = ParseGameOptions(argc, argv, options, std::cout, std::cerr);
   if (parsed != command_line::kRun) return parsed;
 
-  std::vector<std::string> problems;
+  std::vector<platform::SettingsProblem> problems;
   platform::Settings settings = platform::LoadSettings(problems);
   // What the player chose with Alt+Enter last, unless the settings say.
   if (!settings.fullScreen) settings.fullScreen = platform::RememberedFullScreen();
@@ -71,7 +65,7 @@ int main(int argc, char** argv) {
     for (const auto& [control, property] : kKeyProperties)
       VantorInputSystem::KeyOfScanCode(backend->KeyScanCode(control), (*form.chip).*property);
     form.reducedFlashing = settings.reducedFlashing;
-    if (!problems.empty()) app.ShowMessage(Lines(problems));
+    if (!problems.empty()) app.ShowMessage(platform::ProblemsMessage(settings.file, problems));
     app.Run();
   } catch (const std::exception& e) {
     // An exception that reaches the entry is shown and ends the program.

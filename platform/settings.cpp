@@ -2,6 +2,7 @@
 
 #include <toml++/toml.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -89,9 +90,7 @@ std::optional<std::string> Take(const std::string& table, const std::string& key
   return std::nullopt;
 }
 
-std::string Where(const std::string& fileName, const toml::source_position& at) {
-  return fileName + " line " + std::to_string(at.line) + ": ";
-}
+int Line(const toml::source_position& at) { return static_cast<int>(at.line); }
 
 constexpr const char* kSettingsFile = "settings.toml";
 constexpr const char* kStateFile = "state.toml";
@@ -111,44 +110,50 @@ bool ReadText(const std::string& path, std::string& text) {
 
 }  // namespace
 
-Settings ParseSettings(std::string_view text, const std::string& fileName, std::vector<std::string>& problems) {
+Settings ParseSettings(std::string_view text, const std::string& fileName,
+                       std::vector<SettingsProblem>& problems) {
   Settings settings;
   settings.file = fileName;
   toml::table document;
   try {
     document = toml::parse(text, fileName);
   } catch (const toml::parse_error& e) {
-    problems.push_back(Where(fileName, e.source().begin) + std::string(e.description()) +
-                       "; every setting keeps its default");
+    problems.push_back({Line(e.source().begin), std::string(e.description()) + "; every setting keeps its default"});
     return settings;
   }
   for (const auto& [tableName, tableNode] : document) {
     const toml::table* table = tableNode.as_table();
     if (!table) {
-      problems.push_back(Where(fileName, tableNode.source().begin) + "unknown setting " +
-                         std::string(tableName.str()));
+      problems.push_back({Line(tableNode.source().begin), "unknown setting " + std::string(tableName.str())});
       continue;
     }
     for (const auto& [key, value] : *table) {
       const std::string name = "[" + std::string(tableName.str()) + "] " + std::string(key.str());
       const std::optional<std::string> wrong =
           Take(std::string(tableName.str()), std::string(key.str()), value, settings);
-      if (!wrong) problems.push_back(Where(fileName, value.source().begin) + "unknown setting " + name);
-      else if (!wrong->empty())
-        problems.push_back(Where(fileName, value.source().begin) + name + " must be " + *wrong +
-                           "; it keeps its default");
+      if (!wrong) problems.push_back({Line(value.source().begin), "unknown setting " + name});
+      else if (!wrong->empty()) problems.push_back({Line(value.source().begin), name + " must be " + *wrong});
     }
   }
   return settings;
 }
 
-Settings LoadSettings(std::vector<std::string>& problems) {
+Settings LoadSettings(std::vector<SettingsProblem>& problems) {
   const std::string path = ConfigDir() + "/" + kSettingsFile;
   std::string text;  // nothing: every default
   std::error_code ec;
   if (std::filesystem::exists(path, ec) && !ReadText(path, text))
-    problems.push_back(path + ": cannot be read; every setting keeps its default");
+    problems.push_back({0, "the file cannot be read; every setting keeps its default"});
   return ParseSettings(text, path, problems);
+}
+
+std::string ProblemsMessage(const std::string& fileName, std::vector<SettingsProblem> problems) {
+  std::stable_sort(problems.begin(), problems.end(),
+                   [](const SettingsProblem& a, const SettingsProblem& b) { return a.line < b.line; });
+  std::string text = "Mistakes in " + fileName + "; what they name keeps its default:";
+  for (const SettingsProblem& p : problems)
+    text += "\n" + (p.line > 0 ? "line " + std::to_string(p.line) + ": " : std::string()) + p.what;
+  return text;
 }
 
 std::optional<bool> RememberedFullScreen() {

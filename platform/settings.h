@@ -37,6 +37,13 @@ struct ButtonName {
   int line = 0;
 };
 
+// A mistake in the settings file: its line (0: the file as a whole) and
+// what is wrong.
+struct SettingsProblem {
+  int line;
+  std::string what;
+};
+
 struct Settings {
   std::string file;  // where they were read from
   std::optional<bool> fullScreen;
@@ -49,13 +56,17 @@ struct Settings {
 };
 
 // Reads settings from the TOML text of the file `fileName`. Whatever is
-// wrong keeps its default and is said in one line of `problems` naming the
-// file and the line (a file that is no TOML at all keeps every default).
-Settings ParseSettings(std::string_view text, const std::string& fileName, std::vector<std::string>& problems);
+// wrong keeps its default and is one of `problems` (a file that is no TOML
+// at all keeps every default).
+Settings ParseSettings(std::string_view text, const std::string& fileName, std::vector<SettingsProblem>& problems);
 
 // The settings file of the player's config folder. Without one, the
 // defaults (and no problem).
-Settings LoadSettings(std::vector<std::string>& problems);
+Settings LoadSettings(std::vector<SettingsProblem>& problems);
+
+// The one message that tells the player the mistakes of the file, in the
+// order of their lines.
+std::string ProblemsMessage(const std::string& fileName, std::vector<SettingsProblem> problems);
 
 // The display mode Alt+Enter chose last (full screen: true); nothing when
 // it never chose one, or the state file cannot be read.

@@ -18,7 +18,7 @@ namespace {
 
 class SdlBackend final : public Backend {
  public:
-  SdlBackend(const Settings& settings, std::vector<std::string>& problems) {
+  SdlBackend(const Settings& settings, std::vector<SettingsProblem>& problems) {
     Services& s = Current();
     s.app = &app_;
     s.clock = &clock_;
@@ -38,10 +38,9 @@ class SdlBackend final : public Backend {
   uint8_t KeyScanCode(Control control) const override { return keys_[control]; }
 
  private:
-  void TakeButtons(const Settings& settings, std::vector<std::string>& problems) {
+  void TakeButtons(const Settings& settings, std::vector<SettingsProblem>& problems) {
     auto unknown = [&](const ButtonName& named, const char* what) {
-      problems.push_back(settings.file + " line " + std::to_string(named.line) + ": no " + what + " is named \"" +
-                         named.name + "\"; it keeps its default");
+      problems.push_back({named.line, std::string("no ") + what + " is named \"" + named.name + "\""});
     };
     for (int c = 0; c < kControlCount; ++c) {
       const ButtonName& key = settings.keys[c];
@@ -70,7 +69,7 @@ class SdlBackend final : public Backend {
 
 }  // namespace
 
-std::unique_ptr<Backend> Start(const Settings& settings, std::vector<std::string>& problems) {
+std::unique_ptr<Backend> Start(const Settings& settings, std::vector<SettingsProblem>& problems) {
   return std::make_unique<SdlBackend>(settings, problems);
 }
 

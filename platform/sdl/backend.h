@@ -19,8 +19,8 @@ class Backend {
 };
 
 // Throws when there is no display. The player's settings take effect; a key
-// or button they name that does not exist adds a line to `problems` and keeps
-// its default.
-std::unique_ptr<Backend> Start(const Settings& settings, std::vector<std::string>& problems);
+// or button they name that does not exist is one of `problems` and keeps its
+// default.
+std::unique_ptr<Backend> Start(const Settings& settings, std::vector<SettingsProblem>& problems);
 
 }  // namespace platform::sdl

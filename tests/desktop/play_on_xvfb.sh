@@ -94,7 +94,7 @@ window=$(game_window)
 # new data folder, and then no new one begins.)
 await "$work/game.log" 'スコア記録ファイルを作成します\|copied the ranking'
 grep -q 'スコア記録ファイルを作成します' "$work/game.log" && xdotool key --window "$window" Return
-await "$work/game.log" 'settings.toml line 2: \[sound\] music must be'
+await "$work/game.log" '^line 2: \[sound\] music must be'
 xdotool key --window "$window" Return
 sleep 3
 shot title

@@ -14,14 +14,14 @@ namespace platform {
 namespace {
 
 TEST(Settings, EverySettingIsRead) {
-  std::vector<std::string> problems;
+  std::vector<SettingsProblem> problems;
   const Settings s = ParseSettings(
       "[display]\nmode = \"window\"\nscale = \"integer\"\nreduced_flashing = true\n"
       "[sound]\nmusic = 0\neffects = 55\n"
       "[keys]\nup = \"W\"\nbutton1 = \"Left Shift\"\npause = \"F1\"\n"
       "[pad]\nbutton3 = \"y\"\npause = \"back\"\n",
       "s.toml", problems);
-  EXPECT_TRUE(problems.empty()) << problems.front();
+  EXPECT_TRUE(problems.empty()) << problems.front().what;
   EXPECT_EQ(s.fullScreen, false);
   EXPECT_EQ(s.scaling, Scaling::Integer);
   EXPECT_TRUE(s.reducedFlashing);
@@ -39,27 +39,29 @@ TEST(Settings, EverySettingIsRead) {
 TEST(Settings, WhatIsWrongIsReportedWithItsLineAndKeepsItsDefault) {
   struct Case {
     const char* text;
+    int line;
     const char* problem;  // the start of the one problem
   };
   const Case cases[] = {
-      {"[display]\nmode = \"big\"\n", "s.toml line 2: [display] mode must be"},
-      {"[display]\nscale = 2\n", "s.toml line 2: [display] scale must be"},
-      {"[display]\n\nreduced_flashing = \"yes\"\n", "s.toml line 3: [display] reduced_flashing must be"},
-      {"[sound]\nmusic = 101\n", "s.toml line 2: [sound] music must be"},
-      {"[sound]\neffects = -1\n", "s.toml line 2: [sound] effects must be"},
-      {"[sound]\neffects = 50.5\n", "s.toml line 2: [sound] effects must be"},
-      {"[keys]\nup = 38\n", "s.toml line 2: [keys] up must be"},
-      {"[keys]\nup = \"\"\n", "s.toml line 2: [keys] up must be"},
-      {"[keys]\njump = \"J\"\n", "s.toml line 2: unknown setting [keys] jump"},
-      {"[pad]\nup = \"dpup\"\n", "s.toml line 2: unknown setting [pad] up"},
-      {"volume = 3\n", "s.toml line 1: unknown setting volume"},
-      {"[display]\nmode = \"window\"\n[sound\nmusic = 5\n", "s.toml line 3: "},
+      {"[display]\nmode = \"big\"\n", 2, "[display] mode must be"},
+      {"[display]\nscale = 2\n", 2, "[display] scale must be"},
+      {"[display]\n\nreduced_flashing = \"yes\"\n", 3, "[display] reduced_flashing must be"},
+      {"[sound]\nmusic = 101\n", 2, "[sound] music must be"},
+      {"[sound]\neffects = -1\n", 2, "[sound] effects must be"},
+      {"[sound]\neffects = 50.5\n", 2, "[sound] effects must be"},
+      {"[keys]\nup = 38\n", 2, "[keys] up must be"},
+      {"[keys]\nup = \"\"\n", 2, "[keys] up must be"},
+      {"[keys]\njump = \"J\"\n", 2, "unknown setting [keys] jump"},
+      {"[pad]\nup = \"dpup\"\n", 2, "unknown setting [pad] up"},
+      {"volume = 3\n", 1, "unknown setting volume"},
+      {"[display]\nmode = \"window\"\n[sound\nmusic = 5\n", 3, ""},
   };
   for (const Case& c : cases) {
-    std::vector<std::string> problems;
+    std::vector<SettingsProblem> problems;
     const Settings s = ParseSettings(c.text, "s.toml", problems);
     ASSERT_EQ(problems.size(), 1u) << c.text;
-    EXPECT_EQ(problems[0].rfind(c.problem, 0), 0u) << problems[0];
+    EXPECT_EQ(problems[0].line, c.line) << c.text;
+    EXPECT_EQ(problems[0].what.rfind(c.problem, 0), 0u) << problems[0].what;
     EXPECT_FALSE(s.fullScreen) << c.text;  // a file that is no TOML keeps even what was right
     EXPECT_FALSE(s.scaling);
     EXPECT_FALSE(s.reducedFlashing);
@@ -77,7 +79,7 @@ TEST(Settings, TheSettingsFileIsReadAndTheDisplayChoiceRemembered) {
   fs::remove_all(dir);
   SetConfigDir((dir / "config").string());
   SetStateDir((dir / "state" / "solvara").string());
-  std::vector<std::string> problems;
+  std::vector<SettingsProblem> problems;
   EXPECT_EQ(LoadSettings(problems).musicVolume, 100);  // no file: the defaults
   EXPECT_TRUE(problems.empty());
   EXPECT_FALSE(RememberedFullScreen());
@@ -89,7 +91,10 @@ TEST(Settings, TheSettingsFileIsReadAndTheDisplayChoiceRemembered) {
   fs::create_directories(dir / "config" / "settings.toml");
   EXPECT_EQ(LoadSettings(problems).musicVolume, 100);
   ASSERT_EQ(problems.size(), 1u);
-  EXPECT_NE(problems[0].find("settings.toml: cannot be read"), std::string::npos) << problems[0];
+  EXPECT_NE(problems[0].what.find("cannot be read"), std::string::npos) << problems[0].what;
+  // One message, in the order of the lines, naming the file.
+  EXPECT_EQ(ProblemsMessage("s.toml", {{4, "b"}, {0, "a"}, {2, "c"}}),
+            "Mistakes in s.toml; what they name keeps its default:\na\nline 2: c\nline 4: b");
 
   std::string error;
   for (bool fullScreen : {false, true}) {
