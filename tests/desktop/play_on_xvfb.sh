@@ -24,6 +24,9 @@ trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*" >&2
+  for log in "$work"/game.log "$work"/broken.log; do
+    [ -f "$log" ] && { echo "--- $(basename "$log")"; grep -v '^ALSA' "$log" | tail -20; } >&2
+  done
   exit 1
 }
 
@@ -53,15 +56,25 @@ pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(head -1 "$work/display")"
-# Full screen needs a window manager, as on a desktop.
-openbox >"$work/openbox.log" 2>&1 &
+# Full screen needs a window manager, as on a desktop. Openbox runs the
+# startup command once it manages windows; a window mapped before that may
+# be lost (and SDL would wait for it forever).
+openbox --startup "touch $work/wm-ready" >"$work/openbox.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+for _ in $(seq 300); do [ -e "$work/wm-ready" ] && break; sleep 0.1; done
+[ -e "$work/wm-ready" ] || fail "the window manager did not start"
 
-# The game's window, once mapped, with the keyboard focus.
+running() { kill -0 "$1" 2>/dev/null; }
+# The window of the game `pid`, once mapped (up to two minutes), with the
+# keyboard focus.
 game_window() {
-  local window
-  window=$(timeout 60 xdotool search --sync --onlyvisible --name '^SOLVARA 2001$' | head -1)
+  local window=""
+  for _ in $(seq 600); do
+    running "$1" || fail "the game ended before its window showed"
+    window=$(xdotool search --onlyvisible --name '^SOLVARA 2001$' 2>/dev/null | head -1)
+    [ -n "$window" ] && break
+    sleep 0.2
+  done
   [ -n "$window" ] || fail "no game window"
   xdotool windowactivate --sync "$window" 2>/dev/null || true
   echo "$window"
@@ -71,9 +84,20 @@ await() {
   for _ in $(seq 300); do grep -q "$2" "$1" && return 0; sleep 0.1; done
   fail "no \"$2\" in $(basename "$1")"
 }
+# Presses Enter in `window` until the command that follows holds (up to 30
+# s): a key that comes before the message is on the screen does not count.
+enter_until() {
+  local window=$1
+  shift
+  for _ in $(seq 60); do
+    xdotool key --window "$window" Return
+    sleep 0.5
+    "$@" && return 0
+  done
+  fail "Enter did not bring on: $*"
+}
 # A screenshot of the screen (or of the window given second).
 shot() { import -window "${2:-root}" "$work/$1.png"; convert "$work/$1.png" -depth 8 "rgb:$work/$1.rgb"; }
-running() { kill -0 "$1" 2>/dev/null; }
 # Waits (up to a minute) for the game `pid` to end; its status.
 status_of() {
   for _ in $(seq 600); do running "$1" || break; sleep 0.1; done
@@ -89,17 +113,19 @@ cp "$XDG_CONFIG_HOME/solvara/settings.toml" "$work/settings.toml"
 "$build/solvara" >"$work/game.log" 2>&1 &
 game=$!
 pids+=($game)
-window=$(game_window)
+window=$(game_window "$game")
 # (A build folder that holds a ranking of an earlier version gives it to the
 # new data folder, and then no new one begins.)
 await "$work/game.log" 'スコア記録ファイルを作成します\|copied the ranking'
-grep -q 'スコア記録ファイルを作成します' "$work/game.log" && xdotool key --window "$window" Return
+settings_said() { grep -q '^line 2: \[sound\] music must be' "$work/game.log"; }
+grep -q 'スコア記録ファイルを作成します' "$work/game.log" && enter_until "$window" settings_said
 await "$work/game.log" '^line 2: \[sound\] music must be'
-xdotool key --window "$window" Return
-sleep 3
-shot title
-box=$(convert "$work/title.png" -trim -format '%wx%h%X%Y' info:)
-[ "$box" = "1024x768+171+0" ] || fail "the picture covers $box, not 1024x768+171+0"
+title_shown() {
+  sleep 2
+  shot title
+  [ "$(convert "$work/title.png" -trim -format '%wx%h%X%Y' info:)" = 1024x768+171+0 ]
+}
+enter_until "$window" title_shown
 
 # 3. A held button starts play; P pauses it and P resumes it.
 xdotool keydown --window "$window" x
@@ -107,20 +133,31 @@ sleep 1
 xdotool keyup --window "$window" x
 sleep 2
 xdotool key --window "$window" p
-sleep 0.5
+# Paused, two screenshots a second apart are the same (the key may take a
+# moment to arrive).
 shot paused1
-sleep 1
-shot paused2
-cmp -s "$work/paused1.rgb" "$work/paused2.rgb" || fail "the paused picture moved"
+paused=no
+for _ in $(seq 10); do
+  sleep 1
+  shot paused2
+  cmp -s "$work/paused1.rgb" "$work/paused2.rgb" && paused=yes && break
+  mv "$work/paused2.rgb" "$work/paused1.rgb"
+done
+[ "$paused" = yes ] || fail "the picture did not stand still after P"
 xdotool key --window "$window" p
-sleep 1
-shot resumed
-cmp -s "$work/paused2.rgb" "$work/resumed.rgb" && fail "play did not resume"
+resumed=no
+for _ in $(seq 10); do
+  sleep 1
+  shot resumed
+  cmp -s "$work/paused2.rgb" "$work/resumed.rgb" || { resumed=yes && break; }
+done
+[ "$resumed" = yes ] || fail "play did not resume after P"
 
 # 4. Alt+Enter's window is remembered; Escape closes with the ranking saved.
 xdotool key --window "$window" alt+Return
-sleep 1
-grep -qx 'fullscreen = false' "$XDG_STATE_HOME/solvara/state.toml" || fail "Alt+Enter's choice was not remembered"
+remembered() { grep -qx 'fullscreen = false' "$XDG_STATE_HOME/solvara/state.toml" 2>/dev/null; }
+for _ in $(seq 100); do remembered && break; sleep 0.1; done
+remembered || fail "Alt+Enter's choice was not remembered"
 xdotool key --window "$window" Escape
 status_of "$game" || fail "the game ended with status $?"
 ranking="$XDG_DATA_HOME/solvara/score.dat"
@@ -137,7 +174,7 @@ rm "$work/game/bmp/b03.bmp"
 "$work/game/solvara" --data-dir "$XDG_DATA_HOME/solvara" >"$work/broken.log" 2>&1 &
 game=$!
 pids+=($game)
-window=$(game_window)
+window=$(game_window "$game")
 await "$work/broken.log" 'The picture .*/bmp/b03.bmp is missing'
 grep -q 'スコア記録ファイルを作成します' "$work/broken.log" && fail "--data-dir did not find the ranking"
 sleep 2
@@ -148,7 +185,8 @@ shot missing "$window"
 whole=$(convert "$work/missing.png" -format '%w' info:)
 text=$(convert "$work/missing.png" -trim -format '%w' info:)
 [ "$text" -gt 300 ] && [ "$text" -lt "$whole" ] || fail "no message text in the window ($text of $whole pixels)"
-xdotool key --window "$window" Return
+ended() { ! running "$game"; }
+enter_until "$window" ended
 if status_of "$game"; then fail "the game ended with status 0"; else code=$?; fi
 [ "$code" = 1 ] || fail "the game ended with status $code, not 1"
 echo "desktop play: ok"
