@@ -259,29 +259,6 @@ TEST_F(ScreenTest, PauseKeyAndFocusLossPauseOnlyPlay) {
   }
 }
 
-// Paused frames leave every byte of the world as it was, whatever is held.
-TEST_F(ScreenTest, PausedFramesLeaveTheWorldUntouched) {
-  HoldZ(true);
-  Frames(40);
-  ASSERT_EQ(form->GameState.screen, ScreenPlay);
-  backend.app.PressKey(platform::kVirtualKeyPause);
-  // The world's records, as raw bytes.
-  auto world = [this] {
-    std::string bytes;
-    auto add = [&bytes](const auto& record) {
-      bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
-    };
-    add(form->GameState), add(form->PlayerShip), add(form->Trail), add(form->Shot), add(form->Enemy);
-    add(form->EnemyBullet), add(form->Effect), add(form->Banner);
-    return bytes;
-  };
-  const std::string before = world();
-  HoldZ(false);
-  backend.input.SetKey(ScanCode(VantorInputSystem::ikUp), true);
-  Frames(30);
-  EXPECT_TRUE(before == world());
-}
-
 // Reduced flashing: the new ranking row and the blinking ship light at most
 // three times a second; without it they flash every frame, as always.
 TEST_F(ScreenTest, ReducedFlashingLightsAtMostThreeTimesASecond) {
