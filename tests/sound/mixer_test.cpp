@@ -147,4 +147,19 @@ TEST_F(MixerTest, ExtraSourceIsMixedIn) {
   EXPECT_EQ(calls, 1);
 }
 
+// The player's effects volume turns the sound effects down, not the music
+// mixed in with them.
+TEST_F(MixerTest, TheEffectsVolumeLeavesTheMusicAlone) {
+  InitOutput(8000, sb16bit, false);
+  const int id = backend.sound.AddMixSource([](float* mix, int frames, int, int) {
+    for (int i = 0; i < frames; ++i) mix[i] += 0.25f;
+  });
+  Load("m", 1, 8000, {8000});
+  for (const auto& [percent, effect] : {std::pair{100, 8000}, {50, 4000}, {0, 0}}) {
+    backend.sound.SetEffectsVolume(percent);
+    EXPECT_EQ(PlayAndCapture("m", 1), (std::vector<int16_t>{static_cast<int16_t>(8192 + effect)})) << percent;
+  }
+  backend.sound.RemoveMixSource(id);
+}
+
 }  // namespace
