@@ -8,6 +8,8 @@ namespace assetgen {
 void PaintShip(const Canvas& c, int tilt, bool firing, bool bright);
 void PaintOption(const Canvas& c, int frame);
 void PaintLivesIcon(const Canvas& c);
+// The ship at the origin of the current transform, leaning forward, afterburner open.
+void PaintEmblemShip(const Canvas& c);
 
 // Shots and bullets (shots_art.cpp).
 void PaintPlayerShot(const Canvas& c, int power, int flicker);

@@ -1,6 +1,7 @@
 // assetgen: writes every picture, song and effect the game loads.
 //
-//   assetgen OUTDIR            writes OUTDIR/bmp/*.bmp and OUTDIR/sound/*.{mid,wav}
+//   assetgen OUTDIR            writes OUTDIR/bmp/*.bmp, OUTDIR/sound/*.{mid,wav} and
+//                              OUTDIR/icons/solvara-<size>.png
 //   assetgen --sheet FILE.png  writes a contact sheet of every picture with its name
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include "bmp_writer.h"
 #include "catalogue.h"
 #include "contact_sheet.h"
+#include "icons.h"
 #include "songs.h"
 #include "sound_effects.h"
 
@@ -41,6 +43,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(out / "sound");
     assetgen::WriteSongs(out / "sound");
     assetgen::WriteSoundEffects(out / "sound");
+    assetgen::WriteIcons(out / "icons");
     return 0;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "assetgen: %s\n", e.what());

@@ -96,6 +96,8 @@ void PaintLivesIcon(const Canvas& c) {
   cairo_restore(cr);
 }
 
+void PaintEmblemShip(const Canvas& c) { DrawShip(c, -0.3, 20, false, ColoursFor(false)); }
+
 void PaintOption(const Canvas& c, int frame) {
   // A glowing core with three nodes orbiting on a tilted ring; 12 frames make one third of a turn
   // look like a full cycle because the nodes are alike.
