@@ -9,6 +9,7 @@
 #include "app/game_options.h"
 #include "game/form.h"
 #include "platform/app.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/sdl/backend.h"
 #include "platform/settings.h"
@@ -48,9 +49,12 @@ int main(int argc, char** argv) {
   if (!settings.fullScreen) settings.fullScreen = platform::RememberedFullScreen();
   Override(settings, options);
   if (!options.dataDir.empty()) platform::SetDataDir(std::filesystem::absolute(options.dataDir));
+  const std::string assets = platform::AssetDir();
+  platform::MapFolder("bmp", assets + "/bmp");
+  platform::MapFolder("sound", assets + "/sound");
   std::unique_ptr<platform::sdl::Backend> backend;
   try {
-    backend = platform::sdl::Start(settings, problems);
+    backend = platform::sdl::Start({SOLVARA_APP_ID, assets + "/" SOLVARA_WINDOW_ICON}, settings, problems);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "solvara: %s\n", e.what());
     return 1;

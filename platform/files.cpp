@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <random>
@@ -106,6 +107,13 @@ bool WriteAll(int fd, const char* p, size_t left) {
 std::string ProgramDir() {
   static const std::string dir = ExecutableDir();
   return dir;
+}
+
+std::string AssetDir() {
+  const std::filesystem::path program = ProgramDir();
+  std::error_code error;
+  if (std::filesystem::is_directory(program / "bmp", error)) return program.string();
+  return (program / SOLVARA_ASSETS_FROM_BINDIR).lexically_normal().string();
 }
 
 void SetHomeDir(const std::string& dir) {

@@ -12,6 +12,9 @@ std::string ResolvePath(std::string_view systemPath);
 
 // The folder of the running executable.
 std::string ProgramDir();
+// The folder holding bmp/ and sound/: the program folder when they are there (the
+// build), else the installed data folder found relative to the program folder.
+std::string AssetDir();
 // A stand-in for the program folder and for every one of the player's folders
 // (user_dirs.h): the runner's --home, tests and benchmarks, which must neither
 // read nor write the player's own files.

@@ -40,7 +40,7 @@ int ParseOptions(int argc, const char* const argv[], Options& o, std::ostream& o
   app.add_option("--home", o.home, "folder of score.dat (default: a fresh temporary folder)")
       ->type_name("DIR")
       ->check(given);
-  app.add_option("--assets", o.assets, "folder holding bmp/ and sound/ (default: the build's)")
+  app.add_option("--assets", o.assets, "folder holding bmp/ and sound/ (default: beside the runner, else installed)")
       ->type_name("DIR")
       ->check(given);
   app.add_option("--keys", o.keys, "key script: FROM-TO KEY[+KEY...], FROM KEY, FROM- KEY")

@@ -103,7 +103,7 @@ bool Runner::Prepare(std::ostream& log) {
       return false;
     }
   }
-  const std::string assets = options_.assets.empty() ? platform::ProgramDir() : options_.assets;
+  const std::string assets = options_.assets.empty() ? platform::AssetDir() : options_.assets;
   platform::ClearFolderMaps();
   platform::SetHomeDir(home_);
   platform::MapFolder("bmp", assets + "/bmp");

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/encoding.h"
 #include "platform/sdl/message_screen.h"
@@ -11,7 +12,7 @@
 
 namespace platform::sdl {
 
-SdlApplication::SdlApplication() {
+SdlApplication::SdlApplication(std::string iconFile) : iconFile_(std::move(iconFile)) {
   // Our own handlers, so SIGHUP closes too and a close on a signal is known
   // (SDL's would only queue SDL_QUIT for SIGINT and SIGTERM).
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -44,6 +45,7 @@ void SdlApplication::SetTitle(const std::string& cp932Title) {
 Window& SdlApplication::CreateMainWindow(const std::string& cp932Caption, int width, int height) {
   window_ = std::make_unique<SdlWindow>(cp932Caption, width, height);
   window_->SetPreferredFullScreen(preferredFullScreen_);
+  if (!iconFile_.empty()) window_->SetIcon(iconFile_);
   return *window_;
 }
 

@@ -11,7 +11,8 @@ class SdlApplication final : public Application {
  public:
   // Throws when there is no display: SDL found none but its offscreen or
   // dummy driver, and SDL_VIDEODRIVER did not ask for that one.
-  SdlApplication();
+  // `iconFile`: the PNG shown on the main window (none when empty).
+  explicit SdlApplication(std::string iconFile = {});
   ~SdlApplication() override;
 
   void SetTitle(const std::string& cp932Title) override;
@@ -47,6 +48,7 @@ class SdlApplication final : public Application {
   template <class F>
   void Guarded(F&& f);
 
+  std::string iconFile_;
   std::unique_ptr<SdlWindow> window_;
   std::function<bool()> idle_;
   std::function<void(int)> keyDown_;

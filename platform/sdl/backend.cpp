@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <array>
+#include <cstdlib>
 
 #include "platform/platform.h"
 #include "platform/sdl/application.h"
@@ -18,7 +19,8 @@ namespace {
 
 class SdlBackend final : public Backend {
  public:
-  SdlBackend(const Settings& settings, std::vector<SettingsProblem>& problems) {
+  SdlBackend(const std::string& iconFile, const Settings& settings, std::vector<SettingsProblem>& problems)
+      : app_(iconFile) {
     Services& s = Current();
     s.app = &app_;
     s.clock = &clock_;
@@ -69,8 +71,15 @@ class SdlBackend final : public Backend {
 
 }  // namespace
 
-std::unique_ptr<Backend> Start(const Settings& settings, std::vector<SettingsProblem>& problems) {
-  return std::make_unique<SdlBackend>(settings, problems);
+std::unique_ptr<Backend> Start(const Identity& identity, const Settings& settings,
+                               std::vector<SettingsProblem>& problems) {
+  // SDL 2.26 reads the class from the environment only, when its video starts; a value
+  // the user set there stays.
+  if (!identity.windowClass.empty()) {
+    setenv("SDL_VIDEO_X11_WMCLASS", identity.windowClass.c_str(), 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", identity.windowClass.c_str(), 0);
+  }
+  return std::make_unique<SdlBackend>(identity.iconFile, settings, problems);
 }
 
 }  // namespace platform::sdl

@@ -1,6 +1,9 @@
 #include "platform/sdl/window.h"
 
+#include <SDL_image.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
 #include "platform/encoding.h"
@@ -59,6 +62,16 @@ void SdlWindow::SetClientSize(int width, int height) {
   windowedWidth_ = width;
   windowedHeight_ = height;
   if (!fullScreen_) SDL_SetWindowSize(window_, width, height);
+}
+
+void SdlWindow::SetIcon(const std::string& pngFile) {
+  SDL_Surface* icon = IMG_Load(pngFile.c_str());
+  if (!icon) {
+    std::fprintf(stderr, "window icon: cannot read %s (%s)\n", pngFile.c_str(), IMG_GetError());
+    return;
+  }
+  SDL_SetWindowIcon(window_, icon);
+  SDL_FreeSurface(icon);
 }
 
 void SdlWindow::ShowCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }

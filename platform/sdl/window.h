@@ -25,6 +25,9 @@ class SdlWindow final : public Window {
   // opened full screen shows.
   void SetPreferredFullScreen(bool fullScreen) { preferredFullScreen_ = fullScreen; }
   bool PreferredFullScreen() const { return preferredFullScreen_; }
+  // The window's icon from a PNG file; a file that cannot be read is reported on
+  // stderr and leaves the window without one.
+  void SetIcon(const std::string& pngFile);
 
   SDL_Window* Handle() const { return window_; }
   // Shows the window the first time something is presented into it.
