@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# cpack -G DEB makes the game's package and the library's development package, each
+# with its own files and dependencies.
+#   package_test.sh BUILD_DIR WORK_DIR APP_ID LIBDIR
+set -euo pipefail
+build=$1 work=$2 id=$3 libdir=$4
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+rm -rf "$work"
+mkdir -p "$work"
+(cd "$build" && cpack -G DEB -B "$work" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log" >&2; fail "cpack"; }
+game=$(echo "$work"/solvara_*.deb)
+dev=$(echo "$work"/libvantor-dev_*.deb)
+[ -f "$game" ] && [ -f "$dev" ] || fail "missing packages: $(ls "$work")"
+
+game_files=(
+  usr/bin/solvara usr/bin/solvara-probe
+  usr/share/solvara/bmp/title.bmp usr/share/solvara/sound/bgm5.mid usr/share/solvara/sound/sou10.wav
+  "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml"
+  usr/share/man/man6/solvara.6.gz usr/share/doc/solvara/copyright
+)
+for size in 32 48 64 128 256; do game_files+=("usr/share/icons/hicolor/${size}x${size}/apps/$id.png"); done
+dev_files=(
+  usr/include/vantor/vantor/draw/draw.h usr/include/vantor/vantor/midi/midi.h
+  usr/include/vantor/platform/app.h usr/include/vantor/platform/sdl/backend.h
+  "usr/$libdir/cmake/Vantor/VantorConfig.cmake" "usr/$libdir/cmake/Vantor/VantorTargets.cmake"
+  usr/share/doc/libvantor-dev/copyright
+)
+for lib in system draw sound midi input platform_core platform_sdl; do dev_files+=("usr/$libdir/libvantor_$lib.a"); done
+
+dpkg-deb --contents "$game" | awk '{print $NF}' >"$work/game.list"
+dpkg-deb --contents "$dev" | awk '{print $NF}' >"$work/dev.list"
+for f in "${game_files[@]}"; do grep -qx "./$f" "$work/game.list" || fail "$f is not in $(basename "$game")"; done
+for f in "${dev_files[@]}"; do grep -qx "./$f" "$work/dev.list" || fail "$f is not in $(basename "$dev")"; done
+! grep -q '^\./usr/include/\|\.a$' "$work/game.list" || fail "library files in the game's package"
+! grep -q '^\./usr/bin/' "$work/dev.list" || fail "programs in the library's package"
+
+# The game's dependencies: the shared libraries found in its binaries, and what it
+# finds at run time (a SoundFont, the Japanese face).
+game_depends=$(dpkg-deb --field "$game" Depends)
+for dep in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libsdl2-image-2.0-0 libfluidsynth3 libfontconfig1 \
+           'timgm6mb-soundfont | fluid-soundfont-gm' fonts-ipafont-gothic; do
+  [[ "$game_depends" == *"$dep"* ]] || fail "the game's package does not depend on $dep: $game_depends"
+done
+dev_depends=$(dpkg-deb --field "$dev" Depends)
+for dep in libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev libfluidsynth-dev; do
+  [[ "$dev_depends" == *"$dep"* ]] || fail "the library's package does not depend on $dep: $dev_depends"
+done
+dpkg-deb --field "$game" Package Version Section Depends
+dpkg-deb --field "$dev" Package Version Section Depends
