@@ -15,7 +15,8 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/vantor ${CMAKE_SOURCE_DIR}/platform
 install(FILES ${CMAKE_SOURCE_DIR}/platform/sdl/backend.h DESTINATION ${vantor_include_dir}/platform/sdl
   COMPONENT dev)
 
-install(TARGETS platform_core platform_sdl vantor_system vantor_draw vantor_sound vantor_midi vantor_input vantor
+install(TARGETS platform_core platform_sdl
+    vantor_system vantor_draw vantor_sound vantor_midi vantor_input vantor
   EXPORT VantorTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
   INCLUDES DESTINATION ${vantor_include_dir})
@@ -25,5 +26,6 @@ install(EXPORT VantorTargets NAMESPACE Vantor:: DESTINATION ${vantor_cmake_dir} 
 include(CMakePackageConfigHelpers)
 configure_package_config_file(VantorConfig.cmake.in VantorConfig.cmake INSTALL_DESTINATION ${vantor_cmake_dir})
 write_basic_package_version_file(VantorConfigVersion.cmake COMPATIBILITY SameMajorVersion)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/VantorConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/VantorConfigVersion.cmake
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/VantorConfig.cmake
+    ${CMAKE_CURRENT_BINARY_DIR}/VantorConfigVersion.cmake
   DESTINATION ${vantor_cmake_dir} COMPONENT dev)
