@@ -9,12 +9,14 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <vector>
 
 #include "platform/app.h"
 #include "platform/clock.h"
 #include "platform/encoding.h"
 #include "platform/platform.h"
 #include "platform/sdl/backend.h"
+#include "platform/settings.h"
 #include "vantor/draw/draw.h"
 #include "vantor/input/input.h"
 #include "vantor/midi/midi.h"
@@ -101,7 +103,11 @@ int main(int argc, char** argv) {
   }
   const long frames = argc == 5 ? std::strtol(argv[4], nullptr, 10) : 0;
   try {
-    auto backend = platform::sdl::Start();
+    // A window rather than the full screen the game opens by default.
+    platform::Settings settings;
+    settings.fullScreen = false;
+    std::vector<platform::SettingsProblem> problems;
+    auto backend = platform::sdl::Start({}, settings, problems);
     ExampleForm form(argv[1], argv[2], argv[3], frames);
     platform::Current().app->Run();
   } catch (const std::exception& e) {

@@ -14,7 +14,9 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_GAME_PACKAGE_NAME solvara)
 set(CPACK_DEBIAN_GAME_PACKAGE_SECTION games)
 # Found at run time, not linked: a General MIDI SoundFont and the Japanese face of the texts.
-set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "timgm6mb-soundfont | fluid-soundfont-gm, fonts-ipafont-gothic")
+# TimGM6mb itself, not any SoundFont: the runner's recordings (--wav) are made with it, so
+# that a run gives the same sound everywhere; the game prefers FluidR3_GM when installed.
+set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "timgm6mb-soundfont, fonts-ipafont-gothic")
 set(CPACK_DEBIAN_GAME_PACKAGE_SUGGESTS "fluid-soundfont-gm")
 set(CPACK_DEBIAN_GAME_DESCRIPTION "horizontally scrolling space shooter
 SOLVARA 2001: steer a ship through two scripted stages against waves of
@@ -28,7 +30,7 @@ on a virtual clock, for replaying key scripts and checking games.")
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libvantor-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS
-  "libsdl2-dev, libsdl2-ttf-dev, libsdl2-image-dev, libfontconfig-dev, libfluidsynth-dev")
+  "libsdl2-dev, libsdl2-ttf-dev, libsdl2-image-dev, libfontconfig-dev, libfluidsynth-dev, libtomlplusplus-dev")
 set(CPACK_DEBIAN_DEV_DESCRIPTION "Vantor game library (development files)
 Vantor is the small game library SOLVARA 2001 is written on: graphics with
 software blend, zoom and rotation, WAV sound effects, a Standard MIDI File

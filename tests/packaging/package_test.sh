@@ -38,12 +38,12 @@ for f in "${dev_files[@]}"; do grep -qx "./$f" "$work/dev.list" || fail "$f is n
 # The game's dependencies: the shared libraries found in its binaries, and what it
 # finds at run time (a SoundFont, the Japanese face).
 game_depends=$(dpkg-deb --field "$game" Depends)
-for dep in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libsdl2-image-2.0-0 libfluidsynth3 libfontconfig1 \
-           'timgm6mb-soundfont | fluid-soundfont-gm' fonts-ipafont-gothic; do
+for dep in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libsdl2-image-2.0-0 libfluidsynth3 libfontconfig1 libtomlplusplus3 \
+           timgm6mb-soundfont fonts-ipafont-gothic; do
   [[ "$game_depends" == *"$dep"* ]] || fail "the game's package does not depend on $dep: $game_depends"
 done
 dev_depends=$(dpkg-deb --field "$dev" Depends)
-for dep in libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev libfluidsynth-dev; do
+for dep in libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev libfluidsynth-dev libtomlplusplus-dev; do
   [[ "$dev_depends" == *"$dep"* ]] || fail "the library's package does not depend on $dep: $dev_depends"
 done
 dpkg-deb --field "$game" Package Version Section Depends
