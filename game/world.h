@@ -162,6 +162,11 @@ inline int32_t& StateOf(Enemy& r) { return r.state; }
 inline int32_t& StateOf(EnemyBullet& r) { return r.active; }
 inline int32_t& StateOf(Effect& r) { return r.active; }
 inline int32_t& StateOf(Banner& r) { return r.timer; }
+inline int32_t StateOf(const Shot& r) { return r.active; }
+inline int32_t StateOf(const Enemy& r) { return r.state; }
+inline int32_t StateOf(const EnemyBullet& r) { return r.active; }
+inline int32_t StateOf(const Effect& r) { return r.active; }
+inline int32_t StateOf(const Banner& r) { return r.timer; }
 
 // The lowest-index free record, or null when the pool is full (the spawn is
 // then dropped). The record keeps its old fields: the caller sets every

@@ -8,6 +8,8 @@ namespace platform {
 class Random {
  public:
   void Seed(uint32_t seed) { state_ = seed; }
+  // The whole state: seeding with it later continues the same sequence.
+  uint32_t State() const { return state_; }
   int Next() {
     state_ = state_ * 214013u + 2531011u;
     return static_cast<int>((state_ >> 16) & 0x7FFF);
