@@ -23,7 +23,8 @@ using VantorInputSystem::TVantorInput;
 using VantorMidiSystem::TVantorMidi;
 using VantorSoundSystem::TVantorSound;
 
-TForm1::TForm1(TComponent* owner) : TComponent(owner) {
+TForm1::TForm1(TComponent* owner, std::shared_ptr<const Replay> watch)
+    : TComponent(owner), replays(std::move(watch)) {
   platform::Application& app = *platform::Current().app;
   window_ = &app.CreateMainWindow("SOLVARA 2001", 640, 480);
 
@@ -40,7 +41,8 @@ TForm1::TForm1(TComponent* owner) : TComponent(owner) {
   font->Name = VN_TEXT("ＭＳ Ｐゴシック");
 
   scoreStore = std::make_unique<ScoreStore>(platform::DataDir(), platform::ResolvePath(kScoreFile),
-                                            [this](const std::string& reason) { ReportSaveFailure(reason); });
+                                            [this](const std::string& reason) { ReportSaveFailure(reason); },
+                                            replays.Watching());
 
   app.OnKeyDown([this](int key) { FormKeyDown(key); });
   app.OnCloseRequest([this] { Close(); });
@@ -110,15 +112,22 @@ bool TForm1::FrameIdle() {
     return false;
   }
   cdraw->Clear();
+  // A watched replay that is over closes the form.
+  if (!replays.BeginFrame(*this)) {
+    Close();
+    return false;
+  }
   RunScreen();
+  replays.EndFrame(*this);
   ServeRequests();
   cdraw->Update();
   return false;
 }
 
 void TForm1::FormKeyDown(int key) {
-  if (key == platform::kVirtualKeyEscape) Close();
-  else if (key == platform::kVirtualKeyPause) TogglePause();
+  if (key == platform::kVirtualKeyPause) TogglePause();
+  // Watching, any other key ends the replay.
+  else if (key == platform::kVirtualKeyEscape || replays.Watching()) Close();
 }
 
 void TForm1::Close() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "game/replay_deck.h"
 #include "game/world.h"
 #include "vantor/system/component.h"
 
@@ -52,8 +53,10 @@ class TForm1 : public TComponent {
  public:
   // Creates the main window and the four components, then runs FormCreate.
   // An exception there goes to the framework's exception dialog, and the
-  // form is left unusable: StartUpFailed, and the program ends.
-  explicit TForm1(TComponent* owner);
+  // form is left unusable: StartUpFailed, and the program ends. With
+  // `watch`, the form plays that replay (watching writes nothing to the data
+  // folder) and closes once it is over.
+  explicit TForm1(TComponent* owner, std::shared_ptr<const Replay> watch = nullptr);
   ~TForm1() override;
 
   platform::Window* WindowHandle() const override { return window_; }
@@ -64,16 +67,16 @@ class TForm1 : public TComponent {
   // One frame. Returns false: idle processing is never done.
   bool FrameIdle();
   void FormKeyDown(int key);
-  // Losing the focus during play pauses it.
+  // Losing the focus during play (or a watched replay) pauses it.
   void FormDeactivate();
   void FormCloseQuery(bool& canClose);
   // Asks the form to close (Escape, the window's close button).
   void Close();
 
   // ---------------------------------------------------------- pause
-  // The pause key pauses play and resumes it. Paused, the world, the input
-  // component, the music and the effects stand still, and each frame shows
-  // the frozen picture with "PAUSE" over it.
+  // The pause key pauses play (or a watched replay) and resumes it. Paused,
+  // the world, the input component, the music and the effects stand still,
+  // and each frame shows the frozen picture with "PAUSE" over it.
   void TogglePause();
   void SetPaused(bool paused);
   bool Paused() const { return paused_; }
@@ -124,6 +127,8 @@ class TForm1 : public TComponent {
   void RunResultsScreen();
   void RunRankingScreen();
   void RunHowToPlayScreen();
+  // The one place the game reads the input: a poll, or a watched replay's.
+  void ReadInput(VantorInputSystem::TVantorInputState& state);
   // Polls the input and applies the press test: true for a press the screen
   // may take (the latch is then the caller's to set).
   bool ReadPress();
@@ -156,6 +161,8 @@ class TForm1 : public TComponent {
   std::unique_ptr<VantorDrawSystem::TVantorDraw> cdraw;
   // score.dat in the player's data folder.
   std::unique_ptr<ScoreStore> scoreStore;
+  // Records every game, or plays a replay back.
+  ReplayDeck replays;
 
   // ---------------------------------------------------------- world
   int32_t rankingPrepared = 0;

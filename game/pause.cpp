@@ -15,12 +15,12 @@ constexpr int kPauseY = 300;
 }  // namespace
 
 void TForm1::TogglePause() {
-  // Only play pauses; the key always resumes.
-  if (paused_ || GameState.screen == ScreenPlay) SetPaused(!paused_);
+  // Only play (or a watched replay) pauses; the key always resumes.
+  if (paused_ || GameState.screen == ScreenPlay || replays.Watching()) SetPaused(!paused_);
 }
 
 void TForm1::FormDeactivate() {
-  if (!paused_ && GameState.screen == ScreenPlay) SetPaused(true);
+  if (!paused_ && (GameState.screen == ScreenPlay || replays.Watching())) SetPaused(true);
 }
 
 void TForm1::SetPaused(bool paused) {

@@ -80,7 +80,8 @@ std::string RankTimestamp() {
 
 void TForm1::LoadRanking() {
   if (scoreStore->Load(Ranking) == ScoreFileState::kRead) return;
-  platform::Current().app->ShowMessage(VN_TEXT("スコア記録ファイルを作成します。"));
+  // Watching creates no file, so it has nothing to announce.
+  if (!replays.Watching()) platform::Current().app->ShowMessage(VN_TEXT("スコア記録ファイルを作成します。"));
   FillDefaultRanking(Ranking, RankTimestamp());
 }
 
@@ -97,12 +98,16 @@ void TForm1::ReportSaveFailure(const std::string& reason) {
 void TForm1::InsertScore() {
   rankingPrepared = 1;
   newRow = kNoNewRow;
-  const int row = InsertRankedScore(Ranking, GameState.score, RankTimestamp());
+  const std::string when = RankTimestamp();
+  std::shared_ptr<const Replay> replay = replays.EndGame(*this, when);
+  // A watched replay's score is not the player's.
+  if (replays.Watching()) return;
+  const int row = InsertRankedScore(Ranking, GameState.score, when);
   if (row >= 0) {
     newRow = row;
     blinkPhase = 0;
     // Saved at once, so a crash or a power cut after the game loses nothing.
-    scoreStore->AddOwnRow(Ranking[row]);
+    scoreStore->AddOwnRow(Ranking[row], std::move(replay));
     scoreStore->SaveInBackground(Ranking);
   }
 }

@@ -7,6 +7,7 @@
 
 #include "game/form.h"
 #include "game/ranking.h"
+#include "game/ranking_replays.h"
 #include "platform/files.h"
 
 namespace game {
@@ -27,12 +28,14 @@ bool WriteScoreFile(const std::string& path, const RankEntry rows[7], std::strin
   return platform::WriteFileAtomically(path, rows, kScoreFileSize, error);
 }
 
-ScoreStore::ScoreStore(std::string folder, std::string oldFile, std::function<void(const std::string&)> saveFailed)
+ScoreStore::ScoreStore(std::string folder, std::string oldFile, std::function<void(const std::string&)> saveFailed,
+                       bool readOnly)
     : folder_(std::move(folder)),
       path_(folder_ + "/" + kScoreFile),
       lockPath_(path_ + ".lock"),
       oldFile_(std::move(oldFile)),
       saveFailed_(std::move(saveFailed)),
+      readOnly_(readOnly),
       failures_([this](platform::Message&) {
         std::string error;
         {
@@ -55,7 +58,8 @@ ScoreStore::~ScoreStore() {
 ScoreFileState ScoreStore::Load(RankEntry rows[7]) {
   Wait();
   own_.clear();
-  ImportOldFile();
+  replays_.clear();
+  if (!readOnly_) ImportOldFile();
   const ScoreFileState state = ReadScoreFile(path_, rows);
   unreadable_ = state == ScoreFileState::kUnreadable;
   return state;
@@ -82,10 +86,13 @@ void ScoreStore::ImportOldFile() {
     std::fprintf(stderr, "solvara: cannot copy the ranking %s: %s\n", oldFile_.c_str(), error.c_str());
 }
 
-void ScoreStore::AddOwnRow(const RankEntry& row) { own_.push_back(row); }
+void ScoreStore::AddOwnRow(const RankEntry& row, std::shared_ptr<const Replay> replay) {
+  own_.push_back(row);
+  if (replay) replays_.push_back(std::move(replay));
+}
 
 uint64_t ScoreStore::Submit(const RankEntry rows[7], bool background) {
-  Job job{{}, own_, unreadable_, background};
+  Job job{{}, own_, replays_, unreadable_, background};
   std::memcpy(job.rows, rows, kScoreFileSize);
   std::lock_guard lock(mutex_);
   pending_ = std::move(job);
@@ -93,9 +100,12 @@ uint64_t ScoreStore::Submit(const RankEntry rows[7], bool background) {
   return ++submitted_;
 }
 
-void ScoreStore::SaveInBackground(const RankEntry rows[7]) { Submit(rows, true); }
+void ScoreStore::SaveInBackground(const RankEntry rows[7]) {
+  if (!readOnly_) Submit(rows, true);
+}
 
 bool ScoreStore::Save(const RankEntry rows[7], std::string& error) {
+  if (readOnly_) return true;
   const uint64_t ticket = Submit(rows, false);
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [&] { return done_ >= ticket; });
@@ -137,10 +147,14 @@ bool ScoreStore::Write(const Job& job, std::string& error) const {
   platform::FileLock lock(lockPath_);
   if (lock.Held()) platform::RemoveLeftoverTemporaries(path_);
   RankEntry rows[kRankRows] = {};
+  RankEntry before[kRankRows] = {};
+  bool hadFile = false;
   switch (ReadScoreFile(path_, rows)) {
     case ScoreFileState::kRead:
       // The file as it is now (another copy may have saved since), with this
       // copy's rows that it lacks.
+      std::memcpy(before, rows, kScoreFileSize);
+      hadFile = true;
       InsertMissingRows(rows, job.own);
       break;
     case ScoreFileState::kMissing:
@@ -150,7 +164,9 @@ bool ScoreStore::Write(const Job& job, std::string& error) const {
       error = path_ + ": cannot be read, so it is left as it is";
       return false;
   }
-  return WriteScoreFile(path_, rows, &error);
+  if (!WriteScoreFile(path_, rows, &error)) return false;
+  KeepRowReplays(folder_, hadFile ? before : nullptr, rows, job.replays);
+  return true;
 }
 
 }  // namespace game

@@ -3,15 +3,18 @@
 // the player's data folder. ScoreStore loads it once, saves it after every new
 // row (on a worker thread, so the results screen never waits for the disk)
 // and at close, and keeps the rows another running copy of the game saved.
+// The rows' replays are kept beside it (ranking_replays.h).
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "game/replay.h"
 #include "game/world.h"
 #include "platform/app.h"
 
@@ -36,8 +39,10 @@ class ScoreStore {
   // `folder` holds score.dat and the lock file that serialises the saves of
   // every running copy. `oldFile` is where earlier versions kept score.dat
   // (beside the program). `saveFailed` runs on the main thread, with the
-  // reason, when a background save failed.
-  ScoreStore(std::string folder, std::string oldFile, std::function<void(const std::string&)> saveFailed);
+  // reason, when a background save failed. A read-only store (watching a
+  // replay) reads the ranking and writes nothing: no import, no save.
+  ScoreStore(std::string folder, std::string oldFile, std::function<void(const std::string&)> saveFailed,
+             bool readOnly = false);
   // Waits for a pending save.
   ~ScoreStore();
   ScoreStore(const ScoreStore&) = delete;
@@ -47,10 +52,12 @@ class ScoreStore {
   // reads the ranking. A file that is there but unreadable is never written
   // over in this run: every save then fails.
   ScoreFileState Load(RankEntry rows[7]);
-  // A row this copy inserted. A save writes the file as it is on disk at that
-  // moment with each of these rows it lacks inserted, so the rows another
-  // copy saved meanwhile stay and none is doubled.
-  void AddOwnRow(const RankEntry& row);
+  // A row this copy inserted, with the replay of its game (null: none). A
+  // save writes the file as it is on disk at that moment with each of these
+  // rows it lacks inserted, so the rows another copy saved meanwhile stay and
+  // none is doubled; then the replays of the rows it holds are written and
+  // those of the rows that dropped out deleted.
+  void AddOwnRow(const RankEntry& row, std::shared_ptr<const Replay> replay = nullptr);
   // Hands a copy of the rows to the worker and returns at once.
   void SaveInBackground(const RankEntry rows[7]);
   // Saves now, after any pending save. False with a one-line reason.
@@ -62,6 +69,7 @@ class ScoreStore {
   struct Job {
     RankEntry rows[7];
     std::vector<RankEntry> own;
+    std::vector<std::shared_ptr<const Replay>> replays;
     bool unreadable;
     bool background;
   };
@@ -72,8 +80,10 @@ class ScoreStore {
 
   const std::string folder_, path_, lockPath_, oldFile_;
   std::function<void(const std::string&)> saveFailed_;
+  const bool readOnly_;
   // Main thread only.
   std::vector<RankEntry> own_;
+  std::vector<std::shared_ptr<const Replay>> replays_;
   bool unreadable_ = false;
 
   std::mutex mutex_;

@@ -29,9 +29,11 @@ void TForm1::RunScreen() {
   }
 }
 
+void TForm1::ReadInput(VantorInputSystem::TVantorInputState& state) { replays.Read(*chip, state); }
+
 bool TForm1::ReadPress() {
   VantorInputSystem::TVantorInputState state{};
-  chip->GetState(state);
+  ReadInput(state);
   const int activity = state.Button1 + state.Button2 + state.Button3;
   if (activity < 1) GameState.pressLatch = 0;
   return activity >= 2 && GameState.pressLatch == 0;

@@ -72,7 +72,7 @@ void FireOptionSpinShots(TForm1& f) {
 
 ControlKeys ReadControls(TForm1& f) {
   VantorInputSystem::TVantorInputState state{};
-  f.chip->GetState(state);
+  f.ReadInput(state);
   ControlKeys keys;
   keys.up = state.Up != 0;
   keys.down = state.Down != 0;
