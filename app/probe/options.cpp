@@ -33,26 +33,26 @@ int ParseOptions(int argc, const char* const argv[], Options& o, std::ostream& o
       },
       "");
   std::vector<std::string> shots;
-  app.add_option("--frames", o.frames, "frames to run (default 1000)")
-      ->type_name("N")
-      ->check(CLI::Range(0, kMaxFrames).description(""));
-  app.add_option("--seed", o.seed, "seed of the random generator (default 1)")->type_name("S");
+  CLI::Option* frames = app.add_option("--frames", o.frames, "frames to run (default 1000; a replay: its game's)")
+                            ->type_name("N")
+                            ->check(CLI::Range(0, kMaxFrames).description(""));
+  CLI::Option* seed = app.add_option("--seed", o.seed, "seed of the random generator (default 1)")->type_name("S");
   app.add_option("--home", o.home, "folder of score.dat (default: a fresh temporary folder)")
       ->type_name("DIR")
       ->check(given);
   app.add_option("--assets", o.assets, "folder holding bmp/ and sound/ (default: beside the runner, else installed)")
       ->type_name("DIR")
       ->check(given);
-  app.add_option("--keys", o.keys, "key script: FROM-TO KEY[+KEY...], FROM KEY, FROM- KEY")
-      ->type_name("FILE")
-      ->check(given);
+  CLI::Option* keys = app.add_option("--keys", o.keys, "key script: FROM-TO KEY[+KEY...], FROM KEY, FROM- KEY")
+                          ->type_name("FILE")
+                          ->check(given);
   app.add_option("--shot", shots, "screenshot of a frame (repeatable)")
       ->type_name("FRAME:FILE.png")
       ->check(shot)
       ->allow_extra_args(false);
   app.add_option("--trace", o.trace, "one JSON object per frame")->type_name("FILE.jsonl")->check(given);
-  app.add_flag("--invincible", o.invincible, "the ship is never hit (for checks only)");
-  app.add_flag("--bot", o.bot, "a simple pilot starts and plays one game");
+  CLI::Option* invincible = app.add_flag("--invincible", o.invincible, "the ship is never hit (for checks only)");
+  CLI::Option* bot = app.add_flag("--bot", o.bot, "a simple pilot starts and plays one game");
   app.add_option("--log", o.logFile, "the library's debug log, traced from before the form is created")
       ->type_name("FILE")
       ->check(given);
@@ -60,8 +60,24 @@ int ParseOptions(int argc, const char* const argv[], Options& o, std::ostream& o
   app.add_option("--wav", o.wav, "record the sound of the run: effects and music (TimGM6mb), 44.1 kHz 16-bit stereo")
       ->type_name("FILE.wav")
       ->check(given);
+  CLI::Option* record = app.add_option("--record", o.record, "write the first game of the run (--keys, --bot) as a replay")
+                            ->type_name("FILE")
+                            ->check(given)
+                            ->excludes(invincible);
+  CLI::Option* replay =
+      app.add_option("--replay", o.replay, "play a replay: the frames of its game, its input instead of keys or pilot")
+          ->type_name("FILE")
+          ->check(given)
+          ->excludes(keys, bot, invincible, seed, record);
+  app.add_flag("--verify", o.verify,
+               "with --replay: exit 0 only if its game ends with the recorded score and world, else say why and exit 1")
+      ->needs(replay);
+  app.footer("Exit status: 0 done; 1 the game failed to start, a file of the run could not be written, no game "
+             "ended to --record, or --verify found the replay did not play as recorded; 2 a bad command line, or a "
+             "file the run reads (--keys, --replay) that cannot be used.");
 
   const int status = command_line::Parse(app, argc, argv, out, err);
+  o.framesGiven = frames->count() > 0;
   for (const std::string& value : shots) {
     int frame = 0;
     std::string file;

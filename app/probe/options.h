@@ -10,6 +10,7 @@ namespace probe {
 
 struct Options {
   int frames = 1000;
+  bool framesGiven = false;  // --frames on the command line (a replay otherwise runs its game's frames)
   uint32_t seed = 1;
   std::string home;    // empty: a fresh temporary folder
   std::string assets;  // empty: the build's folder
@@ -21,6 +22,9 @@ struct Options {
   std::string logFile;      // the library's debug log (empty: none)
   bool profile = false;     // with logFile: method timing and its report
   std::string wav;          // the sound of the run (empty: none)
+  std::string record;       // the first game of the run, written as a replay (empty: none)
+  std::string replay;       // a replay played in place of keys and pilot (empty: none)
+  bool verify = false;      // with replay: exit 0 only if it ends as recorded
 };
 
 // Parses argv[1..] into `options`. Returns command_line::kRun to go on, else

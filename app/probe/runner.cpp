@@ -10,6 +10,7 @@
 #include "app/probe/trace.h"
 #include "game/bot.h"
 #include "game/form.h"
+#include "game/replay_file.h"
 #include "platform/app.h"
 #include "platform/files.h"
 #include "platform/headless/backend.h"
@@ -109,6 +110,15 @@ bool Runner::Prepare(std::ostream& log) {
   platform::MapFolder("bmp", assets + "/bmp");
   platform::MapFolder("sound", assets + "/sound");
 
+  if (!options_.replay.empty()) {
+    auto replay = std::make_shared<game::Replay>();
+    std::string reason;
+    if (!game::ReadReplayFile(options_.replay, *replay, reason)) {
+      log << "solvara-probe: cannot play the replay " << options_.replay << ": " << reason << "\n";
+      return false;
+    }
+    replay_ = std::move(replay);
+  }
   if (!options_.keys.empty()) {
     std::ifstream in(options_.keys);
     std::string error;
@@ -149,7 +159,7 @@ int Runner::Run(std::ostream& log) {
     // it closes after their destruction, ending with the profiling report.
     if (!options_.logFile.empty())
       VantorDebugSystem::TVantorDebug::SetDebug(options_.logFile.c_str(), true, options_.profile);
-    game::TForm1 form(nullptr);
+    game::TForm1 form(nullptr, replay_);
     // A game that failed to start runs no frames (its message is on stderr).
     const bool started = !form.StartUpFailed();
     if (!started) status = 1;
@@ -158,8 +168,12 @@ int Runner::Run(std::ostream& log) {
     form.keepShipUnhurt = options_.invincible;
     game::Pilot pilot;
 
+    // A replay runs the frames of its game (and stops at its end), unless
+    // told how many.
+    const int frames = replay_ && !options_.framesGiven ? static_cast<int>(replay_->frames) : options_.frames;
+    bool recorded = false;
     uint16_t held = 0;
-    for (int frame = 1; started && frame <= options_.frames && !backend.app.Terminated(); ++frame) {
+    for (int frame = 1; started && frame <= frames && !backend.app.Terminated(); ++frame) {
       const uint16_t scripted = keys_.KeysAt(frame);
       if ((scripted & ~held) & kKeyPause) backend.app.PressKey(platform::kVirtualKeyPause);
       held = scripted;
@@ -178,7 +192,18 @@ int Runner::Run(std::ostream& log) {
           log << "solvara-probe: cannot write screenshot " << file << "\n";
           status = 1;
         }
+      if (!options_.record.empty() && !recorded && form.replays.LastRecorded()) {
+        if (!SaveRecording(form, log)) status = 1;
+        recorded = true;
+      }
+      if (replay_ && !options_.framesGiven && form.replays.GameEnded()) break;
     }
+    if (started && !options_.record.empty() && !recorded) {
+      log << "solvara-probe: no game ended within " << frames << " frames: nothing was recorded in "
+          << options_.record << "\n";
+      status = 1;
+    }
+    if (started && options_.verify && !CheckReplay(form, log)) status = 1;
     if (started && !backend.app.Terminated()) form.Close();
     if (!options_.wav.empty() && !sound.Finish(log)) status = 1;
   }
@@ -189,6 +214,27 @@ int Runner::Run(std::ostream& log) {
     status = 1;
   }
   return status;
+}
+
+bool Runner::SaveRecording(const game::TForm1& form, std::ostream& log) const {
+  std::string error;
+  if (game::WriteReplayFile(options_.record, *form.replays.LastRecorded(), error)) return true;
+  log << "solvara-probe: cannot write " << options_.record << ": " << error << "\n";
+  return false;
+}
+
+bool Runner::CheckReplay(const game::TForm1& form, std::ostream& log) const {
+  const game::ReplayDeck& deck = form.replays;
+  std::string mismatch = deck.Mismatch();
+  if (mismatch.empty() && !deck.GameEnded())
+    mismatch = "its game had not ended after the " + std::to_string(deck.Frame()) + " frames run";
+  if (!mismatch.empty()) {
+    log << "solvara-probe: the replay " << options_.replay << " did not play as recorded: " << mismatch << "\n";
+    return false;
+  }
+  log << "solvara-probe: the replay " << options_.replay << " played as recorded: " << replay_->finalScore
+      << " points in " << replay_->frames << " frames\n";
+  return true;
 }
 
 }  // namespace probe

@@ -2,10 +2,16 @@
 // The headless runner: the real TForm1 on the headless backend, frame by
 // frame on the virtual clock, with scripted keys, a trace and screenshots.
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 #include "app/probe/key_script.h"
 #include "app/probe/options.h"
+#include "game/replay.h"
+
+namespace game {
+class TForm1;
+}
 
 namespace probe {
 
@@ -22,9 +28,14 @@ class Runner {
 
  private:
   bool Prepare(std::ostream& log);
+  // After the frames: whether the replay played as recorded (--verify), and
+  // the recorded game written (--record); false when the run failed them.
+  bool CheckReplay(const game::TForm1& form, std::ostream& log) const;
+  bool SaveRecording(const game::TForm1& form, std::ostream& log) const;
 
   Options options_;
   KeyScript keys_;
+  std::shared_ptr<const game::Replay> replay_;
   std::string home_;
 };
 
