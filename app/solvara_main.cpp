@@ -8,7 +8,10 @@
 #include "app/command_line.h"
 #include "app/game_options.h"
 #include "game/form.h"
+#include "game/ranking_replays.h"
+#include "game/replay_file.h"
 #include "platform/app.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/sdl/backend.h"
@@ -34,6 +37,22 @@ void Override(platform::Settings& settings, const GameOptions& options) {
   if (options.fullScreen) settings.fullScreen = options.fullScreen;
   if (options.scaling) settings.scaling = options.scaling;
   if (options.mute) settings.musicVolume = settings.effectsVolume = 0;
+}
+
+// The replay --replay or --replay-rank names; null with the message saying
+// why it cannot be watched.
+std::shared_ptr<const game::Replay> WatchedReplay(const GameOptions& options, std::string& message) {
+  auto replay = std::make_shared<game::Replay>();
+  std::string path = options.replay, reason;
+  const bool read = options.replayRank > 0
+                        ? game::ReadRankReplay(platform::DataDir(), options.replayRank, *replay, path, reason)
+                        : game::ReadReplayFile(path, *replay, reason);
+  if (read) return replay;
+  message = "Cannot play the replay";
+  if (options.replayRank > 0) message += " of row " + std::to_string(options.replayRank) + " of the ranking";
+  if (!path.empty()) message += " " + path;
+  message += ": " + reason + ".";
+  return nullptr;
 }
 
 }  // namespace
@@ -62,7 +81,18 @@ int main(int argc, char** argv) {
   platform::Application& app = *platform::Current().app;
   try {
     app.SetTitle("SOLVARA 2001");
-    game::TForm1 form(nullptr);
+    std::shared_ptr<const game::Replay> watch;
+    if (!options.replay.empty() || options.replayRank > 0) {
+      std::string message;
+      watch = WatchedReplay(options, message);
+      if (!watch) {
+        // Said in the window the game would have played it in.
+        app.CreateMainWindow("SOLVARA 2001", 640, 480);
+        app.ShowMessage(platform::Utf8ToCp932(message));
+        return 1;
+      }
+    }
+    game::TForm1 form(nullptr, watch);
     // Its message has been read: the program ends.
     if (form.StartUpFailed()) return 1;
     // Keys the settings do not name keep the form's.

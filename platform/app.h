@@ -98,6 +98,8 @@ void PrintMessage(const std::string& cp932Text, const std::string& english);
 // key and pad button the player pauses with.
 constexpr int kVirtualKeyPause = 19;
 constexpr int kVirtualKeyEscape = 27;
+// Any other key or pad button pressed (not a modifier, not a repeat).
+constexpr int kVirtualKeyOther = 255;
 
 // Component palette registration (used by design-time tools only).
 void RegisterComponent(const std::string& page, const std::string& className);

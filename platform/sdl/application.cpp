@@ -86,8 +86,8 @@ void SdlApplication::HandleEvent(const SDL_Event& event) {
       if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && deactivate_) Guarded(deactivate_);
       break;
     case SDL_CONTROLLERBUTTONDOWN:
-      if (event.cbutton.button == pauseButton_ && keyDown_)
-        Guarded([&] { keyDown_(kVirtualKeyPause); });
+      if (keyDown_)
+        Guarded([&] { keyDown_(event.cbutton.button == pauseButton_ ? kVirtualKeyPause : kVirtualKeyOther); });
       break;
     case SDL_KEYDOWN: {
       const SDL_Keysym& key = event.key.keysym;
@@ -110,6 +110,10 @@ void SdlApplication::HandleEvent(const SDL_Event& event) {
       else if (key.sym == SDLK_SPACE) vk = 32;
       else if (key.sym >= SDLK_a && key.sym <= SDLK_z) vk = 'A' + (key.sym - SDLK_a);
       else if (key.sym >= SDLK_0 && key.sym <= SDLK_9) vk = static_cast<int>(key.sym);
+      // A modifier alone is half of a combination (Alt+Enter), not a key.
+      else if (!event.key.repeat && !(key.scancode >= SDL_SCANCODE_LCTRL && key.scancode <= SDL_SCANCODE_RGUI) &&
+               key.scancode != SDL_SCANCODE_MODE)
+        vk = kVirtualKeyOther;
       if (vk && keyDown_) Guarded([&] { keyDown_(vk); });
       break;
     }
