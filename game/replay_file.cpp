@@ -32,14 +32,6 @@ constexpr std::array<uint32_t, 256> MakeCrcTable() {
   return table;
 }
 
-// CRC-32 as zlib and PNG compute it.
-uint32_t Crc32(std::span<const uint8_t> bytes) {
-  static constexpr std::array<uint32_t, 256> kTable = MakeCrcTable();
-  uint32_t c = 0xFFFFFFFFu;
-  for (uint8_t b : bytes) c = kTable[(c ^ b) & 0xFF] ^ (c >> 8);
-  return c ^ 0xFFFFFFFFu;
-}
-
 class Writer {
  public:
   explicit Writer(std::vector<uint8_t>& out) : out_(out) {}
@@ -92,6 +84,13 @@ bool DecodeRuns(std::span<const uint8_t> bytes, size_t count, Replay& replay, st
 
 }  // namespace
 
+uint32_t ReplayCrc32(std::span<const uint8_t> bytes) {
+  static constexpr std::array<uint32_t, 256> kTable = MakeCrcTable();
+  uint32_t c = 0xFFFFFFFFu;
+  for (uint8_t b : bytes) c = kTable[(c ^ b) & 0xFF] ^ (c >> 8);
+  return c ^ 0xFFFFFFFFu;
+}
+
 std::vector<uint8_t> EncodeReplay(const Replay& r) {
   std::vector<uint8_t> out;
   out.reserve(kReplayHeaderBytes + 4 * r.runs.size() + 4);
@@ -114,7 +113,7 @@ std::vector<uint8_t> EncodeReplay(const Replay& r) {
     w.Unsigned(run.code, 2);
     w.Unsigned(run.frames, 2);
   }
-  w.Unsigned(Crc32(out), 4);
+  w.Unsigned(ReplayCrc32(out), 4);
   return out;
 }
 
@@ -143,7 +142,7 @@ bool DecodeReplay(std::span<const uint8_t> bytes, Replay& r, std::string& reason
                               " its " + std::to_string(runs) + " input runs need");
   if (size > whole)
     return Refuse(reason, "oversized: " + std::to_string(size - whole) + " bytes after its end");
-  if (Crc32(bytes.first(size - 4)) != U32(bytes, size - 4))
+  if (ReplayCrc32(bytes.first(size - 4)) != U32(bytes, size - 4))
     return Refuse(reason, "damaged: its checksum does not match its contents");
   r.simulationVersion = U32(bytes, kSimulationAt);
   if (r.simulationVersion != kSimulationVersion)
@@ -160,7 +159,14 @@ bool DecodeReplay(std::span<const uint8_t> bytes, Replay& r, std::string& reason
   r.frames = U32(bytes, kFramesAt);
   if (r.frames == 0) return Refuse(reason, "it holds no frame of a game");
   r.randomState = U32(bytes, kRandomAt);
-  for (size_t i = 0; i < kWorldStartFields; ++i) r.world[i] = static_cast<int32_t>(U32(bytes, kWorldAt + 4 * i));
+  for (size_t i = 0; i < kWorldStartFields; ++i) {
+    r.world[i] = static_cast<int32_t>(U32(bytes, kWorldAt + 4 * i));
+    if (r.world[i] <= -kWorldFieldLimit || r.world[i] >= kWorldFieldLimit)
+      return Refuse(reason, "its world holds " + std::to_string(r.world[i]) + " in field " + std::to_string(i + 1) +
+                                ", which no game starts with");
+  }
+  // GameState.screen comes first.
+  if (r.world[0] != ScreenPlay) return Refuse(reason, "its world does not start on the play screen");
   return DecodeRuns(bytes, runs, r, reason);
 }
 

@@ -37,12 +37,15 @@ TEST(GameOptions, EachOptionReachesTheSettings) {
   EXPECT_EQ(Parse({"--scale=fit"}).options.scaling, platform::Scaling::Fit);
   EXPECT_EQ(Parse({"--data-dir", "/tmp/ranking"}).options.dataDir, "/tmp/ranking");
   EXPECT_TRUE(Parse({"--mute"}).options.mute);
+  EXPECT_EQ(Parse({"--replay", "a.rpl"}).options.replay, "a.rpl");
+  EXPECT_EQ(Parse({"--replay-rank", "7"}).options.replayRank, 7);
 }
 
 TEST(GameOptions, HelpAndVersionExitZeroAndBadCommandLinesTwo) {
   const Parsed help = Parse({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--window", "--fullscreen", "--scale fit|integer", "--data-dir DIR", "--mute"})
+  for (const char* option :
+       {"--window", "--fullscreen", "--scale fit|integer", "--data-dir DIR", "--mute", "--replay FILE", "--replay-rank N"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   const Parsed version = Parse({"--version"});
   EXPECT_EQ(version.status, 0);
@@ -50,6 +53,7 @@ TEST(GameOptions, HelpAndVersionExitZeroAndBadCommandLinesTwo) {
 
   const std::vector<std::vector<const char*>> bad = {
       {"--window", "--fullscreen"}, {"--scale", "big"}, {"--scale"}, {"--data-dir", ""}, {"--bogus"}, {"level2"},
+      {"--replay-rank", "0"}, {"--replay-rank", "8"}, {"--replay", "a.rpl", "--replay-rank", "1"}, {"--replay", ""},
   };
   for (const auto& args : bad) {
     const Parsed parsed = Parse(args);

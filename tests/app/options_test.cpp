@@ -25,6 +25,7 @@ TEST(ProbeOptions, DefaultsAndEveryOption) {
   Options o;
   ASSERT_EQ(Parse({}, o).status, command_line::kRun);
   EXPECT_EQ(o.frames, 1000);
+  EXPECT_FALSE(o.framesGiven);
   EXPECT_EQ(o.seed, 1u);
   EXPECT_TRUE(o.home.empty());
   EXPECT_FALSE(o.bot);
@@ -47,6 +48,15 @@ TEST(ProbeOptions, DefaultsAndEveryOption) {
   EXPECT_EQ(o.wav, "w.wav");
   EXPECT_TRUE(o.bot);
   EXPECT_TRUE(o.invincible);
+
+  Options record;
+  ASSERT_EQ(Parse({"--bot", "--record", "r.rpl"}, record).status, command_line::kRun);
+  EXPECT_EQ(record.record, "r.rpl");
+  Options replay;
+  ASSERT_EQ(Parse({"--replay", "r.rpl", "--verify", "--frames", "5"}, replay).status, command_line::kRun);
+  EXPECT_EQ(replay.replay, "r.rpl");
+  EXPECT_TRUE(replay.verify);
+  EXPECT_TRUE(replay.framesGiven);
 }
 
 TEST(ProbeOptions, BadCommandLinesExitTwoWithTheReasonAndTheUsage) {
@@ -54,6 +64,10 @@ TEST(ProbeOptions, BadCommandLinesExitTwoWithTheReasonAndTheUsage) {
       {"--frames"},       {"--frames", "ten"},  {"--frames", "-1"},   {"--seed", "4294967296"},
       {"--shot", "5"},    {"--shot", "0:a.png"}, {"--shot", "x:a.png"}, {"--shot", "3:"},
       {"--home", ""},     {"--bogus"},          {"--bot", "extra"},
+      // a replay is its own input, and a recording is of a game that can be lost
+      {"--verify"}, {"--replay", "r.rpl", "--bot"}, {"--replay", "r.rpl", "--keys", "k.txt"},
+      {"--replay", "r.rpl", "--seed", "3"}, {"--replay", "r.rpl", "--record", "s.rpl"},
+      {"--record", "r.rpl", "--invincible"},
   };
   for (const auto& args : bad) {
     Options o;
@@ -65,7 +79,8 @@ TEST(ProbeOptions, BadCommandLinesExitTwoWithTheReasonAndTheUsage) {
   Options o;
   const Parsed help = Parse({"--help"}, o);
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--keys FILE", "--bot", "--invincible", "--profile"})
+  for (const char* option : {"--keys FILE", "--bot", "--invincible", "--profile", "--record FILE", "--replay FILE",
+                             "--verify", "Exit status"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 

@@ -22,6 +22,9 @@
 #include <thread>
 #include <vector>
 
+#include "game/ranking_replays.h"
+#include "game/replay_file.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -291,6 +294,19 @@ TEST(TwoCopies, BothKeepEveryRowTheySave) {
   std::vector<int32_t> got(7);
   for (int i = 0; i < 7; ++i) std::memcpy(&got[i], bytes.data() + 44 * i, 4);
   EXPECT_EQ(got, want);
+  // Each row keeps the replay of its game, whichever copy played it; the
+  // rows pushed out lost theirs.
+  int replays = 0;
+  for (const auto& entry : fs::directory_iterator(home)) replays += entry.path().extension() == ".rpl";
+  EXPECT_EQ(replays, 7);
+  for (int i = 0; i < 7; ++i) {
+    game::RankEntry row;
+    std::memcpy(&row, bytes.data() + 44 * i, sizeof row);
+    game::Replay replay;
+    std::string reason;
+    EXPECT_TRUE(game::ReadReplayFile((home / game::ReplayFileName(row)).string(), replay, reason)) << i << reason;
+    EXPECT_TRUE(game::ReplayOfRow(replay, row)) << i;
+  }
   for (int lane = 0; lane < 2; ++lane) EXPECT_EQ(statuses[lane], std::vector<int>(lanes[lane].size(), 0));
   fs::remove_all(home);
 }

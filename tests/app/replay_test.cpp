@@ -1,0 +1,336 @@
+// Replays: a recorded game played back runs frame for frame as it was played;
+// a damaged or foreign replay is refused with its reason; the ranking keeps
+// the replay of each row a game entered; watching writes nothing.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/probe/runner.h"
+#include "game/form.h"
+#include "game/ranking_replays.h"
+#include "game/replay_file.h"
+#include "game/score_file.h"
+#include "platform/app.h"
+#include "platform/files.h"
+#include "platform/headless/backend.h"
+
+namespace probe {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), {});
+}
+
+void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+// A trace line without its frame number (what is left of it must match).
+std::string WithoutFrame(const std::string& line) { return line.substr(line.find(',')); }
+
+class ReplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("solvara_replay_" + std::to_string(::getpid()) + "_" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // A run of the runner with the build's assets, its home in the test folder.
+  Options Base(const std::string& home = "home") const {
+    Options o;
+    o.home = (dir_ / home).string();
+    o.assets = SOLVARA_BUILD_DIR;
+    return o;
+  }
+  int Run(const Options& o) {
+    std::ostringstream log;
+    ::testing::internal::CaptureStderr();
+    const int status = Runner(o).Run(log);
+    ::testing::internal::GetCapturedStderr();
+    log_ = log.str();
+    return status;
+  }
+  // A bot game that ends within `frames`, recorded; its final score.
+  int32_t BotGame(uint32_t seed, int frames, const fs::path& replay) {
+    Options o = Base();
+    o.bot = true;
+    o.seed = seed;
+    o.frames = frames;
+    o.record = replay.string();
+    EXPECT_EQ(Run(o), 0) << log_;
+    game::Replay r;
+    std::string reason;
+    EXPECT_TRUE(game::ReadReplayFile(o.record, r, reason)) << reason;
+    return r.finalScore;
+  }
+
+  static std::vector<std::string> Lines(const fs::path& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  fs::path dir_;
+  std::string log_;
+};
+
+struct RecordedGame {
+  const char* name;
+  bool bot;
+  uint32_t seed;
+  const char* keys;
+  int frames;  // enough for the game to end
+  int pausedFrames;
+};
+
+// Keys held from frame 1200 start the game after the attract loop has run
+// (its demonstration leaves the pools and the generator well used).
+const RecordedGame kGames[] = {
+    {"the pilot, to game over", true, 5, "", 1800, 0},
+    {"keys after the attract loop, paused and resumed", false, 1,
+     "1200- X\n1300-1340 Up\n1400-1480 Down\n1500 P\n1550 P\n1600 Z\n1700-1701 C\n1800-1830 Right\n"
+     "1900-1950 Left+Up\n2000-2010 Z+X\n",
+     4000, 50},
+    {"the pilot, paused twice", true, 2, "300 P\n340 P\n900-901 P\n960 P\n", 1800, 100},
+};
+
+// Recorded with --record, played with --replay --verify: the trace of the
+// replay equals the trace of the game on every one of its frames, paused
+// frames aside, and the game ends with the recorded score and world.
+TEST_F(ReplayTest, APlayedBackGameRunsFrameForFrameAsRecorded) {
+  for (const RecordedGame& g : kGames) {
+    SCOPED_TRACE(g.name);
+    Options record = Base();
+    record.bot = g.bot;
+    record.seed = g.seed;
+    record.frames = g.frames;
+    record.keys = (dir_ / "keys.txt").string();
+    std::ofstream(record.keys) << g.keys;
+    record.trace = (dir_ / "game.jsonl").string();
+    record.record = (dir_ / "game.rpl").string();
+    ASSERT_EQ(Run(record), 0) << log_;
+
+    Options play = Base("watcher");
+    play.replay = record.record;
+    play.verify = true;
+    play.trace = (dir_ / "replay.jsonl").string();
+    ASSERT_EQ(Run(play), 0) << log_;
+    EXPECT_NE(log_.find("played as recorded"), std::string::npos) << log_;
+
+    std::vector<std::string> game;
+    int paused = 0;
+    for (const std::string& line : Lines(record.trace)) {
+      if (line.find("\"paused\":true") != std::string::npos) ++paused;
+      // The game starts on the frame after the title took the press.
+      else if (!game.empty() || line.find("\"screen\":1,") != std::string::npos) game.push_back(line);
+    }
+    EXPECT_EQ(paused, g.pausedFrames);
+    const std::vector<std::string> replay = Lines(play.trace);
+    ASSERT_GE(game.size(), replay.size() + 1);
+    for (size_t i = 0; i < replay.size(); ++i) ASSERT_EQ(WithoutFrame(replay[i]), WithoutFrame(game[i + 1])) << i;
+    // It ends on the results screen, where the score went into the ranking.
+    EXPECT_NE(replay.back().find("\"screen\":8,"), std::string::npos) << replay.back();
+  }
+}
+
+// One recorded game, damaged in every way a reader must refuse.
+TEST_F(ReplayTest, EveryDamageIsRefusedWithItsReason) {
+  game::Replay good;
+  std::string reason;
+  const fs::path file = dir_ / "game.rpl";
+  BotGame(5, 1800, file);
+  ASSERT_TRUE(game::ReadReplayFile(file.string(), good, reason)) << reason;
+  ASSERT_GE(good.runs.size(), 3u);
+
+  struct Damage {
+    const char* what;
+    std::function<void(game::Replay&)> record;     // before encoding
+    std::function<void(std::vector<uint8_t>&)> bytes;  // after encoding
+    const char* reason;
+  };
+  const auto none = [](auto&) {};
+  const auto put32 = [](std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  const Damage damages[] = {
+      {"one byte changed", none, [](auto& b) { b[b.size() - 6] ^= 0x10; }, "damaged"},
+      {"cut in half", none, [](auto& b) { b.resize(b.size() / 2); }, "truncated"},
+      {"cut inside the header", none, [](auto& b) { b.resize(100); }, "truncated: 100 bytes, a replay has"},
+      {"empty", none, [](auto& b) { b.clear(); }, "truncated: 0 bytes"},
+      {"oversized", none, [](auto& b) { b.resize(game::kMaxReplayBytes + 1); }, "oversized"},
+      {"bytes after its end", none, [](auto& b) { b.push_back(0); }, "oversized: 1 bytes after its end"},
+      {"another kind of file", none, [](auto& b) { std::copy_n("RIFF", 4, b.begin()); }, "not a SOLVARA 2001 replay"},
+      {"another file format", none, [&](auto& b) { put32(b, 8, 2); }, "file format 2, this game reads format 1"},
+      {"more runs than a replay holds", none, [&](auto& b) { put32(b, 472, game::kMaxInputRuns + 1); },
+       "oversized: 262145 input runs"},
+      {"another simulation version", [](auto& r) { r.simulationVersion += 1; }, none,
+       "recorded by simulation version 2, this game plays version 1"},
+      {"runs past the frame count", [](auto& r) { r.frames -= 1; }, none, "reaches past the game's"},
+      {"input ending before the game", [](auto& r) { r.frames += 5; }, none, "its input ends after frame"},
+      {"a world no game starts with", [](auto& r) { r.world[40] = game::kWorldFieldLimit; }, none,
+       "1048576 in field 41, which no game starts with"},
+      {"a world off the play screen", [](auto& r) { r.world[0] = game::ScreenTitle; }, none,
+       "does not start on the play screen"},
+      {"an empty run", [](auto& r) { r.runs.insert(r.runs.begin() + 1, {0, 0}); }, none, "input run 2 is empty"},
+      {"a code no poll gives", [](auto& r) { r.runs[0].code = 3; }, none, "holds the code 3"},
+      {"no frames",
+       [](auto& r) {
+         r.frames = 0;
+         r.runs.clear();
+       },
+       none, "no frame"},
+  };
+  for (const Damage& d : damages) {
+    SCOPED_TRACE(d.what);
+    game::Replay r = good;
+    d.record(r);
+    std::vector<uint8_t> bytes = game::EncodeReplay(r);
+    d.bytes(bytes);
+    game::Replay out;
+    EXPECT_FALSE(game::DecodeReplay(bytes, out, reason));
+    EXPECT_NE(reason.find(d.reason), std::string::npos) << reason;
+  }
+
+  // The runner: a damaged file is refused (2), a whole one that does not end
+  // as recorded fails the check (1), each with its reason.
+  struct Verified {
+    std::function<void(game::Replay&)> record;
+    std::function<void(std::vector<uint8_t>&)> bytes;
+    int status;
+    const char* reason;
+  };
+  const Verified runs[] = {
+      {none, [](auto& b) { b[b.size() / 2] ^= 1; }, 2, "damaged: its checksum does not match"},
+      {none, [](auto& b) { b.resize(b.size() / 2); }, 2, "truncated"},
+      {[](auto& r) { r.finalScore += 10; }, none, 1, "points, the recorded one with"},
+      {[](auto& r) { r.endChecksum ^= 1; }, none, 1, "its checksum differs"},
+      {[](auto& r) {
+         for (game::InputRun& run : r.runs) run.code = 0;
+       },
+       none, 1, "did not play as recorded"},
+  };
+  for (const Verified& v : runs) {
+    game::Replay r = good;
+    v.record(r);
+    std::vector<uint8_t> bytes = game::EncodeReplay(r);
+    v.bytes(bytes);
+    WriteBytes(file, bytes);
+    Options play = Base("watcher");
+    play.replay = file.string();
+    play.verify = true;
+    EXPECT_EQ(Run(play), v.status) << v.reason;
+    EXPECT_NE(log_.find(v.reason), std::string::npos) << log_;
+    EXPECT_NE(log_.find(file.string()), std::string::npos) << log_;
+  }
+}
+
+// Three games into one ranking (the default table): the first enters as
+// 6th with its replay; a better one moves it to 7th, its replay still found;
+// a third pushes it out, and its replay goes with it. Watching a row's replay
+// to its end changes nothing in the data folder.
+TEST_F(ReplayTest, TheRankingKeepsTheReplayOfEachRowItsGameEntered) {
+  const fs::path home = dir_ / "home";
+  // Seeds whose scores rank 6th, 6th again and 3rd, in this order.
+  const int32_t first = BotGame(1, 1600, dir_ / "1.rpl");
+  auto rows = [&] {
+    std::vector<game::RankEntry> table(game::kRankRows);
+    EXPECT_EQ(game::ReadScoreFile((home / "score.dat").string(), table.data()), game::ScoreFileState::kRead);
+    return table;
+  };
+  auto replayOfRank = [&](int rank, int32_t score) {
+    game::Replay r;
+    std::string path, reason;
+    EXPECT_TRUE(game::ReadRankReplay(home.string(), rank, r, path, reason)) << rank << ": " << reason;
+    EXPECT_EQ(r.finalScore, score);
+    return path;
+  };
+  ASSERT_EQ(rows()[5].score, first);
+  const std::string firstReplay = replayOfRank(6, first);
+  EXPECT_EQ(ReadBytes(firstReplay), ReadBytes(dir_ / "1.rpl"));
+
+  const int32_t second = BotGame(4, 1800, dir_ / "4.rpl");
+  ASSERT_EQ(rows()[5].score, second);
+  ASSERT_EQ(rows()[6].score, first);
+  EXPECT_EQ(replayOfRank(7, first), firstReplay);
+  replayOfRank(6, second);
+
+  const int32_t third = BotGame(3, 3800, dir_ / "3.rpl");
+  ASSERT_EQ(rows()[2].score, third);
+  ASSERT_EQ(rows()[6].score, second);
+  EXPECT_FALSE(fs::exists(firstReplay));
+  std::string path, reason;
+  game::Replay r;
+  EXPECT_FALSE(game::ReadRankReplay(home.string(), 1, r, path, reason));
+  EXPECT_EQ(reason, "row 1 of the ranking has no replay");
+  int replays = 0;
+  for (const auto& entry : fs::directory_iterator(home)) replays += entry.path().extension() == ".rpl";
+  EXPECT_EQ(replays, 2);
+
+  // Watched to its end and on through the results screen: the form closes
+  // itself back on the title, having written nothing.
+  auto listing = [&] {
+    std::map<std::string, std::pair<uintmax_t, fs::file_time_type>> files;
+    for (const auto& entry : fs::directory_iterator(home))
+      files[entry.path().filename()] = {entry.file_size(), entry.last_write_time()};
+    return files;
+  };
+  const auto before = listing();
+  Options watch = Base("home");
+  watch.replay = replayOfRank(3, third);
+  watch.framesGiven = true;
+  watch.frames = 10000;
+  watch.trace = (dir_ / "watch.jsonl").string();
+  ASSERT_EQ(Run(watch), 0) << log_;
+  const std::vector<std::string> watched = Lines(watch.trace);
+  EXPECT_LT(watched.size(), 10000u);
+  EXPECT_NE(watched.back().find("\"screen\":0,"), std::string::npos) << watched.back();
+  EXPECT_EQ(listing(), before);
+}
+
+// Watching: the pause key pauses the replay and resumes it; any other key
+// ends it, and the program with it.
+TEST_F(ReplayTest, WatchingThePauseKeyPausesAndAnyOtherKeyCloses) {
+  BotGame(5, 1800, dir_ / "5.rpl");
+  auto replay = std::make_shared<game::Replay>();
+  std::string reason;
+  ASSERT_TRUE(game::ReadReplayFile((dir_ / "5.rpl").string(), *replay, reason)) << reason;
+
+  platform::ClearFolderMaps();
+  platform::SetHomeDir((dir_ / "watcher").string());
+  platform::MapFolder("bmp", std::string(SOLVARA_BUILD_DIR) + "/bmp");
+  platform::MapFolder("sound", std::string(SOLVARA_BUILD_DIR) + "/sound");
+  {
+    platform::headless::Backend backend;
+    game::TForm1 form(nullptr, replay);
+    for (int i = 0; i < 10; ++i) backend.app.Step();
+    EXPECT_EQ(form.replays.Frame(), 10u);
+    backend.app.PressKey(platform::kVirtualKeyPause);
+    for (int i = 0; i < 5; ++i) backend.app.Step();
+    EXPECT_TRUE(form.Paused());
+    EXPECT_EQ(form.replays.Frame(), 10u);
+    backend.app.PressKey(platform::kVirtualKeyPause);
+    backend.app.Step();
+    EXPECT_EQ(form.replays.Frame(), 11u);
+    EXPECT_FALSE(backend.app.Terminated());
+    backend.app.PressKey(platform::kVirtualKeyOther);
+    EXPECT_TRUE(backend.app.Terminated());
+  }
+  platform::ClearFolderMaps();
+  EXPECT_FALSE(fs::exists(dir_ / "watcher" / "score.dat"));
+}
+
+}  // namespace
+}  // namespace probe
