@@ -4,7 +4,8 @@
 // is one turn of the loop: clear, the screen's routines, the requests and
 // the presentation. Each benchmark reports its frame's processor time on the
 // main thread as a share of the 33 ms budget ("budget_pct"), which other
-// programs on the machine do not inflate.
+// programs on the machine do not inflate. The replay recorder's share of a
+// frame is measured on its own.
 //
 // The generated assets are read from the program's folder (bmp/, sound/).
 #include <benchmark/benchmark.h>
@@ -18,11 +19,13 @@
 #include <string>
 
 #include "game/form.h"
+#include "game/replay_deck.h"
 #include "game/score_file.h"
 #include "game/stage_data.h"
 #include "platform/files.h"
 #include "platform/headless/backend.h"
 #include "platform/random.h"
+#include "vantor/input/input.h"
 
 namespace {
 
@@ -72,6 +75,7 @@ class Game {
 
   bool Started() const { return backend_->app.Exceptions().empty(); }
   game::TForm1& Form() { return *form_; }
+  platform::headless::Backend& Backend() { return *backend_; }
   void Frame() { backend_->app.Step(); }
 
  private:
@@ -209,6 +213,29 @@ BENCHMARK(BM_BossFight)
     ->Arg(kStageOneBoss)
     ->Arg(kStageTwoBoss)
     ->Unit(benchmark::kMicrosecond);
+
+// What recording adds to a frame: the input poll a frame makes anyway, with
+// the recorder idle (0) or recording a game whose input changes every frame
+// (1), the most it ever stores. The iterations stay below what one game's
+// runs may hold.
+void BM_RecordingAFrame(benchmark::State& state) {
+  Game g;
+  if (!g.Started()) return state.SkipWithError("the form did not start (are the assets built?)");
+  game::TForm1& f = g.Form();
+  f.GameState.screen = state.range(0) ? game::ScreenPlay : game::ScreenTitle;
+  game::ReplayDeck deck;
+  VantorInputSystem::TVantorInputState input{};
+  const uint8_t fire = VantorInputSystem::ScanCode(VantorInputSystem::ikX);
+  bool held = false;
+  for (auto _ : state) {
+    deck.BeginFrame(f);
+    held = !held;
+    g.Backend().input.SetKey(fire, held);
+    deck.Read(*f.chip, input);
+    benchmark::DoNotOptimize(input);
+  }
+}
+BENCHMARK(BM_RecordingAFrame)->ArgName("recording")->Arg(0)->Arg(1)->Iterations(200000);
 
 }  // namespace
 
