@@ -49,7 +49,7 @@ std::shared_ptr<const game::Replay> WatchedReplay(const GameOptions& options, st
                         : game::ReadReplayFile(path, *replay, reason);
   if (read) return replay;
   message = "Cannot play the replay";
-  if (options.replayRank > 0) message += " of row " + std::to_string(options.replayRank) + " of the ranking";
+  if (options.replayRank > 0) message += " of row " + std::to_string(options.replayRank) + " of the ranking,";
   if (!path.empty()) message += " " + path;
   message += ": " + reason + ".";
   return nullptr;

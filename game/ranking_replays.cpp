@@ -80,7 +80,7 @@ bool ReadRankReplay(const std::string& folder, int rank, Replay& replay, std::st
   const RankEntry& row = rows[rank - 1];
   path = folder + "/" + ReplayFileName(row);
   if (!Exists(path)) {
-    reason = "row " + std::to_string(rank) + " of the ranking has no replay";
+    reason = "the row has no replay";
     return false;
   }
   if (!ReadReplayFile(path, replay, reason)) return false;

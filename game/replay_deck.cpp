@@ -4,14 +4,16 @@
 
 #include "game/form.h"
 #include "game/replay_file.h"
+#include "vantor/draw/draw.h"
 
 namespace game {
 namespace {
 
-// "REPLAY" in the glyph font (16 pixels a glyph) in the bottom right corner,
-// clear of the spare ships on the left.
-constexpr int kMarkX = 640 - 6 * 16 - 8;
-constexpr int kMarkY = 480 - 16 - 8;
+// "REPLAY" in small letters with a shadow, in the bottom right corner,
+// clear of the spare ships on the left; the colours of the ranking's text.
+constexpr int kMarkX = 566, kMarkY = 458;
+constexpr int kMarkPoints = 12;
+constexpr TColor kMarkShadow = 0x335577, kMarkText = 0x77DDFF;
 
 }  // namespace
 
@@ -42,7 +44,13 @@ bool ReplayDeck::BeginFrame(TForm1& f) {
 }
 
 void ReplayDeck::EndFrame(TForm1& f) {
-  if (watch_) f.DrawGlyphText(kMarkX, kMarkY, 0, "REPLAY");
+  if (!watch_) return;
+  TFont* font = f.cdraw->GetFont();
+  font->SetSize(kMarkPoints);
+  font->Color = kMarkShadow;
+  f.cdraw->TextOutA(kMarkX + 1, kMarkY + 1, "REPLAY");
+  font->Color = kMarkText;
+  f.cdraw->TextOutA(kMarkX, kMarkY, "REPLAY");
 }
 
 void ReplayDeck::Read(VantorInputSystem::TVantorInput& chip, VantorInputSystem::TVantorInputState& state) {

@@ -274,7 +274,7 @@ TEST_F(ReplayTest, TheRankingKeepsTheReplayOfEachRowItsGameEntered) {
   std::string path, reason;
   game::Replay r;
   EXPECT_FALSE(game::ReadRankReplay(home.string(), 1, r, path, reason));
-  EXPECT_EQ(reason, "row 1 of the ranking has no replay");
+  EXPECT_EQ(reason, "the row has no replay");
   int replays = 0;
   for (const auto& entry : fs::directory_iterator(home)) replays += entry.path().extension() == ".rpl";
   EXPECT_EQ(replays, 2);
