@@ -114,7 +114,7 @@ bool TForm1::FrameIdle() {
   cdraw->Clear();
   // A watched replay that is over closes the form.
   if (!replays.BeginFrame(*this)) {
-    Close();
+    closeLater_.Post(0, 0, 0);
     return false;
   }
   RunScreen();

@@ -10,6 +10,7 @@
 
 #include "game/replay_deck.h"
 #include "game/world.h"
+#include "platform/app.h"
 #include "vantor/system/component.h"
 
 namespace VantorDrawSystem {
@@ -23,9 +24,6 @@ class TVantorMidi;
 }
 namespace VantorInputSystem {
 class TVantorInput;
-}
-namespace platform {
-class Window;
 }
 
 namespace game {
@@ -196,6 +194,9 @@ class TForm1 : public TComponent {
 
  private:
   platform::Window* window_ = nullptr;
+  // Closes the form from the message loop: a frame cannot close it while it
+  // runs as the idle handler.
+  platform::MessageWindow closeLater_{[this](platform::Message&) { Close(); }};
   uint32_t frameTime_ = 0;
   bool paused_ = false;
   bool startUpFailed_ = false;
