@@ -22,9 +22,10 @@ int ParseGameOptions(int argc, const char* const argv[], GameOptions& o, std::os
       ->type_name("DIR")
       ->check(command_line::NotEmpty());
   app.add_flag("--mute", o.mute, "no music and no sound effects");
-  CLI::Option* replay = app.add_option("--replay", o.replay, "watch a replay: the pause key pauses it, any other key ends it")
-                            ->type_name("FILE")
-                            ->check(command_line::NotEmpty());
+  CLI::Option* replay =
+      app.add_option("--replay", o.replay, "watch a replay: the pause key pauses it, any other key ends it")
+          ->type_name("FILE")
+          ->check(command_line::NotEmpty());
   app.add_option("--replay-rank", o.replayRank, "watch the replay of that row of the ranking")
       ->type_name("N")
       ->check(CLI::Range(1, 7).description(""))

@@ -66,7 +66,8 @@ bool DecodeRuns(std::span<const uint8_t> bytes, size_t count, Replay& replay, st
   uint64_t covered = 0;
   for (size_t k = 0; k < count; ++k) {
     const size_t at = kReplayHeaderBytes + 4 * k;
-    const InputRun run{static_cast<uint16_t>(Unsigned(bytes, at, 2)), static_cast<uint16_t>(Unsigned(bytes, at + 2, 2))};
+    const InputRun run{static_cast<uint16_t>(Unsigned(bytes, at, 2)),
+                       static_cast<uint16_t>(Unsigned(bytes, at + 2, 2))};
     const std::string which = "input run " + std::to_string(k + 1);
     if (run.frames == 0) return Refuse(reason, which + " is empty");
     if (!ValidInputCode(run.code)) return Refuse(reason, which + " holds the code " + std::to_string(run.code) +

@@ -37,7 +37,7 @@ int ParseOptions(int argc, const char* const argv[], Options& o, std::ostream& o
                             ->type_name("N")
                             ->check(CLI::Range(0, kMaxFrames).description(""));
   CLI::Option* seed = app.add_option("--seed", o.seed, "seed of the random generator (default 1)")->type_name("S");
-  app.add_option("--home", o.home, "folder of score.dat (default: a fresh temporary folder)")
+  app.add_option("--home", o.home, "folder of score.dat and the replays (default: a fresh temporary folder)")
       ->type_name("DIR")
       ->check(given);
   app.add_option("--assets", o.assets, "folder holding bmp/ and sound/ (default: beside the runner, else installed)")
@@ -60,10 +60,11 @@ int ParseOptions(int argc, const char* const argv[], Options& o, std::ostream& o
   app.add_option("--wav", o.wav, "record the sound of the run: effects and music (TimGM6mb), 44.1 kHz 16-bit stereo")
       ->type_name("FILE.wav")
       ->check(given);
-  CLI::Option* record = app.add_option("--record", o.record, "write the first game of the run (--keys, --bot) as a replay")
-                            ->type_name("FILE")
-                            ->check(given)
-                            ->excludes(invincible);
+  CLI::Option* record =
+      app.add_option("--record", o.record, "write the first game of the run (--keys, --bot) as a replay")
+          ->type_name("FILE")
+          ->check(given)
+          ->excludes(invincible);
   CLI::Option* replay =
       app.add_option("--replay", o.replay, "play a replay: the frames of its game, its input instead of keys or pilot")
           ->type_name("FILE")

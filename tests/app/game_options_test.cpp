@@ -44,8 +44,8 @@ TEST(GameOptions, EachOptionReachesTheSettings) {
 TEST(GameOptions, HelpAndVersionExitZeroAndBadCommandLinesTwo) {
   const Parsed help = Parse({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* option :
-       {"--window", "--fullscreen", "--scale fit|integer", "--data-dir DIR", "--mute", "--replay FILE", "--replay-rank N"})
+  for (const char* option : {"--window", "--fullscreen", "--scale fit|integer", "--data-dir DIR", "--mute",
+                             "--replay FILE", "--replay-rank N"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   const Parsed version = Parse({"--version"});
   EXPECT_EQ(version.status, 0);
