@@ -18,7 +18,7 @@ game_files=(
   usr/share/solvara/bmp/title.bmp usr/share/solvara/sound/bgm5.mid usr/share/solvara/sound/sou10.wav
   "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml"
   usr/share/man/man6/solvara.6.gz usr/share/man/man6/solvara-probe.6.gz
-  usr/share/doc/solvara/copyright
+  usr/share/doc/solvara/copyright usr/share/doc/solvara/docs/replay-format.md
 )
 for size in 32 48 64 128 256; do game_files+=("usr/share/icons/hicolor/${size}x${size}/apps/$id.png"); done
 dev_files=(
