@@ -15,6 +15,7 @@
 
 #include "game/form.h"
 #include "game/ranking.h"
+#include "game/replay_file.h"
 #include "game/score_file.h"
 #include "platform/headless/backend.h"
 #include "vantor/draw/draw.h"
@@ -73,11 +74,18 @@ void LoadScores(platform::headless::Backend&, const std::string& path) {
   for (const game::RankEntry& row : rows) EXPECT_LE(game::RankText(row).size(), sizeof row.text);
 }
 
+void LoadReplay(platform::headless::Backend&, const std::string& path) {
+  game::Replay replay;
+  std::string reason;
+  if (!game::ReadReplayFile(path, replay, reason)) throw Exception(reason);
+}
+
 const Target kTargets[] = {
     {"picture", LoadPicture},
     {"wave", LoadWave},
     {"smf", LoadSong},
     {"score", LoadScores},
+    {"replay", LoadReplay},
 };
 
 struct Outcome {
