@@ -9,6 +9,7 @@
 #include "game/ranking.h"
 #include "game/ranking_replays.h"
 #include "platform/files.h"
+#include "platform/processor.h"
 
 namespace game {
 
@@ -119,6 +120,7 @@ void ScoreStore::Wait() {
 }
 
 void ScoreStore::Work() {
+  platform::NameCurrentThread("ranking saver");
   std::unique_lock lock(mutex_);
   for (;;) {
     changed_.wait(lock, [&] { return pending_ || stop_; });

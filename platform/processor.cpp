@@ -57,4 +57,6 @@ void SetCurrentThreadPriority(ThreadPriority priority) {
   setpriority(PRIO_PROCESS, 0, -10);
 }
 
+void NameCurrentThread(const char* name) { pthread_setname_np(pthread_self(), name); }
+
 }  // namespace platform

@@ -20,5 +20,8 @@ enum class ThreadPriority { Normal, High, TimeCritical };
 // scheduling), the thread keeps its priority and nothing is reported.
 // Normal puts a raised thread back to ordinary scheduling.
 void SetCurrentThreadPriority(ThreadPriority priority);
+// Names the calling thread for the system's tools (top, /proc): at most 15
+// characters are kept.
+void NameCurrentThread(const char* name);
 
 }  // namespace platform

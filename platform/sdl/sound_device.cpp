@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "platform/processor.h"
+
 namespace platform::sdl {
 namespace {
 
@@ -33,6 +35,7 @@ class SilentOutput {
 
  private:
   void Run() {
+    NameCurrentThread("silent sound");
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     uint64_t rendered = 0;

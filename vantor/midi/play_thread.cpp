@@ -20,6 +20,7 @@ void TVantorMidiPlayThread::Wake() { FTimer->Wake(); }
 
 void TVantorMidiPlayThread::Execute() {
   platform::SetCurrentThreadPriority(platform::ThreadPriority::TimeCritical);
+  platform::NameCurrentThread("midi sequencer");
   while (!FTerminated) {
     // The next pass is due one interval after this one started.
     const uint32_t start = FClock.Milliseconds();

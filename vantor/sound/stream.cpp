@@ -4,6 +4,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/processor.h"
 #include "vantor/sound/sound.h"
 #include "vantor/system/frame.h"
 
@@ -86,6 +87,7 @@ void TVantorSound::StartStream(TVantorSoundBuffer& buffer, const AnsiString& buf
 
 void TVantorSound::StreamPlayThread(void* pointer) {
   auto& buffer = *static_cast<TVantorSoundBuffer*>(pointer);
+  platform::NameCurrentThread("sound stream");
   int64_t streamPosition = 0;
   buffer.FillHalf(0, streamPosition);
   platform::SoundEvent* const events[3] = {buffer.events_[0].get(), buffer.events_[1].get(), buffer.events_[2].get()};
