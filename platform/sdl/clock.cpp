@@ -46,15 +46,16 @@ void SteadyClock::Sleep(uint32_t ms) { std::this_thread::sleep_for(std::chrono::
 
 void SteadyClock::WaitUntil(uint32_t deadline) {
   // Sleep until shortly before the deadline (the scheduler may wake us a
-  // millisecond or two late), then wait out the rest precisely.
+  // millisecond or two late), then sleep precisely to the instant the counter
+  // reaches it: one more wake-up, where waiting in short steps took ten.
+  using namespace std::chrono;
   for (;;) {
-    int32_t left = static_cast<int32_t>(deadline - Milliseconds());
+    const auto now = steady_clock::now();
+    const auto whole = duration_cast<milliseconds>(now.time_since_epoch());
+    const int32_t left = static_cast<int32_t>(deadline - static_cast<uint32_t>(whole.count()));
     if (left <= 0) return;
-    if (left > 2) {
-      Sleep(static_cast<uint32_t>(left - 2));
-    } else {
-      std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
+    if (left > 2) Sleep(static_cast<uint32_t>(left - 2));
+    else std::this_thread::sleep_until(steady_clock::time_point(whole + milliseconds(left)));
   }
 }
 
