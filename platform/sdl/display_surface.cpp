@@ -72,7 +72,16 @@ void KeyedRow(uint8_t* dst, const uint8_t* src, int count, uint32_t key) {
 
 template <int Bytes>
 void FillRows(uint8_t* row, int pitch, int width, int height, uint32_t pixel) {
+  // A pixel of one repeated byte (black above all: every frame starts with
+  // one) fills as plain bytes.
+  const uint8_t low = uint8_t(pixel);
+  bool oneByte = true;
+  for (int i = 1; i < Bytes; ++i) oneByte = oneByte && uint8_t(pixel >> (8 * i)) == low;
   for (int y = 0; y < height; ++y, row += pitch) {
+    if (oneByte) {
+      std::memset(row, low, size_t(width) * Bytes);
+      continue;
+    }
     uint8_t* p = row;
     for (int x = 0; x < width; ++x, p += Bytes) Store<Bytes>(p, pixel);
   }
@@ -216,6 +225,39 @@ SurfaceResult MemorySurface::Transfer(const Picture& picture) {
     }
   });
   return SurfaceResult::Ok;
+}
+
+void ConvertToXrgb8888(PixelFormat format, const uint8_t* in, uint32_t* out, int count) {
+  if (format == PixelFormat::Xrgb8888) {
+    std::memcpy(out, in, size_t(count) * 4);
+    return;
+  }
+  int i = 0;
+  if (format == PixelFormat::Rgb888) {
+    for (; i < count; ++i, in += 3) out[i] = uint32_t(in[0]) | (uint32_t(in[1]) << 8) | (uint32_t(in[2]) << 16);
+    return;
+  }
+#if defined(__SSE2__)
+  // Eight pixels at a time: each channel's top bits repeated into its low
+  // ones, as UnpackPixel does, then red beside green and blue.
+  const __m128i low5 = _mm_set1_epi16(0x1F), low6 = _mm_set1_epi16(0x3F);
+  for (; i + 8 <= count; i += 8) {
+    const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 2 * i));
+    const __m128i r5 = _mm_srli_epi16(p, 11);
+    const __m128i g6 = _mm_and_si128(_mm_srli_epi16(p, 5), low6);
+    const __m128i b5 = _mm_and_si128(p, low5);
+    const __m128i r = _mm_or_si128(_mm_slli_epi16(r5, 3), _mm_srli_epi16(r5, 2));
+    const __m128i g = _mm_or_si128(_mm_slli_epi16(g6, 2), _mm_srli_epi16(g6, 4));
+    const __m128i b = _mm_or_si128(_mm_slli_epi16(b5, 3), _mm_srli_epi16(b5, 2));
+    const __m128i gb = _mm_or_si128(_mm_slli_epi16(g, 8), b);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi16(gb, r));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 4), _mm_unpackhi_epi16(gb, r));
+  }
+#endif
+  for (; i < count; ++i) {
+    const Rgb c = UnpackPixel(PixelFormat::Rgb565, Load<2>(in + 2 * i));
+    out[i] = PackPixel(PixelFormat::Xrgb8888, c.r, c.g, c.b);
+  }
 }
 
 }  // namespace platform::sdl

@@ -47,4 +47,8 @@ class MemorySurface : public Surface {
   std::vector<uint8_t> pixels_;
 };
 
+// One row of `count` pixels of `format` as XRGB8888 (the unused byte 0), the
+// format the SDL backend's textures take.
+void ConvertToXrgb8888(PixelFormat format, const uint8_t* in, uint32_t* out, int count);
+
 }  // namespace platform::sdl

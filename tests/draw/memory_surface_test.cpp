@@ -3,6 +3,8 @@
 // rectangles that do not lie inside.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/sdl/display_surface.h"
 
 namespace {
@@ -112,6 +114,27 @@ TEST_P(MemorySurfaceTest, TransferConvertsPureColoursExactly) {
   EXPECT_EQ(Read(s, 2, 0), layout.redMask | layout.greenMask | layout.blueMask);
   platform::Picture tooBig{4, 1, std::vector<uint8_t>(12)};
   EXPECT_EQ(s.Transfer(tooBig), SurfaceResult::Failed);
+}
+
+// Every 16-bit value (and a row whose length is no multiple of the eight the
+// fast path takes), and a spread of the wider ones.
+TEST_P(MemorySurfaceTest, ConversionToTheTextureFormatKeepsEveryColour) {
+  const PixelFormat format = GetParam();
+  const int bytes = platform::LayoutOf(format).bytesPerPixel;
+  const int count = format == PixelFormat::Rgb565 ? 65536 + 5 : 4099;
+  std::vector<uint8_t> row(size_t(count) * bytes);
+  for (int i = 0; i < count; ++i) {
+    const uint32_t v = format == PixelFormat::Rgb565 ? uint32_t(i & 0xFFFF) : uint32_t(i) * 0x9E3779B1u >> 8;
+    for (int b = 0; b < bytes; ++b) row[size_t(i) * bytes + b] = uint8_t(v >> (8 * b));
+  }
+  std::vector<uint32_t> out(count);
+  platform::sdl::ConvertToXrgb8888(format, row.data(), out.data(), count);
+  for (int i = 0; i < count; ++i) {
+    uint32_t v = 0;
+    for (int b = 0; b < bytes; ++b) v |= uint32_t(row[size_t(i) * bytes + b]) << (8 * b);
+    const platform::Rgb c = platform::UnpackPixel(format, v);
+    ASSERT_EQ(out[i], platform::PackPixel(PixelFormat::Xrgb8888, c.r, c.g, c.b)) << i;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, MemorySurfaceTest,
