@@ -71,6 +71,11 @@ struct Rect {
 // with the aspect kept, or whole multiples only.
 enum class Scaling : uint8_t { Fit, Integer };
 
+// Whether presentation waits for the display's vertical blank: where the
+// display's refresh suits the game's 30 frames a second (auto), wherever the
+// display can (on), or never (off).
+enum class VSync : uint8_t { Auto, On, Off };
+
 // A surface operation either works, finds the memory lost (restore and go
 // on), or fails.
 enum class SurfaceResult : uint8_t { Ok, Lost, Failed };
@@ -121,10 +126,23 @@ class Surface {
   virtual SurfaceResult Transfer(const Picture& picture) = 0;
 };
 
-class DisplayDevice {
+// The display's refresh, as frame pacing sees it.
+class DisplaySync {
  public:
-  virtual ~DisplayDevice() = default;
+  virtual ~DisplaySync() = default;
+  // The refresh rate of the display the picture is on, in Hz; 0 when unknown.
+  virtual int RefreshRate() = 0;
+  // Presents wait for the vertical blank (on) or go out at once. True when
+  // they now wait for the display's own blank; false when the display cannot
+  // (no sync, or only one the renderer imitates with a timer).
+  virtual bool SetVSync(bool on) = 0;
+  // Blocks until the display's next vertical blank. With vertical sync on
+  // this presents the last picture again, which waits for that blank.
+  virtual void WaitVSync() = 0;
+};
 
+class DisplayDevice : public DisplaySync {
+ public:
   // Takes the display for `window` (may be null). Full screen: the window
   // covers the desktop and shows a virtual display of width x height in the
   // format of `bitsPerPixel`. Windowed: the picture goes into the window's
@@ -143,7 +161,6 @@ class DisplayDevice {
   // Shows `from` of `source` on the primary at `to` (primary coordinates),
   // stretched with nearest neighbour when the sizes differ.
   virtual SurfaceResult Present(Surface& primary, Surface& source, const Rect& from, const Rect& to) = 0;
-  virtual void WaitVSync() = 0;
 
   // Decodes a BMP file (host path); false when missing or unreadable.
   virtual bool LoadPicture(const std::string& hostPath, Picture& picture) = 0;

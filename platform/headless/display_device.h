@@ -62,6 +62,9 @@ class HeadlessDisplayDevice final : public DisplayDevice {
   std::unique_ptr<Surface> CreatePrimary() override;
   std::unique_ptr<Surface> CreateSurface(int width, int height, bool videoMemory) override;
   SurfaceResult Present(Surface& primary, Surface& source, const Rect& from, const Rect& to) override;
+  // No display, no refresh: frames are paced by the (virtual) clock.
+  int RefreshRate() override { return 0; }
+  bool SetVSync(bool) override { return false; }
   void WaitVSync() override { ++vsyncWaits; }
   bool LoadPicture(const std::string& hostPath, Picture& picture) override;
   std::string Description() const override { return "Headless display"; }

@@ -59,6 +59,7 @@ struct SdlDisplayDevice::Presenter {
   int enlargedWidth = 0, enlargedHeight = 0;
   SDL_Texture* shown = nullptr;     // what Show draws: the texture or the enlarged frame
   SDL_Rect target{};                // where
+  bool vsync = false;               // presents wait for the display's vertical blank
 
   ~Presenter() {
     if (enlarged) SDL_DestroyTexture(enlarged);
@@ -139,6 +140,14 @@ struct SdlDisplayDevice::Presenter {
     enlargedHeight = h;
     return true;
   }
+
+  // Whether presents really wait for the display: SDL imitates the sync it
+  // cannot get with a timer, which the clock does better.
+  bool WaitsForTheDisplay() {
+    SDL_RendererInfo info;
+    return SDL_GetRendererInfo(renderer, &info) == 0 && std::strncmp(info.name, "opengl", 6) == 0 &&
+           SDL_GL_GetSwapInterval() != 0;
+  }
 };
 
 SdlDisplayDevice::SdlDisplayDevice() = default;
@@ -160,6 +169,7 @@ bool SdlDisplayDevice::Open(Window* window, bool fullScreen, int width, int heig
     presenter->renderer = CreateRenderer(sdlWindow->Handle());
     if (!presenter->renderer) return false;
     presenter_ = std::move(presenter);
+    if (vsync_) SetVSync(true);
   }
   open_ = true;
   return true;
@@ -216,9 +226,32 @@ SurfaceResult SdlDisplayDevice::Present(Surface& primary, Surface& source, const
   return SurfaceResult::Ok;
 }
 
+int SdlDisplayDevice::RefreshRate() {
+  if (!presenter_) return 0;
+  const int display = SDL_GetWindowDisplayIndex(presenter_->window->Handle());
+  SDL_DisplayMode mode;
+  return display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 ? mode.refresh_rate : 0;
+}
+
+bool SdlDisplayDevice::SetVSync(bool on) {
+  // Kept for the presenter of the next Open as well.
+  vsync_ = on;
+  if (!presenter_) return false;
+  Presenter& p = *presenter_;
+  SDL_RenderSetVSync(p.renderer, on ? 1 : 0);
+  p.vsync = on && p.WaitsForTheDisplay();
+  if (on && !p.vsync) SDL_RenderSetVSync(p.renderer, 0);
+  return p.vsync;
+}
+
 void SdlDisplayDevice::WaitVSync() {
-  // SDL has no wait for the vertical blank: sleep to the next boundary of the
-  // display's refresh period.
+  // With vertical sync, presenting the last picture again waits for the
+  // blank (SDL has no other wait for it).
+  if (presenter_ && presenter_->vsync && presenter_->shown) {
+    presenter_->Show();
+    return;
+  }
+  // Otherwise sleep to the next boundary of the display's refresh period.
   SDL_DisplayMode mode;
   int rate = SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate > 0 ? mode.refresh_rate : 60;
   Uint64 frequency = SDL_GetPerformanceFrequency();

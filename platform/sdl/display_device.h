@@ -21,6 +21,8 @@ class SdlDisplayDevice final : public DisplayDevice {
   std::unique_ptr<Surface> CreatePrimary() override;
   std::unique_ptr<Surface> CreateSurface(int width, int height, bool videoMemory) override;
   SurfaceResult Present(Surface& primary, Surface& source, const Rect& from, const Rect& to) override;
+  int RefreshRate() override;
+  bool SetVSync(bool on) override;
   void WaitVSync() override;
   bool LoadPicture(const std::string& hostPath, Picture& picture) override;
   std::string Description() const override;
@@ -39,6 +41,7 @@ class SdlDisplayDevice final : public DisplayDevice {
   bool open_ = false;
   bool fullScreen_ = false;
   Scaling scaling_ = Scaling::Fit;
+  bool vsync_ = false;  // what the pacing asked for
   int width_ = 0, height_ = 0;
   PixelFormat format_ = PixelFormat::Xrgb8888;
 };
