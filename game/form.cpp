@@ -24,7 +24,7 @@ using VantorMidiSystem::TVantorMidi;
 using VantorSoundSystem::TVantorSound;
 
 TForm1::TForm1(TComponent* owner, std::shared_ptr<const Replay> watch)
-    : TComponent(owner), replays(std::move(watch)) {
+    : TComponent(owner), replays(std::move(watch)), pacer_(*platform::Current().clock, *platform::Current().display) {
   platform::Application& app = *platform::Current().app;
   window_ = &app.CreateMainWindow("SOLVARA 2001", 640, 480);
 
@@ -92,34 +92,28 @@ void TForm1::FormCreate() {
   GameState.pressLatch = 0;
   GameState.screen = ScreenTitle;
 
-  // The first frame starts at once, whatever the clock reads (the clock
-  // wraps, so a stored time of 0 could otherwise lie far in the future).
-  frameTime_ = platform::Current().clock->Milliseconds() - kFrameMilliseconds;
+  pacer_.Start();
   platform::Current().app->OnIdle([this] { return FrameIdle(); });
 }
 
 bool TForm1::FrameIdle() {
-  // Sleeps until shortly before the frame is due and waits out the rest
-  // precisely; a late frame is followed at once, with no catch-up.
-  platform::Clock& clock = *platform::Current().clock;
-  clock.WaitUntil(frameTime_ + kFrameMilliseconds);
-  frameTime_ = clock.Milliseconds();
-
+  pacer_.Pace(vsync);
   songStarted = 0;
   effectStarted = 0;
   if (paused_) {
     DrawPause();
-    return false;
+  } else {
+    cdraw->Clear();
+    // A watched replay that is over closes the form.
+    if (!replays.BeginFrame(*this)) {
+      closeLater_.Post(0, 0, 0);
+      return false;
+    }
+    RunScreen();
+    replays.EndFrame(*this);
+    ServeRequests();
   }
-  cdraw->Clear();
-  // A watched replay that is over closes the form.
-  if (!replays.BeginFrame(*this)) {
-    closeLater_.Post(0, 0, 0);
-    return false;
-  }
-  RunScreen();
-  replays.EndFrame(*this);
-  ServeRequests();
+  pacer_.WaitToPresent();
   cdraw->Update();
   return false;
 }

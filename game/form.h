@@ -8,9 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "game/frame_pacer.h"
 #include "game/replay_deck.h"
 #include "game/world.h"
 #include "platform/app.h"
+#include "platform/display.h"
 #include "vantor/system/component.h"
 
 namespace VantorDrawSystem {
@@ -30,8 +32,6 @@ namespace game {
 
 class ScoreStore;
 
-// Frames start no sooner than this many milliseconds after the previous one.
-constexpr uint32_t kFrameMilliseconds = 33;
 // The file of the ranking, in the player's data folder (earlier versions kept
 // it beside the program).
 inline constexpr const char* kScoreFile = "score.dat";
@@ -183,6 +183,8 @@ class TForm1 : public TComponent {
   // For those sensitive to flashing light: the new ranking row and the
   // blinking ship flash at most three times a second.
   bool reducedFlashing = false;
+  // Whether the pictures wait for the display's vertical blank.
+  platform::VSync vsync = platform::VSync::Auto;
 
   // ---------------------------------------------------------- checks (runner, tests)
   // Keeps the ship from being hit (the runner's --invincible, for checks only).
@@ -197,7 +199,7 @@ class TForm1 : public TComponent {
   // Closes the form from the message loop: a frame cannot close it while it
   // runs as the idle handler.
   platform::MessageWindow closeLater_{[this](platform::Message&) { Close(); }};
-  uint32_t frameTime_ = 0;
+  FramePacer pacer_;
   bool paused_ = false;
   bool startUpFailed_ = false;
 };

@@ -33,7 +33,6 @@ void TForm1::DrawPause() {
   // The back surface still holds the last frame of play; the text drawn over
   // it again each frame lands on itself.
   DrawGlyphText(kPauseX, kPauseY, 0, "PAUSE");
-  cdraw->Update();
 }
 
 }  // namespace game
