@@ -1,12 +1,13 @@
 #include "app/game_options.h"
 
 #include "app/command_line.h"
+#include "platform/settings.h"
 
 int ParseGameOptions(int argc, const char* const argv[], GameOptions& o, std::ostream& out, std::ostream& err) {
   CLI::App app("SOLVARA 2001: a horizontally scrolling shooting game.", "solvara");
   command_line::Prepare(app, "solvara " SOLVARA_VERSION);
   bool window = false, fullScreen = false;
-  std::string scaling;
+  std::string scaling, vsync;
   CLI::Option* windowFlag = app.add_flag("--window", window, "play in a window");
   app.add_flag("--fullscreen", fullScreen, "play full screen (the default)")->excludes(windowFlag);
   CLI::Option* scale =
@@ -16,6 +17,16 @@ int ParseGameOptions(int argc, const char* const argv[], GameOptions& o, std::os
           ->check(CLI::Validator(
               [](const std::string& value) {
                 return value == "fit" || value == "integer" ? std::string() : "fit or integer, not " + value;
+              },
+              ""));
+  CLI::Option* sync =
+      app.add_option("--vsync", vsync,
+                     "auto: frames on the display's refresh where its rate is a multiple of 30 Hz, two refreshes "
+                     "a frame at 60 Hz (the default); on: on the refresh at any rate; off: at once, on the clock")
+          ->type_name("auto|on|off")
+          ->check(CLI::Validator(
+              [](const std::string& value) {
+                return platform::VSyncNamed(value) ? std::string() : "auto, on or off, not " + value;
               },
               ""));
   app.add_option("--data-dir", o.dataDir, "keep the ranking in DIR instead of the player's data folder")
@@ -30,9 +41,13 @@ int ParseGameOptions(int argc, const char* const argv[], GameOptions& o, std::os
       ->type_name("N")
       ->check(CLI::Range(1, 7).description(""))
       ->excludes(replay);
+  app.add_option("--log", o.logFile, "write the library's debug log to FILE, with a line a second on the frame pacing")
+      ->type_name("FILE")
+      ->check(command_line::NotEmpty());
 
   const int status = command_line::Parse(app, argc, argv, out, err);
   if (window || fullScreen) o.fullScreen = fullScreen;
   if (scale->count()) o.scaling = scaling == "fit" ? platform::Scaling::Fit : platform::Scaling::Integer;
+  if (sync->count()) o.vsync = platform::VSyncNamed(vsync);
   return status;
 }

@@ -18,6 +18,7 @@
 #include "platform/settings.h"
 #include "platform/user_dirs.h"
 #include "vantor/input/input.h"
+#include "vantor/system/debug.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ constexpr std::pair<platform::Control, TInputKeys TVantorInput::*> kKeyPropertie
 void Override(platform::Settings& settings, const GameOptions& options) {
   if (options.fullScreen) settings.fullScreen = options.fullScreen;
   if (options.scaling) settings.scaling = options.scaling;
+  if (options.vsync) settings.vsync = *options.vsync;
   if (options.mute) settings.musicVolume = settings.effectsVolume = 0;
 }
 
@@ -79,6 +81,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   platform::Application& app = *platform::Current().app;
+  // Traced from before the form exists; the log closes as the program ends.
+  if (!options.logFile.empty()) {
+    VantorDebugSystem::TVantorDebug::SetDebug(options.logFile.c_str(), true, false);
+    if (!std::filesystem::exists(options.logFile))
+      std::fprintf(stderr, "solvara: cannot write the log %s; playing without it\n", options.logFile.c_str());
+  }
   try {
     app.SetTitle("SOLVARA 2001");
     std::shared_ptr<const game::Replay> watch;
@@ -99,6 +107,7 @@ int main(int argc, char** argv) {
     for (const auto& [control, property] : kKeyProperties)
       VantorInputSystem::KeyOfScanCode(backend->KeyScanCode(control), (*form.chip).*property);
     form.reducedFlashing = settings.reducedFlashing;
+    form.vsync = settings.vsync;
     if (!problems.empty()) app.ShowMessage(platform::ProblemsMessage(settings.file, problems));
     app.Run();
   } catch (const std::exception& e) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "platform/files.h"
 #include "platform/user_dirs.h"
@@ -14,6 +15,13 @@ namespace platform {
 
 const char* const kControlNames[kControlCount] = {"up",      "down",    "left",    "right",
                                                   "button1", "button2", "button3", "pause"};
+
+std::optional<VSync> VSyncNamed(std::string_view name) {
+  constexpr std::pair<std::string_view, VSync> kNames[] = {{"auto", VSync::Auto}, {"on", VSync::On}, {"off", VSync::Off}};
+  for (const auto& [named, choice] : kNames)
+    if (name == named) return choice;
+  return std::nullopt;
+}
 
 namespace {
 
@@ -53,6 +61,13 @@ constexpr Entry kEntries[] = {
        const std::optional<bool> v = value.value_exact<bool>();
        if (!v) return "true or false";
        s.reducedFlashing = *v;
+       return {};
+     }},
+    {"display", "vsync",
+     [](const toml::node& value, Settings& s) -> std::string {
+       const std::optional<VSync> v = VSyncNamed(value.value_exact<std::string>().value_or(""));
+       if (!v) return "\"auto\", \"on\" or \"off\"";
+       s.vsync = *v;
        return {};
      }},
     {"sound", "music", [](const toml::node& value, Settings& s) { return Volume(value, s.musicVolume); }},

@@ -7,6 +7,7 @@
 //   mode = "fullscreen"        # or "window"
 //   scale = "fit"              # or "integer"
 //   reduced_flashing = false   # at most three flashes a second
+//   vsync = "auto"             # or "on", "off"
 //   [sound]
 //   music = 100                # 0-100
 //   effects = 100
@@ -49,11 +50,16 @@ struct Settings {
   std::optional<bool> fullScreen;
   std::optional<Scaling> scaling;
   bool reducedFlashing = false;
+  VSync vsync = VSync::Auto;
   int musicVolume = 100;  // percent
   int effectsVolume = 100;
   std::array<ButtonName, kControlCount> keys;
   std::array<ButtonName, kControlCount> padButtons;  // button1-3 and pause only
 };
+
+// The vertical sync choices by the names the settings and the command line
+// give them; none for any other name.
+std::optional<VSync> VSyncNamed(std::string_view name);
 
 // Reads settings from the TOML text of the file `fileName`. Whatever is
 // wrong keeps its default and is one of `problems` (a file that is no TOML

@@ -28,6 +28,8 @@ TEST(GameOptions, EachOptionReachesTheSettings) {
   ASSERT_EQ(none.status, command_line::kRun);
   EXPECT_FALSE(none.options.fullScreen);
   EXPECT_FALSE(none.options.scaling);
+  EXPECT_FALSE(none.options.vsync);
+  EXPECT_TRUE(none.options.logFile.empty());
   EXPECT_TRUE(none.options.dataDir.empty());
   EXPECT_FALSE(none.options.mute);
 
@@ -35,6 +37,10 @@ TEST(GameOptions, EachOptionReachesTheSettings) {
   EXPECT_EQ(Parse({"--fullscreen"}).options.fullScreen, true);
   EXPECT_EQ(Parse({"--scale", "integer"}).options.scaling, platform::Scaling::Integer);
   EXPECT_EQ(Parse({"--scale=fit"}).options.scaling, platform::Scaling::Fit);
+  EXPECT_EQ(Parse({"--vsync", "off"}).options.vsync, platform::VSync::Off);
+  EXPECT_EQ(Parse({"--vsync=on"}).options.vsync, platform::VSync::On);
+  EXPECT_EQ(Parse({"--vsync", "auto"}).options.vsync, platform::VSync::Auto);
+  EXPECT_EQ(Parse({"--log", "pacing.log"}).options.logFile, "pacing.log");
   EXPECT_EQ(Parse({"--data-dir", "/tmp/ranking"}).options.dataDir, "/tmp/ranking");
   EXPECT_TRUE(Parse({"--mute"}).options.mute);
   EXPECT_EQ(Parse({"--replay", "a.rpl"}).options.replay, "a.rpl");
@@ -44,16 +50,17 @@ TEST(GameOptions, EachOptionReachesTheSettings) {
 TEST(GameOptions, HelpAndVersionExitZeroAndBadCommandLinesTwo) {
   const Parsed help = Parse({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--window", "--fullscreen", "--scale fit|integer", "--data-dir DIR", "--mute",
-                             "--replay FILE", "--replay-rank N"})
+  for (const char* option : {"--window", "--fullscreen", "--scale fit|integer", "--vsync auto|on|off", "--data-dir DIR",
+                             "--mute", "--replay FILE", "--replay-rank N", "--log FILE"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   const Parsed version = Parse({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("solvara ", 0), 0u);
 
   const std::vector<std::vector<const char*>> bad = {
-      {"--window", "--fullscreen"}, {"--scale", "big"}, {"--scale"}, {"--data-dir", ""}, {"--bogus"}, {"level2"},
-      {"--replay-rank", "0"}, {"--replay-rank", "8"}, {"--replay", "a.rpl", "--replay-rank", "1"}, {"--replay", ""},
+      {"--window", "--fullscreen"}, {"--scale", "big"}, {"--scale"}, {"--vsync", "sometimes"}, {"--data-dir", ""},
+      {"--log", ""}, {"--bogus"}, {"level2"}, {"--replay-rank", "0"}, {"--replay-rank", "8"},
+      {"--replay", "a.rpl", "--replay-rank", "1"}, {"--replay", ""},
   };
   for (const auto& args : bad) {
     const Parsed parsed = Parse(args);

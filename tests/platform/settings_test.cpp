@@ -16,7 +16,7 @@ namespace {
 TEST(Settings, EverySettingIsRead) {
   std::vector<SettingsProblem> problems;
   const Settings s = ParseSettings(
-      "[display]\nmode = \"window\"\nscale = \"integer\"\nreduced_flashing = true\n"
+      "[display]\nmode = \"window\"\nscale = \"integer\"\nreduced_flashing = true\nvsync = \"off\"\n"
       "[sound]\nmusic = 0\neffects = 55\n"
       "[keys]\nup = \"W\"\nbutton1 = \"Left Shift\"\npause = \"F1\"\n"
       "[pad]\nbutton3 = \"y\"\npause = \"back\"\n",
@@ -25,11 +25,12 @@ TEST(Settings, EverySettingIsRead) {
   EXPECT_EQ(s.fullScreen, false);
   EXPECT_EQ(s.scaling, Scaling::Integer);
   EXPECT_TRUE(s.reducedFlashing);
+  EXPECT_EQ(s.vsync, VSync::Off);
   EXPECT_EQ(s.musicVolume, 0);
   EXPECT_EQ(s.effectsVolume, 55);
   EXPECT_EQ(s.keys[kUp].name, "W");
   EXPECT_EQ(s.keys[kButton1].name, "Left Shift");
-  EXPECT_EQ(s.keys[kButton1].line, 10);
+  EXPECT_EQ(s.keys[kButton1].line, 11);
   EXPECT_EQ(s.keys[kPause].name, "F1");
   EXPECT_TRUE(s.keys[kDown].name.empty());
   EXPECT_EQ(s.padButtons[kButton3].name, "y");
@@ -46,6 +47,7 @@ TEST(Settings, WhatIsWrongIsReportedWithItsLineAndKeepsItsDefault) {
       {"[display]\nmode = \"big\"\n", 2, "[display] mode must be"},
       {"[display]\nscale = 2\n", 2, "[display] scale must be"},
       {"[display]\n\nreduced_flashing = \"yes\"\n", 3, "[display] reduced_flashing must be"},
+      {"[display]\nvsync = true\n", 2, "[display] vsync must be"},
       {"[sound]\nmusic = 101\n", 2, "[sound] music must be"},
       {"[sound]\neffects = -1\n", 2, "[sound] effects must be"},
       {"[sound]\neffects = 50.5\n", 2, "[sound] effects must be"},
@@ -65,6 +67,7 @@ TEST(Settings, WhatIsWrongIsReportedWithItsLineAndKeepsItsDefault) {
     EXPECT_FALSE(s.fullScreen) << c.text;  // a file that is no TOML keeps even what was right
     EXPECT_FALSE(s.scaling);
     EXPECT_FALSE(s.reducedFlashing);
+    EXPECT_EQ(s.vsync, VSync::Auto);
     EXPECT_EQ(s.musicVolume, 100);
     EXPECT_EQ(s.effectsVolume, 100);
     EXPECT_TRUE(s.keys[kUp].name.empty());
