@@ -21,8 +21,8 @@ int ParseGameOptions(int argc, const char* const argv[], GameOptions& o, std::os
               ""));
   CLI::Option* sync =
       app.add_option("--vsync", vsync,
-                     "auto: frames on the display's refresh where its rate is a multiple of 30 Hz, two refreshes "
-                     "a frame at 60 Hz (the default); on: on the refresh at any rate; off: at once, on the clock")
+                     "auto: frames on the display's refresh where its rate is a multiple of 30 Hz (the default); "
+                     "on: on the refresh at any rate; off: paced by the clock alone")
           ->type_name("auto|on|off")
           ->check(CLI::Validator(
               [](const std::string& value) {
@@ -41,7 +41,7 @@ int ParseGameOptions(int argc, const char* const argv[], GameOptions& o, std::os
       ->type_name("N")
       ->check(CLI::Range(1, 7).description(""))
       ->excludes(replay);
-  app.add_option("--log", o.logFile, "write the library's debug log to FILE, with a line a second on the frame pacing")
+  app.add_option("--log", o.logFile, "write the debug log to FILE, with a line a second on the frame pacing")
       ->type_name("FILE")
       ->check(command_line::NotEmpty());
 
