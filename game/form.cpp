@@ -102,17 +102,17 @@ bool TForm1::FrameIdle() {
   effectStarted = 0;
   if (paused_) {
     DrawPause();
-  } else {
-    cdraw->Clear();
-    // A watched replay that is over closes the form.
-    if (!replays.BeginFrame(*this)) {
-      closeLater_.Post(0, 0, 0);
-      return false;
-    }
-    RunScreen();
-    replays.EndFrame(*this);
-    ServeRequests();
+    return false;
   }
+  cdraw->Clear();
+  // A watched replay that is over closes the form.
+  if (!replays.BeginFrame(*this)) {
+    closeLater_.Post(0, 0, 0);
+    return false;
+  }
+  RunScreen();
+  replays.EndFrame(*this);
+  ServeRequests();
   pacer_.WaitToPresent();
   cdraw->Update();
   return false;

@@ -33,6 +33,8 @@ void TForm1::DrawPause() {
   // The back surface still holds the last frame of play; the text drawn over
   // it again each frame lands on itself.
   DrawGlyphText(kPauseX, kPauseY, 0, "PAUSE");
+  pacer_.WaitToPresent();
+  cdraw->Update();
 }
 
 }  // namespace game
