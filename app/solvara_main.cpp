@@ -51,8 +51,8 @@ std::shared_ptr<const game::Replay> WatchedReplay(const GameOptions& options, st
                         : game::ReadReplayFile(path, *replay, reason);
   if (read) return replay;
   message = "Cannot play the replay";
-  if (options.replayRank > 0) message += " of row " + std::to_string(options.replayRank) + " of the ranking,";
-  if (!path.empty()) message += " " + path;
+  if (options.replayRank > 0) message += " of row " + std::to_string(options.replayRank) + " of the ranking";
+  if (!path.empty()) message += (options.replayRank > 0 ? ", " : " ") + path;
   message += ": " + reason + ".";
   return nullptr;
 }
