@@ -85,12 +85,13 @@ await() {
   fail "no \"$2\" in $(basename "$1")"
 }
 # Presses Enter in `window` until the command that follows holds (up to 30
-# s): a key that comes before the message is on the screen does not count.
+# s): a key that comes before the message is on the screen does not count,
+# and one sent after the game closed its window fails harmlessly.
 enter_until() {
   local window=$1
   shift
   for _ in $(seq 60); do
-    xdotool key --window "$window" Return
+    xdotool key --window "$window" Return 2>/dev/null || true
     sleep 0.5
     "$@" && return 0
   done
