@@ -1,55 +1,50 @@
 #include "wav_reader.h"
 
-#include <algorithm>
-#include <cstring>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <vector>
 
+#include "vantor/sound/wave_source.h"
+
 namespace loudness {
-namespace {
 
-uint32_t Le(const std::vector<uint8_t>& b, size_t at, int bytes) {
-  uint32_t v = 0;
-  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | b[at + static_cast<size_t>(i)];
-  return v;
-}
-
-}  // namespace
-
+// The chunk walk is the sound component's own, so the tool reads every file
+// the game reads (odd chunks with or without their pad byte) and no other.
 bool ReadWav(const std::string& path, Audio& audio, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  using namespace VantorSoundSystem;
+  std::error_code ignored;
+  auto source = WaveSource::Open(std::filesystem::absolute(path, ignored).string());
+  if (!source) {
     error = "cannot read the file";
     return false;
   }
-  const std::vector<uint8_t> b{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0) {
+  WaveLayout layout;
+  const WaveError walked = ReadWaveLayout(*source, layout);
+  if (walked == WaveError::NotRiff || walked == WaveError::NotWave) {
     error = "not a RIFF WAVE file";
     return false;
   }
-  int bits = 0;
-  audio = Audio{};
-  for (size_t at = 12; at + 8 <= b.size();) {
-    const uint32_t size = Le(b, at + 4, 4);
-    const size_t body = at + 8;
-    if (std::memcmp(b.data() + at, "fmt ", 4) == 0 && size >= 16 && body + 16 <= b.size()) {
-      if (Le(b, body, 2) != 1) break;
-      audio.channels = static_cast<int>(Le(b, body + 2, 2));
-      audio.rate = Le(b, body + 4, 4);
-      bits = static_cast<int>(Le(b, body + 14, 2));
-    } else if (std::memcmp(b.data() + at, "data", 4) == 0) {
-      if ((bits != 8 && bits != 16) || audio.channels < 1) break;
-      const size_t end = std::min(b.size(), body + size);
-      for (size_t p = body; p + bits / 8 <= end; p += static_cast<size_t>(bits / 8))
-        audio.samples.push_back(bits == 8 ? static_cast<int16_t>((b[p] - 128) * 256)
-                                          : static_cast<int16_t>(Le(b, p, 2)));
-      return true;
-    }
-    at = body + size + (size & 1);
+  const platform::WaveFormat& format = layout.format;
+  const int bits = format.bitsPerSample;
+  if (walked != WaveError::None || format.formatTag != platform::kWaveFormatPcm || (bits != 8 && bits != 16) ||
+      format.channels < 1) {
+    error = "not an 8 or 16-bit PCM WAV file";
+    return false;
   }
-  error = "not an 8 or 16-bit PCM WAV file";
-  return false;
+  std::vector<uint8_t> data(layout.dataSize);
+  if (!source->Seek(layout.dataOffset)) {
+    error = "cannot read the file";
+    return false;
+  }
+  data.resize(source->Read(data.data(), layout.dataSize));
+  audio = Audio{};
+  audio.channels = format.channels;
+  audio.rate = format.samplesPerSec;
+  const size_t step = static_cast<size_t>(bits / 8);
+  audio.samples.reserve(data.size() / step);
+  for (size_t p = 0; p + step <= data.size(); p += step)
+    audio.samples.push_back(bits == 8 ? static_cast<int16_t>((data[p] - 128) * 256)
+                                      : static_cast<int16_t>(data[p] | data[p + 1] << 8));
+  return true;
 }
 
 }  // namespace loudness
