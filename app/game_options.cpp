@@ -16,7 +16,7 @@ int ParseGameOptions(int argc, const char* const argv[], GameOptions& o, std::os
           ->type_name("fit|integer")
           ->check(CLI::Validator(
               [](const std::string& value) {
-                return value == "fit" || value == "integer" ? std::string() : "fit or integer, not " + value;
+                return platform::ScalingNamed(value) ? std::string() : "fit or integer, not " + value;
               },
               ""));
   CLI::Option* sync =
@@ -47,7 +47,7 @@ int ParseGameOptions(int argc, const char* const argv[], GameOptions& o, std::os
 
   const int status = command_line::Parse(app, argc, argv, out, err);
   if (window || fullScreen) o.fullScreen = fullScreen;
-  if (scale->count()) o.scaling = scaling == "fit" ? platform::Scaling::Fit : platform::Scaling::Integer;
+  if (scale->count()) o.scaling = platform::ScalingNamed(scaling);
   if (sync->count()) o.vsync = platform::VSyncNamed(vsync);
   return status;
 }

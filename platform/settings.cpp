@@ -23,6 +23,13 @@ std::optional<VSync> VSyncNamed(std::string_view name) {
   return std::nullopt;
 }
 
+std::optional<Scaling> ScalingNamed(std::string_view name) {
+  constexpr std::pair<std::string_view, Scaling> kNames[] = {{"fit", Scaling::Fit}, {"integer", Scaling::Integer}};
+  for (const auto& [named, scaling] : kNames)
+    if (name == named) return scaling;
+  return std::nullopt;
+}
+
 namespace {
 
 // Takes one value into the settings; empty when it is taken, else what is
@@ -51,9 +58,9 @@ constexpr Entry kEntries[] = {
      }},
     {"display", "scale",
      [](const toml::node& value, Settings& s) -> std::string {
-       const std::optional<std::string> v = value.value_exact<std::string>();
-       if (v != "fit" && v != "integer") return "\"fit\" or \"integer\"";
-       s.scaling = *v == "fit" ? Scaling::Fit : Scaling::Integer;
+       const std::optional<Scaling> v = ScalingNamed(value.value_exact<std::string>().value_or(""));
+       if (!v) return "\"fit\" or \"integer\"";
+       s.scaling = *v;
        return {};
      }},
     {"display", "reduced_flashing",

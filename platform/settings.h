@@ -57,9 +57,10 @@ struct Settings {
   std::array<ButtonName, kControlCount> padButtons;  // button1-3 and pause only
 };
 
-// The vertical sync choices by the names the settings and the command line
-// give them; none for any other name.
+// The vertical sync and scaling choices by the names the settings and the
+// command line give them; none for any other name.
 std::optional<VSync> VSyncNamed(std::string_view name);
+std::optional<Scaling> ScalingNamed(std::string_view name);
 
 // Reads settings from the TOML text of the file `fileName`. Whatever is
 // wrong keeps its default and is one of `problems` (a file that is no TOML
