@@ -7,6 +7,7 @@
 #include "game/form.h"
 #include "game/score_file.h"
 #include "platform/app.h"
+#include "platform/encoding.h"
 #include "platform/platform.h"
 #include "vantor/draw/draw.h"
 
@@ -25,8 +26,6 @@ constexpr const char* kPlaces[kSavedRows] = {"1ST", "2ND", "3RD", "4TH", "5TH", 
 // Text colours (0x00BBGGRR): shadow and text, normal and flashing.
 constexpr TColor kShadow = 0x335577, kText = 0x77DDFF;
 constexpr TColor kFlashShadow = 0x99BBDD, kFlashText = 0xFFFFFF;
-
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 }  // namespace
 
@@ -62,8 +61,8 @@ void InsertMissingRows(RankEntry rows[8], const std::vector<RankEntry>& own) {
 std::string RankText(const RankEntry& row) {
   size_t bytes = 0;
   for (int chars = 0; chars < 20 && bytes < sizeof row.text && row.text[bytes] != '\0'; ++chars) {
-    const bool pair = IsLeadByte(static_cast<unsigned char>(row.text[bytes])) && bytes + 1 < sizeof row.text &&
-                      row.text[bytes + 1] != '\0';
+    const bool pair = platform::IsCp932LeadByte(static_cast<unsigned char>(row.text[bytes])) &&
+                      bytes + 1 < sizeof row.text && row.text[bytes + 1] != '\0';
     bytes += pair ? 2 : 1;
   }
   return std::string(row.text, bytes);

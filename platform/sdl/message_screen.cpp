@@ -29,8 +29,6 @@ const std::string& Face() {
   return face;
 }
 
-bool LeadByte(uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 }  // namespace
 
 bool ClosesMessage(const SDL_Event& event) {
@@ -58,10 +56,10 @@ std::vector<std::string> WrapText(TtfTextRenderer& text, const std::string& cp93
     std::string rest = cp932Text.substr(start, feed - start);
     while (text.TextWidth(rest, font) > width) {
       // The longest head of whole characters that fits (at least one).
-      size_t fits = LeadByte(rest[0]) ? 2 : 1;
-      for (size_t next = fits; next < rest.size(); next += LeadByte(rest[next]) ? 2 : 1) {
-        if (text.TextWidth(rest.substr(0, next + (LeadByte(rest[next]) ? 2 : 1)), font) > width) break;
-        fits = next + (LeadByte(rest[next]) ? 2 : 1);
+      size_t fits = IsCp932LeadByte(rest[0]) ? 2 : 1;
+      for (size_t next = fits; next < rest.size(); next += IsCp932LeadByte(rest[next]) ? 2 : 1) {
+        if (text.TextWidth(rest.substr(0, next + (IsCp932LeadByte(rest[next]) ? 2 : 1)), font) > width) break;
+        fits = next + (IsCp932LeadByte(rest[next]) ? 2 : 1);
       }
       const size_t space = rest.rfind(' ', fits);
       const size_t cut = space != std::string::npos && space > 0 && space <= fits ? space : fits;
