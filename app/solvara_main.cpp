@@ -1,4 +1,6 @@
 // solvara: the game on the real SDL backend.
+#include <unistd.h>
+
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -84,7 +86,9 @@ int main(int argc, char** argv) {
   // Traced from before the form exists; the log closes as the program ends.
   if (!options.logFile.empty()) {
     VantorDebugSystem::TVantorDebug::SetDebug(options.logFile.c_str(), true, false);
-    if (!std::filesystem::exists(options.logFile))
+    // The library drops the writes of a log it could not open; a file that
+    // was there already but is not ours to write counts too.
+    if (access(options.logFile.c_str(), W_OK) != 0)
       std::fprintf(stderr, "solvara: cannot write the log %s; playing without it\n", options.logFile.c_str());
   }
   try {
