@@ -19,9 +19,9 @@
 #include <string>
 
 #include "game/form.h"
-#include "game/replay_deck.h"
-#include "game/score_file.h"
-#include "game/stage_data.h"
+#include "game/records/replay_deck.h"
+#include "game/records/score_file.h"
+#include "game/world/stage_data.h"
 #include "platform/files.h"
 #include "platform/headless/backend.h"
 #include "platform/random.h"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "game/form.h"
-#include "game/score_file.h"
+#include "game/records/score_file.h"
 #include "platform/files.h"
 #include "platform/headless/backend.h"
 #include "vantor/draw/draw.h"

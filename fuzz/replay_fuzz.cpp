@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "game/form.h"
-#include "game/replay_file.h"
+#include "game/records/replay_file.h"
 #include "platform/files.h"
 #include "platform/headless/backend.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "game/form.h"
-#include "game/score_file.h"
+#include "game/records/score_file.h"
 #include "platform/files.h"
 #include "platform/headless/backend.h"
 

@@ -3,8 +3,8 @@
 #include <ctime>
 #include <exception>
 
-#include "game/explain.h"
-#include "game/score_file.h"
+#include "game/screens/explain.h"
+#include "game/records/score_file.h"
 #include "platform/app.h"
 #include "platform/clock.h"
 #include "platform/files.h"

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "game/frame_pacer.h"
-#include "game/replay_deck.h"
-#include "game/world.h"
+#include "game/records/replay_deck.h"
+#include "game/world/world.h"
 #include "platform/app.h"
 #include "platform/display.h"
 #include "vantor/system/component.h"

@@ -8,9 +8,9 @@
 #include <ostream>
 
 #include "app/probe/trace.h"
-#include "game/bot.h"
+#include "game/play/bot.h"
 #include "game/form.h"
-#include "game/replay_file.h"
+#include "game/records/replay_file.h"
 #include "platform/app.h"
 #include "platform/files.h"
 #include "platform/headless/backend.h"

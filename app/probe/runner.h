@@ -7,7 +7,7 @@
 
 #include "app/probe/key_script.h"
 #include "app/probe/options.h"
-#include "game/replay.h"
+#include "game/records/replay.h"
 
 namespace game {
 class TForm1;

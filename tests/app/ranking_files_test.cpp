@@ -22,8 +22,8 @@
 #include <thread>
 #include <vector>
 
-#include "game/ranking_replays.h"
-#include "game/replay_file.h"
+#include "game/records/ranking_replays.h"
+#include "game/records/replay_file.h"
 
 namespace {
 

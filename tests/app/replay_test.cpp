@@ -13,9 +13,9 @@
 
 #include "app/probe/runner.h"
 #include "game/form.h"
-#include "game/ranking_replays.h"
-#include "game/replay_file.h"
-#include "game/score_file.h"
+#include "game/records/ranking_replays.h"
+#include "game/records/replay_file.h"
+#include "game/records/score_file.h"
 #include "platform/app.h"
 #include "platform/files.h"
 #include "platform/headless/backend.h"

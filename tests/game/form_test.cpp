@@ -1,9 +1,9 @@
 #include <cstring>
 #include <fstream>
 
-#include "form_fixture.h"
-#include "game/ranking.h"
-#include "game/score_file.h"
+#include "tests/game/form_fixture.h"
+#include "game/records/ranking.h"
+#include "game/records/score_file.h"
 #include "vantor/sound/sound.h"
 
 namespace game::testing {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "game/form.h"
-#include "game/play.h"
+#include "game/play/play.h"
 #include "platform/files.h"
 #include "platform/headless/backend.h"
 #include "platform/random.h"

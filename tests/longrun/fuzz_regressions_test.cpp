@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "game/form.h"
-#include "game/ranking.h"
-#include "game/replay_file.h"
-#include "game/score_file.h"
+#include "game/records/ranking.h"
+#include "game/records/replay_file.h"
+#include "game/records/score_file.h"
 #include "platform/headless/backend.h"
 #include "vantor/draw/draw.h"
 #include "vantor/midi/midi.h"

@@ -17,7 +17,7 @@
 #include <set>
 #include <string>
 
-#include "game/score_file.h"
+#include "game/records/score_file.h"
 #include "platform/random.h"
 #include "tests/game/form_fixture.h"
 #include "tests/longrun/cpp_heap.h"

@@ -1,0 +1,116 @@
+#include "game/records/replay_deck.h"
+
+#include <ctime>
+
+#include "game/form.h"
+#include "game/records/replay_file.h"
+#include "vantor/draw/draw.h"
+
+namespace game {
+namespace {
+
+// "REPLAY" in small letters with a shadow, in the bottom right corner,
+// clear of the spare ships on the left; the colours of the ranking's text.
+constexpr int kMarkX = 566, kMarkY = 458;
+constexpr int kMarkPoints = 12;
+constexpr TColor kMarkShadow = 0x335577, kMarkText = 0x77DDFF;
+
+}  // namespace
+
+ReplayDeck::ReplayDeck(std::shared_ptr<const Replay> watch) : watch_(std::move(watch)) {
+  if (!watch_) tape_.runs.reserve(kMaxInputRuns);
+}
+
+bool ReplayDeck::BeginFrame(TForm1& f) {
+  if (!watch_) {
+    if (recording_ == Recording::kOn) Commit();
+    // A game starts on the play screen; the runner's unhurt ship is no game.
+    else if (recording_ == Recording::kIdle && f.GameState.screen == ScreenPlay && !f.keepShipUnhurt)
+      StartRecording(f);
+    frameCode_ = 0;
+    return true;
+  }
+  if (ended_) return f.GameState.screen != ScreenTitle;
+  if (frame_ == 0) {
+    RestoreWorldStart(f, *watch_);
+  } else if (run_ < watch_->runs.size() && ++runFrame_ == watch_->runs[run_].frames) {
+    ++run_;
+    runFrame_ = 0;
+  }
+  ++frame_;
+  if (frame_ > watch_->frames && mismatch_.empty())
+    mismatch_ = "its input ends after frame " + std::to_string(watch_->frames) + ", before the game does";
+  return true;
+}
+
+void ReplayDeck::EndFrame(TForm1& f) {
+  if (!watch_) return;
+  TFont* font = f.cdraw->GetFont();
+  font->SetSize(kMarkPoints);
+  font->Color = kMarkShadow;
+  f.cdraw->TextOutA(kMarkX + 1, kMarkY + 1, "REPLAY");
+  font->Color = kMarkText;
+  f.cdraw->TextOutA(kMarkX, kMarkY, "REPLAY");
+}
+
+void ReplayDeck::Read(VantorInputSystem::TVantorInput& chip, VantorInputSystem::TVantorInputState& state) {
+  if (watch_) {
+    const bool playing = !ended_ && run_ < watch_->runs.size();
+    state = InputState(playing ? watch_->runs[run_].code : 0);
+    return;
+  }
+  chip.GetState(state);
+  if (recording_ == Recording::kOn) frameCode_ = InputCode(state);
+}
+
+std::shared_ptr<const Replay> ReplayDeck::EndGame(const TForm1& f, const std::string& when) {
+  if (watch_) {
+    if (ended_) return nullptr;
+    ended_ = true;
+    const Replay& r = *watch_;
+    if (!mismatch_.empty()) return nullptr;
+    if (frame_ != r.frames)
+      mismatch_ = "the game ended on frame " + std::to_string(frame_) + ", the recorded one on frame " +
+                  std::to_string(r.frames);
+    else if (f.GameState.score != r.finalScore)
+      mismatch_ = "the game ended with " + std::to_string(f.GameState.score) + " points, the recorded one with " +
+                  std::to_string(r.finalScore);
+    else if (WorldChecksum(f) != r.endChecksum)
+      mismatch_ = "the world at the end is not the recorded one (its checksum differs)";
+    return nullptr;
+  }
+  if (recording_ == Recording::kOn) Commit();
+  const bool recorded = recording_ == Recording::kOn;
+  recording_ = Recording::kIdle;
+  if (!recorded) return nullptr;
+  tape_.endTime = static_cast<int64_t>(std::time(nullptr));
+  tape_.rowText = when.substr(0, kReplayRowTextBytes);
+  tape_.finalScore = f.GameState.score;
+  tape_.endChecksum = WorldChecksum(f);
+  last_ = std::make_shared<const Replay>(tape_);
+  tape_.runs.clear();
+  return last_;
+}
+
+void ReplayDeck::StartRecording(const TForm1& f) {
+  recording_ = Recording::kOn;
+  tape_.simulationVersion = kSimulationVersion;
+  tape_.frames = 0;
+  tape_.runs.clear();
+  TakeWorldStart(f, tape_);
+}
+
+void ReplayDeck::Commit() {
+  ++tape_.frames;
+  std::vector<InputRun>& runs = tape_.runs;
+  if (!runs.empty() && runs.back().code == frameCode_ && runs.back().frames < UINT16_MAX) {
+    ++runs.back().frames;
+  } else if (runs.size() < kMaxInputRuns) {
+    runs.push_back({frameCode_, 1});
+  } else {
+    // Too long to keep: this game ends without a replay.
+    recording_ = Recording::kAbandoned;
+  }
+}
+
+}  // namespace game

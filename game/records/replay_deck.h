@@ -1,0 +1,69 @@
+#pragma once
+// The form's recorder and player of replays. It records every game played
+// (the world it starts from, then the input code each of its frames reads),
+// or, when watching, plays one replay back in place of the player's input.
+// Recording costs a comparison a frame: the input runs go into a buffer
+// reserved once.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "game/records/replay.h"
+#include "vantor/input/input.h"
+
+namespace game {
+
+class TForm1;
+
+class ReplayDeck {
+ public:
+  // Records every game; with `watch`, plays that replay instead.
+  explicit ReplayDeck(std::shared_ptr<const Replay> watch = nullptr);
+
+  bool Watching() const { return watch_ != nullptr; }
+
+  // Around the screen step of each frame that runs one (a paused frame runs
+  // none). BeginFrame returns false once a watched replay is over: its game
+  // has ended and the screens are back on the title.
+  bool BeginFrame(TForm1& f);
+  // Watching: the "REPLAY" mark over the picture.
+  void EndFrame(TForm1& f);
+  // The game's one read of the input in a frame: a poll of the input
+  // component, or the replay's code for this frame (nothing pressed once the
+  // replay's game has ended).
+  void Read(VantorInputSystem::TVantorInput& chip, VantorInputSystem::TVantorInputState& state);
+  // The results screen is entering the game's score in the ranking, under
+  // the row text `when`: the game ends here. Returns the recorded game (null
+  // when none was recorded, or when watching).
+  std::shared_ptr<const Replay> EndGame(const TForm1& f, const std::string& when);
+
+  // The last game recorded (null: none yet).
+  std::shared_ptr<const Replay> LastRecorded() const { return last_; }
+
+  // Watching: frames of the replay begun so far, whether its game has
+  // ended, and why it did not play as recorded (empty: it did, so far).
+  uint32_t Frame() const { return frame_; }
+  bool GameEnded() const { return ended_; }
+  const std::string& Mismatch() const { return mismatch_; }
+
+ private:
+  void StartRecording(const TForm1& f);
+  void Commit();
+
+  // Recording.
+  enum class Recording { kIdle, kOn, kAbandoned };
+  Recording recording_ = Recording::kIdle;
+  Replay tape_;
+  uint16_t frameCode_ = 0;
+  std::shared_ptr<const Replay> last_;
+
+  // Watching.
+  std::shared_ptr<const Replay> watch_;
+  uint32_t frame_ = 0;
+  size_t run_ = 0;         // the run of the current frame
+  uint32_t runFrame_ = 0;  // frames of that run before the current one
+  bool ended_ = false;
+  std::string mismatch_;
+};
+
+}  // namespace game

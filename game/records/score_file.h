@@ -1,0 +1,99 @@
+#pragma once
+// "score.dat": rows 0-6 of the ranking, seven 44-byte records, no header, in
+// the player's data folder. ScoreStore loads it once, saves it after every new
+// row (on a worker thread, so the results screen never waits for the disk)
+// and at close, and keeps the rows another running copy of the game saved.
+// The rows' replays are kept beside it (ranking_replays.h).
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "game/records/replay.h"
+#include "game/world/world.h"
+#include "platform/app.h"
+
+namespace game {
+
+constexpr size_t kScoreFileSize = 7 * sizeof(RankEntry);
+
+enum class ScoreFileState {
+  kRead,
+  kMissing,     // nothing there (also a dangling link or a link loop)
+  kUnreadable,  // there, but it cannot be read (its mode, a folder of that name)
+};
+
+// Reads up to seven records into rows 0-6 (a short file fills as many bytes
+// as it has; the rest keep their contents).
+ScoreFileState ReadScoreFile(const std::string& path, RankEntry rows[7]);
+// Replaces the file atomically with rows 0-6 (always 308 bytes).
+bool WriteScoreFile(const std::string& path, const RankEntry rows[7], std::string* error = nullptr);
+
+class ScoreStore {
+ public:
+  // `folder` holds score.dat and the lock file that serialises the saves of
+  // every running copy. `oldFile` is where earlier versions kept score.dat
+  // (beside the program). `saveFailed` runs on the main thread, with the
+  // reason, when a background save failed. A read-only store (watching a
+  // replay) reads the ranking and writes nothing: no import, no save.
+  ScoreStore(std::string folder, std::string oldFile, std::function<void(const std::string&)> saveFailed,
+             bool readOnly = false);
+  // Waits for a pending save.
+  ~ScoreStore();
+  ScoreStore(const ScoreStore&) = delete;
+  ScoreStore& operator=(const ScoreStore&) = delete;
+
+  // Copies the old file in when the folder has none (said on stderr), then
+  // reads the ranking. A file that is there but unreadable is never written
+  // over in this run: every save then fails.
+  ScoreFileState Load(RankEntry rows[7]);
+  // A row this copy inserted, with the replay of its game (null: none). A
+  // save writes the file as it is on disk at that moment with each of these
+  // rows it lacks inserted, so the rows another copy saved meanwhile stay and
+  // none is doubled; then the replays of the rows it holds are written and
+  // those of the rows that dropped out deleted.
+  void AddOwnRow(const RankEntry& row, std::shared_ptr<const Replay> replay = nullptr);
+  // Hands a copy of the rows to the worker and returns at once.
+  void SaveInBackground(const RankEntry rows[7]);
+  // Saves now, after any pending save. False with a one-line reason.
+  bool Save(const RankEntry rows[7], std::string& error);
+  // Returns once every save handed over so far is done.
+  void Wait();
+
+ private:
+  struct Job {
+    RankEntry rows[7];
+    std::vector<RankEntry> own;
+    std::vector<std::shared_ptr<const Replay>> replays;
+    bool unreadable;
+    bool background;
+  };
+  void ImportOldFile();
+  uint64_t Submit(const RankEntry rows[7], bool background);
+  void Work();
+  bool Write(const Job& job, std::string& error) const;
+
+  const std::string folder_, path_, lockPath_, oldFile_;
+  std::function<void(const std::string&)> saveFailed_;
+  const bool readOnly_;
+  // Main thread only.
+  std::vector<RankEntry> own_;
+  std::vector<std::shared_ptr<const Replay>> replays_;
+  bool unreadable_ = false;
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::optional<Job> pending_;  // a newer job replaces one not yet started
+  uint64_t submitted_ = 0, done_ = 0;
+  bool ok_ = true, stop_ = false;
+  std::string error_;
+  platform::MessageWindow failures_;
+  std::thread worker_;
+};
+
+}  // namespace game
