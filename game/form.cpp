@@ -24,7 +24,7 @@ using VantorMidiSystem::TVantorMidi;
 using VantorSoundSystem::TVantorSound;
 
 TForm1::TForm1(TComponent* owner, std::shared_ptr<const Replay> watch)
-    : TComponent(owner), replays(std::move(watch)), pacer_(*platform::Current().clock, *platform::Current().display) {
+    : TComponent(owner), replays(std::move(watch)), pacer_(*platform::Current().clock, drawRefresh_) {
   platform::Application& app = *platform::Current().app;
   window_ = &app.CreateMainWindow("SOLVARA 2001", 640, 480);
 
@@ -128,6 +128,12 @@ void TForm1::Close() {
   bool canClose = true;
   FormCloseQuery(canClose);
   if (canClose) platform::Current().app->Terminate();
+}
+
+int TForm1::DrawRefresh::RefreshRate() { return draw_ ? draw_->RefreshRate() : 0; }
+bool TForm1::DrawRefresh::SetVSync(bool on) { return draw_ && draw_->SetVSync(on); }
+void TForm1::DrawRefresh::WaitVSync() {
+  if (draw_) draw_->WaitVSync();
 }
 
 void TForm1::FormCloseQuery(bool& canClose) {

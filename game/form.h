@@ -199,6 +199,18 @@ class TForm1 : public TComponent {
   // Closes the form from the message loop: a frame cannot close it while it
   // runs as the idle handler.
   platform::MessageWindow closeLater_{[this](platform::Message&) { Close(); }};
+  // The frame pacer reaches the display's refresh through the draw component.
+  class DrawRefresh final : public platform::DisplaySync {
+   public:
+    explicit DrawRefresh(const std::unique_ptr<VantorDrawSystem::TVantorDraw>& draw) : draw_(draw) {}
+    int RefreshRate() override;
+    bool SetVSync(bool on) override;
+    void WaitVSync() override;
+
+   private:
+    const std::unique_ptr<VantorDrawSystem::TVantorDraw>& draw_;
+  };
+  DrawRefresh drawRefresh_{cdraw};
   FramePacer pacer_;
   bool paused_ = false;
   bool startUpFailed_ = false;

@@ -92,6 +92,11 @@ class TVantorDraw : public TComponent {
   virtual void Update();
   virtual void UpdateEx(int amount, int mode);
   virtual void UpdateTmp();
+  // The display's refresh, for whoever paces the frames: its rate in Hz (0
+  // when unknown or before Init); vertical sync on or off, true when presents
+  // now wait for the display's own blank; and a wait for the next blank.
+  virtual int RefreshRate();
+  virtual bool SetVSync(bool on);
   virtual void WaitVSync();
 
   virtual void CreateSurface(const AnsiString& name, const AnsiString& file, int cellWidth, int cellHeight);

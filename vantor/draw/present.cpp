@@ -1,4 +1,5 @@
-// Presentation: Update, UpdateEx, UpdateTmp, Clear and WaitVSync.
+// Presentation: Update, UpdateEx, UpdateTmp, Clear, and the display's refresh
+// (RefreshRate, SetVSync, WaitVSync).
 #include <algorithm>
 
 #include "platform/app.h"
@@ -126,6 +127,14 @@ void TVantorDraw::Clear() {
     if (result == SurfaceResult::Lost) RestoreSurface(FBackSurface.get());
     else if (result == SurfaceResult::Failed) throw EVnDraw(VN_TEXT("バックバッファの初期化に失敗しました。"));
   });
+}
+
+int TVantorDraw::RefreshRate() {
+  return RunMethod("TVantorDraw::RefreshRate", [&] { return FDevice ? FDevice->RefreshRate() : 0; });
+}
+
+bool TVantorDraw::SetVSync(bool on) {
+  return RunMethod("TVantorDraw::SetVSync", [&] { return FDevice && FDevice->SetVSync(on); });
 }
 
 void TVantorDraw::WaitVSync() {
