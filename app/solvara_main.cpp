@@ -18,6 +18,7 @@
 #include "platform/platform.h"
 #include "platform/sdl/backend.h"
 #include "platform/settings.h"
+#include "platform/startup.h"
 #include "platform/user_dirs.h"
 #include "vantor/input/input.h"
 #include "vantor/system/debug.h"
@@ -85,7 +86,8 @@ int main(int argc, char** argv) {
   platform::Application& app = *platform::Current().app;
   // Traced from before the form exists; the log closes as the program ends.
   if (!options.logFile.empty()) {
-    VantorDebugSystem::TVantorDebug::SetDebug(options.logFile.c_str(), true, false);
+    platform::TimeStage(platform::kDebugLogStage,
+                        [&] { VantorDebugSystem::TVantorDebug::SetDebug(options.logFile.c_str(), true, false); });
     // The library drops the writes of a log it could not open; a file that
     // was there already but is not ours to write counts too.
     if (access(options.logFile.c_str(), W_OK) != 0)

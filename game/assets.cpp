@@ -1,6 +1,7 @@
 #include <iterator>
 
 #include "game/form.h"
+#include "platform/startup.h"
 #include "vantor/draw/draw.h"
 #include "vantor/input/input.h"
 #include "vantor/midi/midi.h"
@@ -43,19 +44,25 @@ constexpr int kLastLoopingSong = 4;
 }  // namespace
 
 void TForm1::StartComponents() {
-  csou->Init(nullptr);
-  cmid->Init();
-  chip->Init(nullptr);
+  platform::TimeStage("audio device", [&] { csou->Init(nullptr); });
+  platform::TimeStage("SoundFont", [&] { cmid->Init(); });
+  platform::TimeStage("input", [&] { chip->Init(nullptr); });
 }
 
 void TForm1::LoadAssets() {
-  for (const NamedFile& p : kPictures) cdraw->CreateSurface(p.name, p.file, 0, 0);
-  for (const AnsiString& name : SpriteNames) cdraw->CreateSurface(name, "bmp\\" + name + ".bmp", 0, 0);
-  for (const NamedFile& s : kSongs) cmid->CreateData(s.name, s.file);
-  for (const NamedFile& e : kEffects) {
-    csou->CreateBuffer(e.name, e.file, false);
-    csou->SetVolume(e.name, 0);
-  }
+  platform::TimeStage("pictures", [&] {
+    for (const NamedFile& p : kPictures) cdraw->CreateSurface(p.name, p.file, 0, 0);
+    for (const AnsiString& name : SpriteNames) cdraw->CreateSurface(name, "bmp\\" + name + ".bmp", 0, 0);
+  });
+  platform::TimeStage("songs", [&] {
+    for (const NamedFile& s : kSongs) cmid->CreateData(s.name, s.file);
+  });
+  platform::TimeStage("effects", [&] {
+    for (const NamedFile& e : kEffects) {
+      csou->CreateBuffer(e.name, e.file, false);
+      csou->SetVolume(e.name, 0);
+    }
+  });
 }
 
 void TForm1::ServeRequests() {

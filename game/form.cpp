@@ -1,6 +1,10 @@
 #include "game/form.h"
 
+#include <algorithm>
+#include <cmath>
 #include <ctime>
+#include <optional>
+#include <vector>
 #include <exception>
 
 #include "game/screens/explain.h"
@@ -10,11 +14,13 @@
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/random.h"
+#include "platform/startup.h"
 #include "platform/user_dirs.h"
 #include "vantor/draw/draw.h"
 #include "vantor/input/input.h"
 #include "vantor/midi/midi.h"
 #include "vantor/sound/sound.h"
+#include "vantor/system/frame.h"
 
 namespace game {
 
@@ -22,11 +28,12 @@ using VantorDrawSystem::TVantorDraw;
 using VantorInputSystem::TVantorInput;
 using VantorMidiSystem::TVantorMidi;
 using VantorSoundSystem::TVantorSound;
+using VantorSystem::VnTrace;
 
 TForm1::TForm1(TComponent* owner, std::shared_ptr<const Replay> watch)
     : TComponent(owner), replays(std::move(watch)), pacer_(*platform::Current().clock, drawRefresh_) {
   platform::Application& app = *platform::Current().app;
-  window_ = &app.CreateMainWindow("SOLVARA 2001", 640, 480);
+  platform::TimeStage("window", [&] { window_ = &app.CreateMainWindow("SOLVARA 2001", 640, 480); });
 
   // The components as the form resource creates them.
   chip = std::make_unique<TVantorInput>(this);
@@ -75,7 +82,7 @@ void TForm1::FormCreate() {
   LoadRanking();
   platform::Rand().Seed(static_cast<uint32_t>(std::time(nullptr)));
   window_->ShowCursor(false);
-  cdraw->Init(nullptr);
+  platform::TimeStage("renderer", [&] { cdraw->Init(nullptr); });
   StartComponents();
   GameState.screen = ScreenTitle;
   FillDirectionTables(dirCos, dirSin);
@@ -110,12 +117,37 @@ bool TForm1::FrameIdle() {
     closeLater_.Post(0, 0, 0);
     return false;
   }
+  // The first frame's drawing and presenting are the last stages of the start-up.
+  std::optional<platform::StageTimer> stage;
+  if (!firstFrameShown_) stage.emplace("first frame");
   RunScreen();
   replays.EndFrame(*this);
   ServeRequests();
   pacer_.WaitToPresent();
+  if (stage) stage.emplace("present");
   cdraw->Update();
+  if (stage) {
+    stage.reset();
+    ReportFirstFrame();
+  }
   return false;
+}
+
+void TForm1::ReportFirstFrame() {
+  firstFrameShown_ = true;
+  const double total = platform::MillisecondsSinceStart();
+  std::vector<platform::StartUpStage> stages = platform::TakeStartUpStages();
+  double counted = 0, log = 0;
+  for (const platform::StartUpStage& stage : stages) {
+    counted += stage.milliseconds;
+    if (stage.name == platform::kDebugLogStage) log = stage.milliseconds;
+  }
+  // Whatever no stage names: loading the program, the settings, the ranking.
+  stages.push_back({"rest", std::max(0.0, total - counted)});
+  VnTrace("start-up: first frame presented " + std::to_string(std::lround(total)) +
+          " ms after the program started, " + std::to_string(std::lround(total - log)) +
+          " ms without opening this log (" + platform::DescribeStages(stages) + " ms)");
+  platform::FinishStartUp();
 }
 
 void TForm1::FormKeyDown(int key) {

@@ -68,6 +68,9 @@ class TForm1 : public TComponent {
   // Losing the focus during play (or a watched replay) pauses it.
   void FormDeactivate();
   void FormCloseQuery(bool& canClose);
+  // Writes the way to the first presented frame to the debug log: when it
+  // came, and what each stage of the start-up took.
+  void ReportFirstFrame();
   // Asks the form to close (Escape, the window's close button).
   void Close();
 
@@ -214,6 +217,7 @@ class TForm1 : public TComponent {
   FramePacer pacer_;
   bool paused_ = false;
   bool startUpFailed_ = false;
+  bool firstFrameShown_ = false;
 };
 
 }  // namespace game

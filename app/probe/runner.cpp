@@ -17,6 +17,7 @@
 #include "platform/headless/mix_recorder.h"
 #include "platform/headless/wav_writer.h"
 #include "platform/random.h"
+#include "platform/startup.h"
 #include "platform/sdl/midi_synth.h"
 #include "platform/sdl/sound_mixer.h"
 #include "vantor/input/input.h"
@@ -158,7 +159,9 @@ int Runner::Run(std::ostream& log) {
     // The log opens before the form so it traces the components' creation;
     // it closes after their destruction, ending with the profiling report.
     if (!options_.logFile.empty())
-      VantorDebugSystem::TVantorDebug::SetDebug(options_.logFile.c_str(), true, options_.profile);
+      platform::TimeStage(platform::kDebugLogStage, [&] {
+        VantorDebugSystem::TVantorDebug::SetDebug(options_.logFile.c_str(), true, options_.profile);
+      });
     game::TForm1 form(nullptr, replay_);
     // A game that failed to start runs no frames (its message is on stderr).
     const bool started = !form.StartUpFailed();

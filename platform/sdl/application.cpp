@@ -9,6 +9,7 @@
 #include "platform/sdl/message_screen.h"
 #include "platform/settings.h"
 #include "platform/signals.h"
+#include "platform/startup.h"
 
 namespace platform::sdl {
 
@@ -17,8 +18,10 @@ SdlApplication::SdlApplication(std::string iconFile) : iconFile_(std::move(iconF
   // (SDL's would only queue SDL_QUIT for SIGINT and SIGTERM).
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   CatchCloseSignals();
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
-    throw std::runtime_error(std::string("SDL_Init: ") + SDL_GetError());
+  TimeStage("video", [] {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
+      throw std::runtime_error(std::string("SDL_Init: ") + SDL_GetError());
+  });
   // Without a display SDL falls back to drivers that show nothing: the game
   // would run unseen.
   const char* current = SDL_GetCurrentVideoDriver();

@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "platform/encoding.h"
+#include "platform/startup.h"
 
 namespace platform::sdl {
 namespace {
@@ -79,7 +80,7 @@ std::string TtfTextRenderer::FaceFile(const std::string& cp932Face) {
   std::string family = Cp932ToUtf8(cp932Face);
   for (const FaceAlias& alias : kFaceAliases)
     if (family == alias.requested) family = alias.family;
-  if (!cache_->config) cache_->config = FcInitLoadConfigAndFonts();
+  if (!cache_->config) TimeStage("fonts", [&] { cache_->config = FcInitLoadConfigAndFonts(); });
   std::string file = cache_->config ? MatchFontFile(cache_->config, family) : std::string();
   cache_->faceFiles[cp932Face] = file;
   return file;
@@ -97,12 +98,14 @@ TTF_Font* TtfTextRenderer::OpenFont(const FontSpec& request) {
     // SDL_ttf sizes are pixels per em at its 72 dpi: a negative height is
     // that directly; a positive one is the cell height, so scale by it.
     int size = height < 0 ? -height : height;
-    font = TTF_OpenFont(file.c_str(), size);
-    if (font && height > 0 && TTF_FontHeight(font) > 0) {
-      int scaled = std::max(1, height * height / TTF_FontHeight(font));
-      TTF_CloseFont(font);
-      font = TTF_OpenFont(file.c_str(), scaled);
-    }
+    TimeStage("fonts", [&] {
+      font = TTF_OpenFont(file.c_str(), size);
+      if (font && height > 0 && TTF_FontHeight(font) > 0) {
+        int scaled = std::max(1, height * height / TTF_FontHeight(font));
+        TTF_CloseFont(font);
+        font = TTF_OpenFont(file.c_str(), scaled);
+      }
+    });
     if (!font) {
       cache_->fonts.erase(fontKey);
       return nullptr;

@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/headless/clock.h"
 #include "platform/random.h"
+#include "platform/startup.h"
 #include "platform/user_dirs.h"
 
 namespace {
@@ -27,6 +28,26 @@ TEST(RandomTest, FollowsTheClassicGenerator) {
     ASSERT_GE(v, 0);
     ASSERT_LE(v, platform::Random::kMax);
   }
+}
+
+// The start-up line of the debug log: a stage timed inside another counts
+// for itself only, and one timed twice adds up.
+TEST(StartUpStagesTest, NestedStagesCountOnceAndRepeatsAddUp) {
+  using namespace std::chrono_literals;
+  platform::TakeStartUpStages();
+  {
+    platform::StageTimer outer("outer");
+    std::this_thread::sleep_for(10ms);
+    for (int i = 0; i < 2; ++i) platform::TimeStage("inner", [] { std::this_thread::sleep_for(100ms); });
+  }
+  const std::vector<platform::StartUpStage> stages = platform::TakeStartUpStages();
+  ASSERT_EQ(stages.size(), 2u);
+  EXPECT_EQ(stages[0].name, "inner");
+  EXPECT_GE(stages[0].milliseconds, 200);
+  EXPECT_EQ(stages[1].name, "outer");
+  EXPECT_GE(stages[1].milliseconds, 10);
+  EXPECT_LT(stages[1].milliseconds, 150);  // without the inner 200
+  EXPECT_TRUE(platform::TakeStartUpStages().empty());
 }
 
 TEST(ClockTest, WrappingDeadlinesCompareByDifference) {
