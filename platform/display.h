@@ -126,6 +126,38 @@ class Surface {
   virtual SurfaceResult Transfer(const Picture& picture) = 0;
 };
 
+// A frame in memory: `width` x `height` pixels of `format`, rows `pitch`
+// bytes apart.
+struct FrameView {
+  const uint8_t* pixels = nullptr;
+  int pitch = 0;
+  int width = 0, height = 0;
+  PixelFormat format = PixelFormat::Xrgb8888;
+};
+
+// Output memory of 32-bit pixels, red in bits 16-23, green 8-15, blue 0-7,
+// and the top byte written 255 (so an output with alpha shows them opaque).
+struct OutputView {
+  uint8_t* pixels = nullptr;
+  int pitch = 0;
+  int width = 0, height = 0;
+};
+
+// Converts a frame to the output's 32-bit pixels and scales it to the
+// output's size in one pass: nearest neighbour to the whole multiple of the
+// frame at or above that size, then linear filtering down to it (so a whole
+// multiple is plain nearest neighbour, every frame pixel an even square).
+// The draw component gives the display device its own, with kernels chosen
+// for the processor; where no graphics processor scales the picture, the
+// device presents with it.
+class FrameScaler {
+ public:
+  virtual ~FrameScaler() = default;
+  virtual void Scale(const FrameView& frame, const OutputView& output) = 0;
+  // Which kernels it runs, for the log ("AVX2").
+  virtual std::string Kernels() const = 0;
+};
+
 // The display's refresh, as frame pacing sees it.
 class DisplaySync {
  public:
@@ -165,7 +197,12 @@ class DisplayDevice : public DisplaySync {
   // Decodes a BMP file (host path); false when missing or unreadable.
   virtual bool LoadPicture(const std::string& hostPath, Picture& picture) = 0;
 
-  // Diagnostics for the log.
+  // The scaler the next Open may present with (null: none); Close forgets it.
+  virtual void SetScaler(FrameScaler* scaler) = 0;
+  // How presentation fits the picture to the window from the next frame on.
+  virtual void SetScaling(Scaling scaling) = 0;
+
+  // Diagnostics for the log: the display, and the way frames reach it.
   virtual std::string Description() const = 0;
   virtual uint32_t TotalVideoMemory() const = 0;
   virtual uint32_t FreeVideoMemory() const = 0;

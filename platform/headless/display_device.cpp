@@ -73,7 +73,10 @@ bool HeadlessDisplayDevice::Open(Window* w, bool full, int width, int height, in
   return true;
 }
 
-void HeadlessDisplayDevice::Close() { open_ = false; }
+void HeadlessDisplayDevice::Close() {
+  open_ = false;
+  scaler = nullptr;
+}
 
 bool HeadlessDisplayDevice::CreationFails() {
   if (failCreation < 0) return false;

@@ -67,6 +67,8 @@ class HeadlessDisplayDevice final : public DisplayDevice {
   bool SetVSync(bool) override { return false; }
   void WaitVSync() override { ++vsyncWaits; }
   bool LoadPicture(const std::string& hostPath, Picture& picture) override;
+  void SetScaler(FrameScaler* given) override { scaler = given; }
+  void SetScaling(Scaling given) override { scaling = given; }
   std::string Description() const override { return "Headless display"; }
   uint32_t TotalVideoMemory() const override { return 0; }
   uint32_t FreeVideoMemory() const override { return 0; }
@@ -87,6 +89,9 @@ class HeadlessDisplayDevice final : public DisplayDevice {
   Rect lastFrom, lastTo;
   int presents = 0;
   int vsyncWaits = 0;
+  // What the draw component and the player chose.
+  FrameScaler* scaler = nullptr;
+  Scaling scaling = Scaling::Fit;
 
   // The desktop's format, which windowed displays use.
   PixelFormat desktopFormat = PixelFormat::Xrgb8888;

@@ -177,6 +177,7 @@ bool SdlDisplayDevice::Open(Window* window, bool fullScreen, int width, int heig
 
 void SdlDisplayDevice::Close() {
   presenter_.reset();
+  scaler_ = nullptr;
   open_ = false;
 }
 

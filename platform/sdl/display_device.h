@@ -29,7 +29,8 @@ class SdlDisplayDevice final : public DisplayDevice {
   uint32_t TotalVideoMemory() const override { return 0; }
   uint32_t FreeVideoMemory() const override { return 0; }
 
-  void SetScaling(Scaling scaling) { scaling_ = scaling; }
+  void SetScaler(FrameScaler* scaler) override { scaler_ = scaler; }
+  void SetScaling(Scaling scaling) override { scaling_ = scaling; }
 
   // What the window shows now (after the last Present); false when nothing
   // has been presented.
@@ -41,6 +42,7 @@ class SdlDisplayDevice final : public DisplayDevice {
   bool open_ = false;
   bool fullScreen_ = false;
   Scaling scaling_ = Scaling::Fit;
+  FrameScaler* scaler_ = nullptr;
   bool vsync_ = false;  // what the pacing asked for
   int width_ = 0, height_ = 0;
   PixelFormat format_ = PixelFormat::Xrgb8888;

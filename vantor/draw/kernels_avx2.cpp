@@ -6,6 +6,7 @@
 
 #include "vantor/draw/kernels_sets.h"
 #include "vantor/draw/kernels_simd.h"
+#include "vantor/draw/scale_simd.h"
 
 namespace VantorDrawSystem {
 namespace {
@@ -38,13 +39,56 @@ struct Avx2 {
   static T CmpEq32(T a, T b) { return _mm256_cmpeq_epi32(a, b); }
   static T UnpackLo8(T a, T b) { return _mm256_unpacklo_epi8(a, b); }
   static T UnpackHi8(T a, T b) { return _mm256_unpackhi_epi8(a, b); }
+  static T UnpackLo32(T a, T b) { return _mm256_unpacklo_epi32(a, b); }
+  static T UnpackHi32(T a, T b) { return _mm256_unpackhi_epi32(a, b); }
   static T PackUs16(T a, T b) { return _mm256_packus_epi16(a, b); }
+  // 16-bit lanes of a and b alternating, in memory order: the unpacking
+  // works within each 128-bit half, so the halves are put back in order.
+  static void Interleave16(T a, T b, T& first, T& second) {
+    const T lo = _mm256_unpacklo_epi16(a, b), hi = _mm256_unpackhi_epi16(a, b);
+    first = _mm256_permute2x128_si256(lo, hi, 0x20);
+    second = _mm256_permute2x128_si256(lo, hi, 0x31);
+  }
 };
 
 }  // namespace
 
 void InstallAvx2Kernels(uint32_t pixelBytes, TVantorKernelTable& table) {
   InstallAccelerated<Avx2>(pixelBytes, table);
+}
+
+namespace {
+
+// Eight output columns at a time: the 9 frame pixels from the block's base
+// loaded twice (from the base and one further), each lane permuted to its
+// column's pixel and to the next one, and the two mixed by the column's
+// weight (0 keeps the pixel as it is).
+void WidenRowAvx2(const uint32_t* in, uint32_t* out, const TScaleColumns& columns) {
+  if (!columns.blocked) {
+    WidenRowGeneric(in, out, columns);
+    return;
+  }
+  const int blocks = int(columns.blockBase.size());
+  for (int k = 0; k < blocks; ++k) {
+    const uint32_t* from = in + columns.blockBase[size_t(k)];
+    const __m256i offset = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(&columns.blockOffset[8 * size_t(k)]));
+    const __m256i weights =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(&columns.blockWeight[8 * size_t(k)]));
+    const __m256i a = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(from)), offset);
+    const __m256i b =
+        _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + 1)), offset);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 8 * k), MixPixels<Avx2>(a, b, weights));
+  }
+  const std::vector<int32_t>& index = columns.axis.index;
+  for (size_t x = 8 * size_t(blocks); x < index.size(); ++x)
+    out[x] = MixPixel(in[index[x]], in[index[x] + 1], columns.axis.weight[x]);
+}
+
+}  // namespace
+
+void InstallAvx2ScaleKernels(TScaleRowKernels& kernels) {
+  InstallScaleRows<Avx2>(kernels);
+  kernels.Widen = WidenRowAvx2;
 }
 
 }  // namespace VantorDrawSystem

@@ -3,6 +3,7 @@
 
 #include "vantor/draw/kernels_sets.h"
 #include "vantor/draw/kernels_simd.h"
+#include "vantor/draw/scale_simd.h"
 
 namespace VantorDrawSystem {
 namespace {
@@ -35,7 +36,14 @@ struct Sse2 {
   static T CmpEq32(T a, T b) { return _mm_cmpeq_epi32(a, b); }
   static T UnpackLo8(T a, T b) { return _mm_unpacklo_epi8(a, b); }
   static T UnpackHi8(T a, T b) { return _mm_unpackhi_epi8(a, b); }
+  static T UnpackLo32(T a, T b) { return _mm_unpacklo_epi32(a, b); }
+  static T UnpackHi32(T a, T b) { return _mm_unpackhi_epi32(a, b); }
   static T PackUs16(T a, T b) { return _mm_packus_epi16(a, b); }
+  // 16-bit lanes of a and b alternating, in memory order.
+  static void Interleave16(T a, T b, T& first, T& second) {
+    first = _mm_unpacklo_epi16(a, b);
+    second = _mm_unpackhi_epi16(a, b);
+  }
 };
 
 }  // namespace
@@ -43,5 +51,7 @@ struct Sse2 {
 void InstallSse2Kernels(uint32_t pixelBytes, TVantorKernelTable& table) {
   InstallAccelerated<Sse2>(pixelBytes, table);
 }
+
+void InstallSse2ScaleKernels(TScaleRowKernels& kernels) { InstallScaleRows<Sse2>(kernels); }
 
 }  // namespace VantorDrawSystem
