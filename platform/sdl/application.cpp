@@ -87,6 +87,8 @@ void SdlApplication::HandleEvent(const SDL_Event& event) {
       break;
     case SDL_WINDOWEVENT:
       if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && deactivate_) Guarded(deactivate_);
+      // Uncovered: what was drawn there is gone where nothing keeps it.
+      if (event.window.event == SDL_WINDOWEVENT_EXPOSED && window_) window_->LosePicture();
       break;
     case SDL_CONTROLLERBUTTONDOWN:
       if (keyDown_)

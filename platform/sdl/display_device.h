@@ -1,13 +1,18 @@
 #pragma once
-// The SDL display device: surfaces in system memory; presentation uploads the
-// frame to a streaming texture and draws it into the window's drawable area,
-// scaled as the player chose (the largest picture with the aspect kept, or
-// whole multiples only), black bars elsewhere.
+// The SDL display device: surfaces in system memory; presentation scales the
+// frame into the window's drawable area as the player chose (the largest
+// picture with the aspect kept, or whole multiples only), black bars
+// elsewhere: by the graphics processor where there is one, else by the draw
+// component's frame scaler (platform/sdl/presenters.h).
 #include <memory>
+#include <string>
 
 #include "platform/display.h"
 
 namespace platform::sdl {
+
+class Presenter;
+class SdlWindow;
 
 class SdlDisplayDevice final : public DisplayDevice {
  public:
@@ -37,13 +42,15 @@ class SdlDisplayDevice final : public DisplayDevice {
   bool ReadScreen(Picture& picture) const;
 
  private:
-  struct Presenter;
   std::unique_ptr<Presenter> presenter_;
+  SdlWindow* window_ = nullptr;
+  std::string way_;  // how frames reach the window, and why, for the log
   bool open_ = false;
   bool fullScreen_ = false;
   Scaling scaling_ = Scaling::Fit;
   FrameScaler* scaler_ = nullptr;
-  bool vsync_ = false;  // what the pacing asked for
+  bool vsync_ = false;      // what the pacing asked for
+  bool vsyncWaits_ = false;  // presents wait for the display's blank
   int width_ = 0, height_ = 0;
   PixelFormat format_ = PixelFormat::Xrgb8888;
 };

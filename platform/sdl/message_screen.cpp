@@ -77,7 +77,9 @@ MessageScreen::MessageScreen(SdlWindow& window) : window_(window) {
   if (!(SDL_GetWindowFlags(window_.Handle()) & SDL_WINDOW_SHOWN)) window_.SetFullScreen(window_.PreferredFullScreen());
   window_.Show();
   renderer_ = SDL_GetRenderer(window_.Handle());
-  if (!renderer_) {
+  // Where the display device presents through the window surface, the
+  // message goes there too: a renderer of its own would take the surface.
+  if (!renderer_ && !window_.SurfacePresentation()) {
     renderer_ = SDL_CreateRenderer(window_.Handle(), -1, 0);
     ownRenderer_ = renderer_ != nullptr;
   }
@@ -103,7 +105,7 @@ MessageScreen::~MessageScreen() {
 }
 
 void MessageScreen::Show(const std::string& cp932Text, const std::string& english) {
-  if (!renderer_) return;
+  if (!renderer_ && !window_.SurfacePresentation()) return;
   // A key pressed before the message appeared must not close it unread.
   SDL_PumpEvents();
   SDL_FlushEvents(SDL_KEYDOWN, SDL_KEYUP);
@@ -125,9 +127,18 @@ void MessageScreen::Show(const std::string& cp932Text, const std::string& englis
   }
 }
 
+bool MessageScreen::OutputSize(int& width, int& height) {
+  if (renderer_) return SDL_GetRendererOutputSize(renderer_, &width, &height) == 0;
+  SDL_Surface* surface = SDL_GetWindowSurface(window_.Handle());
+  if (!surface) return false;
+  width = surface->w;
+  height = surface->h;
+  return true;
+}
+
 void MessageScreen::Draw(const std::string& cp932Text, const std::string& english) {
   int outWidth = 0, outHeight = 0;
-  if (SDL_GetRendererOutputSize(renderer_, &outWidth, &outHeight) != 0 || outWidth <= 0 || outHeight <= 0) return;
+  if (!OutputSize(outWidth, outHeight) || outWidth <= 0 || outHeight <= 0) return;
   // Drawn at the window's own resolution, so the text stays sharp.
   const Rect picture = ScaledRect(kPictureWidth, kPictureHeight, outWidth, outHeight, Scaling::Fit);
   const double scale = double(picture.Width()) / kPictureWidth;
@@ -151,6 +162,19 @@ void MessageScreen::Draw(const std::string& cp932Text, const std::string& englis
   y = kHintTop;
   write(kHint, kHintColour);
 
+  if (!renderer_) {
+    // The window surface takes the pixels as they are (32-bit, red at bit
+    // 16, as its presenter requires), opaque.
+    SDL_Surface* surface = SDL_GetWindowSurface(window_.Handle());
+    if (!surface || surface->w != outWidth || surface->h != outHeight) return;
+    for (int y = 0; y < outHeight; ++y) {
+      auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) + size_t(y) * surface->pitch);
+      for (int x = 0; x < outWidth; ++x) row[x] = pixels[size_t(y) * outWidth + x] | 0xFF000000;
+    }
+    SDL_UpdateWindowSurface(window_.Handle());
+    window_.LosePicture();
+    return;
+  }
   SDL_Texture* texture =
       SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STATIC, outWidth, outHeight);
   if (!texture) return;

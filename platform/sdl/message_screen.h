@@ -25,9 +25,11 @@ class MessageScreen {
 
  private:
   void Draw(const std::string& cp932Text, const std::string& english);
+  // The size of what it draws into: the renderer's output or the window surface.
+  bool OutputSize(int& width, int& height);
 
   SdlWindow& window_;
-  SDL_Renderer* renderer_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;  // none where the window surface shows the game
   bool ownRenderer_ = false;  // the display device has none on the window yet
   bool pads_ = false;
   std::vector<SDL_GameController*> controllers_;

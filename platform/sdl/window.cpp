@@ -26,7 +26,9 @@ SdlWindow::SdlWindow(const std::string& cp932Caption, int width, int height) {
   windowedHeight_ = height * multiple;
   window_ = SDL_CreateWindow(Cp932ToUtf8(cp932Caption).c_str(), SDL_WINDOWPOS_CENTERED,
                              SDL_WINDOWPOS_CENTERED, windowedWidth_, windowedHeight_,
-                             SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+                             // A high-density output gets a drawable of its own pixels,
+                             // so the picture is scaled once, crisply, to it.
+                             SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
   if (!window_) throw std::runtime_error(std::string("SDL_CreateWindow: ") + SDL_GetError());
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 #include <SDL.h>
 
+#include <utility>
+
 #include "platform/app.h"
 
 namespace platform::sdl {
@@ -33,12 +35,23 @@ class SdlWindow final : public Window {
   // Shows the window the first time something is presented into it.
   void Show();
 
+  // Whether the display device presents through the window surface (then a
+  // message is drawn there too: a renderer would take the surface away).
+  void SetSurfacePresentation(bool on) { surfacePresentation_ = on; }
+  bool SurfacePresentation() const { return surfacePresentation_; }
+  // The picture in the window is gone (uncovered, or drawn over by a
+  // message); the next present draws all of it, its bars too.
+  void LosePicture() { pictureLost_ = true; }
+  bool TakePictureLost() { return std::exchange(pictureLost_, false); }
+
  private:
   SDL_Window* window_ = nullptr;
   bool fullScreen_ = false;
   bool preferredFullScreen_ = true;
   int windowedWidth_;
   int windowedHeight_;
+  bool surfacePresentation_ = false;
+  bool pictureLost_ = false;
 };
 
 }  // namespace platform::sdl

@@ -7,6 +7,7 @@
 #include "platform/display.h"
 #include "platform/platform.h"
 #include "platform/random.h"
+#include "vantor/draw/scale.h"
 #include "vantor/system/frame.h"
 
 namespace VantorDrawSystem {
@@ -37,6 +38,7 @@ TVantorDraw::TVantorDraw(TComponent* owner) : TComponent(owner) {
       UpdateOuterSize();
     }
     FMessageWindow = std::make_unique<platform::MessageWindow>([this](platform::Message& m) { WndProc(m); });
+    FScaler = std::make_unique<KernelScaler>(AcceleratedKernelSet());
   });
 }
 
@@ -181,6 +183,7 @@ void TVantorDraw::Init(platform::Window* window) {
     VnTrace(VN_TEXT("TVantorDraw(Ex)::COMオブジェクトの生成に成功"));
     VnTrace(VN_TEXT("TVantorDraw(Ex)::DirectDrawの初期化に成功"));
 
+    FDevice->SetScaler(FScaler.get());
     if (!FDevice->Open(FWindow, FFullScreen, FDisplayWidth, FDisplayHeight, kDepthBits[FColorDepth])) {
       CleanUp();
       throw EVnDraw(FFullScreen ? VN_TEXT("画面の変更に失敗しました。") : VN_TEXT("協調レベルの設定に失敗しました。"));

@@ -17,6 +17,7 @@
 
 namespace platform {
 class DisplayDevice;
+class FrameScaler;
 class MessageWindow;
 class Surface;
 class Window;
@@ -169,6 +170,9 @@ class TVantorDraw : public TComponent {
   TVantorDrawKernel FRotZoomKernel = nullptr;
   TVantorDrawKernel FRotZoomKeyKernel = nullptr;
   TVantorDrawKernel FBlendKernels[BlendKernelCount] = {};
+  // Scales finished frames to the window where no graphics processor does;
+  // its kernels are chosen once, for this processor.
+  std::unique_ptr<platform::FrameScaler> FScaler;
 };
 
 // Puts TVantorDraw on the component palette page "Vantor".
