@@ -1,4 +1,5 @@
 #include <iterator>
+#include <utility>
 
 #include "game/form.h"
 #include "platform/startup.h"
@@ -45,7 +46,8 @@ constexpr int kLastLoopingSong = 4;
 
 void TForm1::StartComponents() {
   platform::TimeStage("audio device", [&] { csou->Init(nullptr); });
-  platform::TimeStage("SoundFont", [&] { cmid->Init(); });
+  // The synthesizer loads its SoundFont alongside what follows.
+  platform::TimeStage("MIDI", [&] { cmid->Init(); });
   platform::TimeStage("input", [&] { chip->Init(nullptr); });
 }
 
@@ -53,9 +55,6 @@ void TForm1::LoadAssets() {
   platform::TimeStage("pictures", [&] {
     for (const NamedFile& p : kPictures) cdraw->CreateSurface(p.name, p.file, 0, 0);
     for (const AnsiString& name : SpriteNames) cdraw->CreateSurface(name, "bmp\\" + name + ".bmp", 0, 0);
-  });
-  platform::TimeStage("songs", [&] {
-    for (const NamedFile& s : kSongs) cmid->CreateData(s.name, s.file);
   });
   platform::TimeStage("effects", [&] {
     for (const NamedFile& e : kEffects) {
@@ -65,12 +64,26 @@ void TForm1::LoadAssets() {
   });
 }
 
+void TForm1::LoadSongs() {
+  if (songsLoaded_) return;
+  // Tried once: a song that fails to load is reported once.
+  songsLoaded_ = true;
+  platform::TimeStage("songs", [&] {
+    for (const NamedFile& s : kSongs) cmid->CreateData(s.name, s.file);
+  });
+  musicAt_ = platform::MillisecondsSinceStart();
+  ReportStartUp();
+}
+
 void TForm1::ServeRequests() {
   // A request is taken before it is served: one whose song or effect fails
-  // to start is reported once, not again in every following frame.
-  const int music = GameState.musicRequest;
+  // to start is reported once, not again in every following frame. The
+  // last song requested waits for a synthesizer still loading its SoundFont.
+  if (GameState.musicRequest > 0) pendingMusic_ = GameState.musicRequest;
   GameState.musicRequest = 0;
-  if (music > 0) {
+  if (pendingMusic_ > 0 && cmid->GetReady()) {
+    const int music = std::exchange(pendingMusic_, 0);
+    LoadSongs();
     cmid->Stop();
     if (music <= static_cast<int>(std::size(kSongs))) {
       cmid->Play(kSongs[music - 1].name, music <= kLastLoopingSong);

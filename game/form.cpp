@@ -14,7 +14,6 @@
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/random.h"
-#include "platform/startup.h"
 #include "platform/user_dirs.h"
 #include "vantor/draw/draw.h"
 #include "vantor/input/input.h"
@@ -128,25 +127,39 @@ bool TForm1::FrameIdle() {
   cdraw->Update();
   if (stage) {
     stage.reset();
-    ReportFirstFrame();
+    firstFrameShown_ = true;
+    firstFrameAt_ = platform::MillisecondsSinceStart();
+    startUpStages_ = platform::TakeStartUpStages();
+    ReportStartUp();
   }
   return false;
 }
 
-void TForm1::ReportFirstFrame() {
-  firstFrameShown_ = true;
-  const double total = platform::MillisecondsSinceStart();
-  std::vector<platform::StartUpStage> stages = platform::TakeStartUpStages();
+void TForm1::ReportStartUp() {
+  if (firstFrameAt_ == 0 || musicAt_ == 0) return;
+  // The first frame's way: the stages of the main thread by then. The
+  // music's: those after them, and those beside them (the SoundFont).
+  std::vector<platform::StartUpStage> way, after, alongside;
+  for (platform::StartUpStage& stage : platform::TakeStartUpStages())
+    (stage.alongside ? alongside : after).push_back(stage);
   double counted = 0, log = 0;
-  for (const platform::StartUpStage& stage : stages) {
+  for (const platform::StartUpStage& stage : startUpStages_) {
+    if (stage.alongside) {
+      alongside.push_back(stage);
+      continue;
+    }
+    way.push_back(stage);
     counted += stage.milliseconds;
     if (stage.name == platform::kDebugLogStage) log = stage.milliseconds;
   }
   // Whatever no stage names: loading the program, the settings, the ranking.
-  stages.push_back({"rest", std::max(0.0, total - counted)});
-  VnTrace("start-up: first frame presented " + std::to_string(std::lround(total)) +
-          " ms after the program started, " + std::to_string(std::lround(total - log)) +
-          " ms without opening this log (" + platform::DescribeStages(stages) + " ms)");
+  way.push_back({"rest", std::max(0.0, firstFrameAt_ - counted)});
+  std::string music = after.empty() ? "" : platform::DescribeStages(after) + " ms";
+  if (!alongside.empty()) music += (music.empty() ? "" : "; ") + platform::DescribeStages(alongside) + " ms alongside";
+  VnTrace("start-up: first frame presented " + std::to_string(std::lround(firstFrameAt_)) +
+          " ms after the program started, " + std::to_string(std::lround(firstFrameAt_ - log)) +
+          " ms without opening this log (" + platform::DescribeStages(way) + " ms); music ready after " +
+          std::to_string(std::lround(musicAt_)) + " ms (" + music + ")");
   platform::FinishStartUp();
 }
 

@@ -7,12 +7,14 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "game/frame_pacer.h"
 #include "game/records/replay_deck.h"
 #include "game/world/world.h"
 #include "platform/app.h"
 #include "platform/display.h"
+#include "platform/startup.h"
 #include "vantor/system/component.h"
 
 namespace VantorDrawSystem {
@@ -68,9 +70,9 @@ class TForm1 : public TComponent {
   // Losing the focus during play (or a watched replay) pauses it.
   void FormDeactivate();
   void FormCloseQuery(bool& canClose);
-  // Writes the way to the first presented frame to the debug log: when it
-  // came, and what each stage of the start-up took.
-  void ReportFirstFrame();
+  // The start-up line of the debug log, once the first frame is presented
+  // and the music is ready: when each came, and what each stage took.
+  void ReportStartUp();
   // Asks the form to close (Escape, the window's close button).
   void Close();
 
@@ -94,6 +96,9 @@ class TForm1 : public TComponent {
   // ---------------------------------------------------------- assets and requests
   void StartComponents();
   void LoadAssets();
+  // The songs, loaded when the first of them is to play (the synthesizer
+  // loads its SoundFont meanwhile): the first frame does not wait for them.
+  void LoadSongs();
   void ServeRequests();
 
   // ---------------------------------------------------------- rendering and HUD
@@ -218,6 +223,13 @@ class TForm1 : public TComponent {
   bool paused_ = false;
   bool startUpFailed_ = false;
   bool firstFrameShown_ = false;
+  // The last song request, kept until the synthesizer is ready to play it.
+  int pendingMusic_ = 0;
+  bool songsLoaded_ = false;
+  // Start-up so far: the stages noted by the first frame, and when the first
+  // frame and the music came (0: not yet).
+  std::vector<platform::StartUpStage> startUpStages_;
+  double firstFrameAt_ = 0, musicAt_ = 0;
 };
 
 }  // namespace game

@@ -26,12 +26,19 @@ class MidiOut {
   virtual MidiResult ShortMessage(uint32_t word) = 0;
   // A whole system-exclusive message, F0 (or F7) first.
   virtual MidiResult LongMessage(const uint8_t* bytes, size_t length) = 0;
+
+  // An output may still be starting when it is opened (a synthesizer loading
+  // its SoundFont): until it is ready it takes every message and plays none.
+  // Ready is safe from any thread; WaitUntilReady blocks until it is.
+  virtual bool Ready() { return true; }
+  virtual void WaitUntilReady() {}
 };
 
 class MidiSystem {
  public:
   virtual ~MidiSystem() = default;
-  // Opens the default output; null when there is none to open.
+  // Opens the default output, which may still be starting; null when there
+  // is none to open.
   virtual std::unique_ptr<MidiOut> Open() = 0;
 };
 

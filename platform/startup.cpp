@@ -3,14 +3,17 @@
 #include <chrono>
 #include <cmath>
 #include <mutex>
+#include <thread>
 
 namespace platform {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Set while the program's static objects are built, before main runs.
+// Set while the program's static objects are built, before main runs, on
+// its main thread.
 const Clock::time_point kProgramStart = Clock::now();
+const std::thread::id kMainThread = std::this_thread::get_id();
 
 std::mutex& StagesMutex() {
   static std::mutex mutex;
@@ -57,7 +60,7 @@ void NoteStartUpStage(const std::string& stage, double milliseconds) {
       return;
     }
   }
-  Stages().push_back({stage, milliseconds});
+  Stages().push_back({stage, milliseconds, std::this_thread::get_id() != kMainThread});
 }
 
 std::vector<StartUpStage> TakeStartUpStages() {

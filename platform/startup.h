@@ -21,10 +21,13 @@ double MillisecondsSinceStart();
 struct StartUpStage {
   std::string name;
   double milliseconds;
+  // Run on a thread of its own, beside the program's own start-up.
+  bool alongside = false;
 };
 
 // Adds `milliseconds` to `stage` (a stage noted again takes longer). Safe
-// from any thread.
+// from any thread; noted from any but the program's main thread, the stage
+// ran alongside.
 void NoteStartUpStage(const std::string& stage, double milliseconds);
 // The stages noted so far, in the order first noted, and forgets them.
 std::vector<StartUpStage> TakeStartUpStages();

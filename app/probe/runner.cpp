@@ -21,6 +21,7 @@
 #include "platform/sdl/midi_synth.h"
 #include "platform/sdl/sound_mixer.h"
 #include "vantor/input/input.h"
+#include "vantor/midi/midi.h"
 #include "vantor/system/debug.h"
 
 namespace probe {
@@ -166,6 +167,10 @@ int Runner::Run(std::ostream& log) {
     // A game that failed to start runs no frames (its message is on stderr).
     const bool started = !form.StartUpFailed();
     if (!started) status = 1;
+    // The game plays its first song once the synthesizer has its SoundFont;
+    // on the virtual clock the run waits for it, so every run (and every
+    // --wav file) starts the music at frame 1, as the same run always does.
+    if (started) form.cmid->WaitReady();
     // Reproducible runs: the seed replaces the start time the form seeded with.
     platform::Rand().Seed(options_.seed);
     form.keepShipUnhurt = options_.invincible;

@@ -1,5 +1,7 @@
 #include "platform/headless/midi_sink.h"
 
+#include <unistd.h>
+
 #include "platform/sdl/midi_device.h"
 #include "platform/sdl/midi_synth.h"
 
@@ -29,6 +31,11 @@ class HeadlessMidiOut final : public MidiOut {
     if (synth_) return synth_->LongMessage(bytes, length);
     return recording_ ? owner_.LongMessage(bytes, length) : MidiResult::Ok;
   }
+  bool Ready() override { return (!synth_ || synth_->Ready()) && !owner_.Starting(); }
+  void WaitUntilReady() override {
+    if (synth_) synth_->WaitUntilReady();
+    owner_.WaitUntilStarted();
+  }
 
  private:
   void Record(MidiRecord::Kind kind, const uint8_t* bytes, size_t length) {
@@ -55,8 +62,10 @@ std::unique_ptr<MidiOut> HeadlessMidi::Open() {
   if (sink == Sink::Unavailable) return nullptr;
   std::unique_ptr<MidiOut> synth;
   if (sink == Sink::Synthesizer) {
-    synth = sdl::OpenSynthesizer(soundFont.empty() ? sdl::FindSoundFont() : soundFont, sound_);
-    if (!synth) return nullptr;
+    // A SoundFont that is not there fails the opening at once.
+    const std::string file = soundFont.empty() ? sdl::FindSoundFont() : soundFont;
+    if (file.empty() || access(file.c_str(), R_OK) != 0) return nullptr;
+    synth = sdl::OpenInBackground([file, &sound = sound_] { return sdl::OpenSynthesizer(file, sound); });
   }
   const bool recording = sink == Sink::Recording;
   auto out = std::make_unique<HeadlessMidiOut>(*this, recording, std::move(synth));
@@ -77,6 +86,24 @@ void HeadlessMidi::Use(Sink sink, std::string soundFont) {
   std::lock_guard lock(mutex_);
   sink_ = sink;
   soundFont_ = std::move(soundFont);
+}
+
+void HeadlessMidi::HoldStarting(bool held) {
+  {
+    std::lock_guard lock(mutex_);
+    held_ = held;
+  }
+  started_.notify_all();
+}
+
+bool HeadlessMidi::Starting() const {
+  std::lock_guard lock(mutex_);
+  return held_;
+}
+
+void HeadlessMidi::WaitUntilStarted() {
+  std::unique_lock lock(mutex_);
+  started_.wait(lock, [this] { return !held_; });
 }
 
 void HeadlessMidi::RefuseLongMessages(int attempts) {

@@ -1,9 +1,10 @@
 #pragma once
 // The headless MIDI sinks: a recording sink (the default) that keeps every
 // message with the clock time it was sent at, a null sink that drops them,
-// an unavailable output (Open fails) and the real synthesizer, mixed into the
-// headless sound output as the real sink is into the real one (it records
-// nothing).
+// an unavailable output (Open fails) and the real synthesizer, loading its
+// SoundFont in the background and mixed into the headless sound output as
+// the real sink is into the real one (it records nothing).
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -38,6 +39,9 @@ class HeadlessMidi final : public MidiSystem {
   void Use(Sink sink, std::string soundFont = {});
   // The next `attempts` long messages sent are answered "not ready".
   void RefuseLongMessages(int attempts);
+  // Outputs are still starting (as a synthesizer loading its SoundFont)
+  // until let go; the recording and null sinks are ready at once otherwise.
+  void HoldStarting(bool held);
 
   std::vector<MidiRecord> Records() const;
   void ClearRecords();
@@ -45,6 +49,8 @@ class HeadlessMidi final : public MidiSystem {
 
  private:
   friend class HeadlessMidiOut;
+  bool Starting() const;
+  void WaitUntilStarted();
   void Record(MidiRecord::Kind kind, const uint8_t* bytes, size_t length);
   MidiResult LongMessage(const uint8_t* bytes, size_t length);
   void Closed();
@@ -52,6 +58,8 @@ class HeadlessMidi final : public MidiSystem {
   Clock& clock_;
   SoundSystem& sound_;
   mutable std::mutex mutex_;
+  std::condition_variable started_;
+  bool held_ = false;
   Sink sink_ = Sink::Recording;
   std::string soundFont_;
   bool open_ = false;

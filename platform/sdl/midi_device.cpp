@@ -1,9 +1,14 @@
 #include "platform/sdl/midi_device.h"
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/sdl/midi_synth.h"
+#include "platform/startup.h"
 
 namespace platform::sdl {
 namespace {
@@ -93,6 +98,43 @@ class SynthOut final : public MidiOut {
   int mixSource_ = 0;
 };
 
+class BackgroundOut final : public MidiOut {
+ public:
+  explicit BackgroundOut(std::function<std::unique_ptr<MidiOut>()> open)
+      : worker_([this, open = std::move(open)] {
+          std::unique_ptr<MidiOut> out = open();
+          std::lock_guard lock(mutex_);
+          out_ = std::move(out);
+          ready_.store(true, std::memory_order_release);
+          opened_.notify_all();
+        }) {}
+  // A SoundFont cannot be stopped halfway: closing waits for it.
+  ~BackgroundOut() override { worker_.join(); }
+
+  bool Ready() override { return ready_.load(std::memory_order_acquire); }
+  void WaitUntilReady() override {
+    std::unique_lock lock(mutex_);
+    opened_.wait(lock, [this] { return Ready(); });
+  }
+  // Once ready, out_ never changes again: the calls need no lock.
+  void Reset() override {
+    if (Ready() && out_) out_->Reset();
+  }
+  MidiResult ShortMessage(uint32_t word) override {
+    return Ready() && out_ ? out_->ShortMessage(word) : MidiResult::Ok;
+  }
+  MidiResult LongMessage(const uint8_t* bytes, size_t length) override {
+    return Ready() && out_ ? out_->LongMessage(bytes, length) : MidiResult::Ok;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable opened_;
+  std::atomic<bool> ready_{false};
+  std::unique_ptr<MidiOut> out_;
+  std::thread worker_;  // last: it starts once the rest exists
+};
+
 // The output without a synthesizer: every message is taken and nothing sounds.
 class SilentOut final : public MidiOut {
  public:
@@ -113,15 +155,22 @@ std::unique_ptr<MidiOut> OpenSynthesizer(const std::string& soundFont, SoundSyst
   return std::make_unique<SynthOut>(std::move(synth), sound);
 }
 
+std::unique_ptr<MidiOut> OpenInBackground(std::function<std::unique_ptr<MidiOut>()> open) {
+  return std::make_unique<BackgroundOut>(std::move(open));
+}
+
 std::unique_ptr<MidiOut> SdlMidiSystem::Open() {
-  const std::string soundFont = FindSoundFont();
-  if (soundFont.empty()) {
-    std::fprintf(stderr, "MIDI: no General MIDI SoundFont is installed (timgm6mb-soundfont); the music is silent\n");
-    return std::make_unique<SilentOut>();
-  }
-  std::unique_ptr<MidiOut> synth = OpenSynthesizer(soundFont, sound_, volume_);
-  if (!synth) return std::make_unique<SilentOut>();
-  return synth;
+  return OpenInBackground([&sound = sound_, volume = volume_]() -> std::unique_ptr<MidiOut> {
+    StageTimer stage("SoundFont");
+    const std::string soundFont = FindSoundFont();
+    if (soundFont.empty()) {
+      std::fprintf(stderr, "MIDI: no General MIDI SoundFont is installed (timgm6mb-soundfont); the music is silent\n");
+      return std::make_unique<SilentOut>();
+    }
+    std::unique_ptr<MidiOut> synth = OpenSynthesizer(soundFont, sound, volume);
+    if (!synth) return std::make_unique<SilentOut>();
+    return synth;
+  });
 }
 
 }  // namespace platform::sdl

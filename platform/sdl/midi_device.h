@@ -2,6 +2,7 @@
 // The real MIDI sink: the FluidSynth synthesizer, mixed into the output of the
 // sound effects device, so that one mix, ending in that device's limiter,
 // holds everything the game sounds.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,8 +14,9 @@ namespace platform::sdl {
 class SdlMidiSystem final : public MidiSystem {
  public:
   explicit SdlMidiSystem(SoundSystem& sound) : sound_(sound) {}
-  // Without a SoundFont that loads, an output that plays nothing (said once
-  // on stderr): the music is silent, as without an audio device.
+  // The synthesizer, loading its SoundFont in the background. Without a
+  // SoundFont that loads, an output that plays nothing (said once on
+  // stderr): the music is silent, as without an audio device.
   std::unique_ptr<MidiOut> Open() override;
   // The player's music volume for outputs opened afterwards, 0 to 100.
   void SetVolume(int percent) { volume_ = percent; }
@@ -28,5 +30,11 @@ class SdlMidiSystem final : public MidiSystem {
 // of its gain, heard through the device of `sound` while one is initialised;
 // null (said on stderr) when the SoundFont cannot be loaded.
 std::unique_ptr<MidiOut> OpenSynthesizer(const std::string& soundFont, SoundSystem& sound, int volume = 100);
+
+// The output `open` makes, opened on a worker thread of its own: loading a
+// SoundFont takes tens of milliseconds (a large one, seconds), which the
+// program's first frames need not wait for. Ready once `open` has returned;
+// without an output from it, every message is taken and nothing plays.
+std::unique_ptr<MidiOut> OpenInBackground(std::function<std::unique_ptr<MidiOut>()> open);
 
 }  // namespace platform::sdl

@@ -145,6 +145,25 @@ TEST_F(FormTest, TheTitleSongStartsOnTheFirstFrame) {
   EXPECT_EQ(form->songStarted, 0);
 }
 
+// A synthesizer still loading its SoundFont: the frames go on without
+// music, and the last song requested meanwhile plays once it is ready.
+TEST_F(FormTest, TheLastSongRequestWaitsForTheSynthesizer) {
+  backend.midi.HoldStarting(true);
+  CreateForm();
+  ASSERT_TRUE(backend.app.Step());
+  form->GameState.musicRequest = 3;
+  ASSERT_TRUE(backend.app.Step());
+  EXPECT_EQ(form->songStarted, 0);
+  EXPECT_EQ(form->GameState.musicRequest, 0);
+  for (const platform::headless::MidiRecord& r : backend.midi.Records())
+    EXPECT_EQ(r.kind, platform::headless::MidiRecord::Kind::Open);
+  backend.midi.HoldStarting(false);
+  ASSERT_TRUE(backend.app.Step());
+  EXPECT_EQ(form->songStarted, 3);
+  ASSERT_TRUE(backend.app.Step());
+  EXPECT_EQ(form->songStarted, 0);
+}
+
 TEST_F(FormTest, RequestsAreServedOncePerFrame) {
   CreateForm();
   ASSERT_TRUE(backend.app.Step());

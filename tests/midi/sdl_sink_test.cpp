@@ -28,6 +28,9 @@ TEST(SdlMidiSink, TheMusicIsMixedIntoTheEffectsDevice) {
   platform::sdl::SdlMidiSystem system(backend.sound);
   std::unique_ptr<platform::MidiOut> out = system.Open();
   ASSERT_NE(out, nullptr);
+  // The SoundFont loads in the background.
+  out->WaitUntilReady();
+  ASSERT_TRUE(out->Ready());
   const uint8_t gmOn[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
   EXPECT_EQ(out->LongMessage(gmOn, sizeof gmOn), platform::MidiResult::Ok);
   EXPECT_EQ(out->ShortMessage(0x90 | 60 << 8 | 110 << 16), platform::MidiResult::Ok);

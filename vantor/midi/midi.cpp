@@ -67,6 +67,17 @@ void TVantorMidi::CleanUp() {
   });
 }
 
+bool TVantorMidi::GetReady() {
+  return RunMethod("TVantorMidi::GetReady", [&] { return FInitialized && FMidiOut->Ready(); });
+}
+
+void TVantorMidi::WaitReady() {
+  RunMethod("TVantorMidi::WaitReady", [&] {
+    RequireInitialized();
+    FMidiOut->WaitUntilReady();
+  });
+}
+
 void TVantorMidi::RequireInitialized() const {
   if (!FInitialized) throw EVnMidi(VN_TEXT("まだ初期化されてません。"));
 }

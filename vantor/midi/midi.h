@@ -71,8 +71,13 @@ class TVantorMidi : public TComponent {
   TNotifyEvent OnMidiStart;
   TNotifyEvent OnMidiEnd;
 
+  // Opens the output. A synthesizer may go on loading its SoundFont after
+  // Init returns: GetReady says when it plays what it is sent, and the
+  // operations that send (Play, MidiReset, the GS effects) wait for it.
   void Init();
   void CleanUp();
+  bool GetReady();
+  void WaitReady();
 
   // The song registry; none of these needs Init.
   void CreateData(const AnsiString& name, const AnsiString& fileName);

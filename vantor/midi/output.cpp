@@ -130,6 +130,7 @@ void TVantorMidi::GetChannelData(TVantorMidiChannel* channels) {
 void TVantorMidi::MidiReset(TMidiReset kind) {
   RunMethod("TVantorMidi::MidiReset", [&] {
     RequireInitialized();
+    FMidiOut->WaitUntilReady();
     if (kind >= std::size(kResetMessages)) return;
     const ResetMessage& reset = kResetMessages[kind];
     LongMsg(TLongMessage(0, reset.bytes, reset.length));
@@ -140,6 +141,7 @@ void TVantorMidi::MidiReset(TMidiReset kind) {
 // the checksum is `checksumBase` - value in 8 bits.
 void TVantorMidi::SendGS(uint8_t address, uint8_t value, uint8_t checksumBase) {
   RequireInitialized();
+  FMidiOut->WaitUntilReady();
   const uint8_t bytes[] = {0xF0, 0x41, 0x10,  0x42, 0x12, 0x40, 0x01, address,
                            value, static_cast<uint8_t>(checksumBase - value), 0xF7};
   LongMsg(TLongMessage(0, bytes, sizeof bytes));

@@ -57,7 +57,8 @@ void TVantorMidi::SequencerPass() {
     // A song that ended by itself in this pass has posted its end already.
     if (playing) PostEnd();
   }
-  if (clockRuns) UserPlay(elapsed);
+  // The program's own messages wait in the queue for an output still starting.
+  if (clockRuns && FMidiOut && FMidiOut->Ready()) UserPlay(elapsed);
 }
 
 void TVantorMidi::SmfPlay(uint32_t elapsed) {
@@ -198,6 +199,8 @@ void TVantorMidi::PostEnd() { FWindow->Post(kMidiEndMessage, FSongNumber, 0); }
 void TVantorMidi::Play(const AnsiString& name, bool loop) {
   RunMethod("TVantorMidi::Play", [&] {
     RequireInitialized();
+    // A song started on an output still starting would lose its first notes.
+    FMidiOut->WaitUntilReady();
     std::lock_guard lock(FSequenceLock);
     if (FPlaying) return;
     auto entry = FDataList.find(name);
