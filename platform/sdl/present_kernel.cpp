@@ -72,6 +72,8 @@ class WindowSurface final : public Presenter {
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
     // A new surface (the window was resized) and one drawn over by someone
     // else (a message) get their bars again, as do a new size or place.
+    // All three are asked (|, not ||): the placement records the new one,
+    // the window forgets the loss.
     const bool whole = placed_.Changed(surface->w, surface->h, target) | (surface != surface_) |
                        window_.TakePictureLost();
     surface_ = surface;
