@@ -16,6 +16,7 @@
 #include "vantor/system/text.h"
 
 namespace platform {
+enum class Scaling : uint8_t;
 class DisplayDevice;
 class FrameScaler;
 class MessageWindow;
@@ -99,6 +100,9 @@ class TVantorDraw : public TComponent {
   virtual int RefreshRate();
   virtual bool SetVSync(bool on);
   virtual void WaitVSync();
+  // How the picture is fitted to the window, from the next frame on: the
+  // largest picture with the aspect kept, or whole multiples only.
+  virtual void SetScaling(platform::Scaling scaling);
 
   virtual void CreateSurface(const AnsiString& name, const AnsiString& file, int cellWidth, int cellHeight);
   virtual TVantorDrawSurfaceInfo GetSurfaceInfo(const AnsiString& name);

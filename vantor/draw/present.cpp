@@ -1,5 +1,5 @@
-// Presentation: Update, UpdateEx, UpdateTmp, Clear, and the display's refresh
-// (RefreshRate, SetVSync, WaitVSync).
+// Presentation: Update, UpdateEx, UpdateTmp, Clear, the display's refresh
+// (RefreshRate, SetVSync, WaitVSync) and the picture's scaling.
 #include <algorithm>
 
 #include "platform/app.h"
@@ -135,6 +135,12 @@ int TVantorDraw::RefreshRate() {
 
 bool TVantorDraw::SetVSync(bool on) {
   return RunMethod("TVantorDraw::SetVSync", [&] { return FDevice && FDevice->SetVSync(on); });
+}
+
+void TVantorDraw::SetScaling(platform::Scaling scaling) {
+  RunMethod("TVantorDraw::SetScaling", [&] {
+    if (FDevice) FDevice->SetScaling(scaling);
+  });
 }
 
 void TVantorDraw::WaitVSync() {
