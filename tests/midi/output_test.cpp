@@ -87,6 +87,29 @@ TEST(OutputWithoutDevice, TheQueueIsServedAndItsMessagesLostWhileClosed) {
   for (const MidiRecord& r : backend.midi.Records()) EXPECT_NE(r.kind, MidiRecord::Kind::Short);
 }
 
+// An output still starting (a synthesizer loading its SoundFont) keeps the
+// queue waiting; once it is ready the messages go out, none lost.
+TEST(OutputStillStarting, TheQueueWaitsForIt) {
+  platform::headless::Backend backend;
+  backend.midi.HoldStarting(true);
+  TVantorMidi midi(nullptr);
+  midi.Init();
+  EXPECT_FALSE(midi.GetReady());
+  midi.NoteOn(0, 60, 100, 5);
+  for (int i = 0; i < 3; ++i) {
+    backend.clock.Advance(10);
+    midi.SequencerPass();
+  }
+  for (const MidiRecord& r : backend.midi.Records()) EXPECT_NE(r.kind, MidiRecord::Kind::Short);
+  backend.midi.HoldStarting(false);
+  EXPECT_TRUE(midi.GetReady());
+  backend.clock.Advance(10);
+  midi.SequencerPass();
+  int shorts = 0;
+  for (const MidiRecord& r : backend.midi.Records()) shorts += r.kind == MidiRecord::Kind::Short;
+  EXPECT_EQ(shorts, 2);
+}
+
 TEST_F(Output, VolumeIsTrackedWithReportOffButNotDuringAFade) {
   PlayEndless();
   Pass(10);

@@ -57,8 +57,9 @@ void TVantorMidi::SequencerPass() {
     // A song that ended by itself in this pass has posted its end already.
     if (playing) PostEnd();
   }
-  // The program's own messages wait in the queue for an output still starting.
-  if (clockRuns && FMidiOut && FMidiOut->Ready()) UserPlay(elapsed);
+  // The program's own messages wait in the queue for an output still
+  // starting (without an output they are served, and lost).
+  if (clockRuns && (!FMidiOut || FMidiOut->Ready())) UserPlay(elapsed);
 }
 
 void TVantorMidi::SmfPlay(uint32_t elapsed) {
