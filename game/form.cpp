@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <exception>
 #include <optional>
 #include <vector>
-#include <exception>
 
 #include "game/screens/explain.h"
 #include "game/records/score_file.h"
