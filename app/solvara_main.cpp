@@ -13,7 +13,6 @@
 #include "game/records/ranking_replays.h"
 #include "game/records/replay_file.h"
 #include "platform/app.h"
-#include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/sdl/backend.h"
@@ -100,7 +99,7 @@ int main(int argc, char** argv) {
       if (!watch) {
         // Said in the window the game would have played it in.
         app.CreateMainWindow("SOLVARA 2001", 640, 480);
-        app.ShowMessage(platform::Utf8ToCp932(message));
+        app.ShowPlainMessage(message);
         return 1;
       }
     }
@@ -112,7 +111,7 @@ int main(int argc, char** argv) {
       VantorInputSystem::KeyOfScanCode(backend->KeyScanCode(control), (*form.chip).*property);
     form.reducedFlashing = settings.reducedFlashing;
     form.vsync = settings.vsync;
-    if (!problems.empty()) app.ShowMessage(platform::ProblemsMessage(settings.file, problems));
+    if (!problems.empty()) app.ShowPlainMessage(platform::ProblemsMessage(settings.file, problems));
     app.Run();
   } catch (const std::exception& e) {
     // An exception that reaches the entry is shown and ends the program.
