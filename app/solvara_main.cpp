@@ -1,6 +1,4 @@
 // solvara: the game on the real SDL backend.
-#include <unistd.h>
-
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -83,12 +81,15 @@ int main(int argc, char** argv) {
   }
   platform::Application& app = *platform::Current().app;
   // Traced from before the form exists; the log closes as the program ends.
+  // The library would drop the writes of a log it cannot open, and wait on a
+  // named pipe: only a regular file it may write is given to it.
   if (!options.logFile.empty()) {
-    VantorDebugSystem::TVantorDebug::SetDebug(options.logFile.c_str(), true, false);
-    // The library drops the writes of a log it could not open; a file that
-    // was there already but is not ours to write counts too.
-    if (access(options.logFile.c_str(), W_OK) != 0)
-      std::fprintf(stderr, "solvara: cannot write the log %s; playing without it\n", options.logFile.c_str());
+    std::string reason;
+    if (platform::WritableRegularFile(options.logFile, &reason))
+      VantorDebugSystem::TVantorDebug::SetDebug(options.logFile.c_str(), true, false);
+    else
+      std::fprintf(stderr, "solvara: cannot write the log %s (%s); playing without it\n", options.logFile.c_str(),
+                   reason.c_str());
   }
   try {
     app.SetTitle("SOLVARA 2001");

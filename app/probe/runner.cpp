@@ -137,6 +137,13 @@ bool Runner::Prepare(std::ostream& log) {
 int Runner::Run(std::ostream& log) {
   if (!Prepare(log)) return 2;
   std::ofstream trace;
+  // The library would drop the writes of a log it cannot open, and wait on a
+  // named pipe: only a regular file it may write is given to it.
+  std::string reason;
+  if (!options_.logFile.empty() && !platform::WritableRegularFile(options_.logFile, &reason)) {
+    log << "solvara-probe: cannot write the log " << options_.logFile << " (" << reason << ")\n";
+    return 2;
+  }
   if (!options_.trace.empty()) {
     trace.open(options_.trace, std::ios::trunc);
     if (!trace) {

@@ -6,6 +6,8 @@
 
 namespace game {
 
-std::string ExplainMessage(const std::string& cp932Text);
+// `rankingUnreadable`: why the ranking could not be read at start-up (empty:
+// it could), which changes what its messages mean.
+std::string ExplainMessage(const std::string& cp932Text, const std::string& rankingUnreadable = {});
 
 }  // namespace game
