@@ -114,6 +114,8 @@ int main(int argc, char** argv) {
     form.vsync = settings.vsync;
     if (!problems.empty()) app.ShowPlainMessage(platform::ProblemsMessage(settings.file, problems));
     app.Run();
+    // A replay the library failed on ended early: the program failed.
+    if (form.replays.Failed()) return 1;
   } catch (const std::exception& e) {
     // An exception that reaches the entry is shown and ends the program.
     app.ShowException(e.what());

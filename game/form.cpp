@@ -104,17 +104,23 @@ bool TForm1::FrameIdle() {
     DrawPause();
     return false;
   }
-  cdraw->Clear();
   // A watched replay that is over closes the form.
   if (!replays.BeginFrame(*this)) {
     closeLater_.Post(0, 0, 0);
     return false;
   }
-  RunScreen();
-  replays.EndFrame(*this);
-  ServeRequests();
-  pacer_.WaitToPresent();
-  cdraw->Update();
+  try {
+    cdraw->Clear();
+    RunScreen();
+    replays.EndFrame(*this);
+    ServeRequests();
+    pacer_.WaitToPresent();
+    cdraw->Update();
+  } catch (const std::exception& e) {
+    // The framework reports it; a watched replay cannot go on as recorded.
+    replays.Fail(e.what());
+    throw;
+  }
   return false;
 }
 

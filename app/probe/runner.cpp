@@ -94,6 +94,7 @@ bool Runner::Prepare(std::ostream& log) {
       return false;
     }
     home_ = pattern;
+    madeHome_ = true;
     // Said once, so the score file of the run can be found.
     log << "solvara-probe: home folder " << home_ << "\n";
   } else {
@@ -136,7 +137,6 @@ bool Runner::Prepare(std::ostream& log) {
 
 int Runner::Run(std::ostream& log) {
   if (!Prepare(log)) return 2;
-  std::ofstream trace;
   // The library would drop the writes of a log it cannot open, and wait on a
   // named pipe: only a regular file it may write is given to it.
   std::string reason;
@@ -144,6 +144,7 @@ int Runner::Run(std::ostream& log) {
     log << "solvara-probe: cannot write the log " << options_.logFile << " (" << reason << ")\n";
     return 2;
   }
+  std::ofstream trace;
   if (!options_.trace.empty()) {
     trace.open(options_.trace, std::ios::trunc);
     if (!trace) {
@@ -210,12 +211,19 @@ int Runner::Run(std::ostream& log) {
           << options_.record << "\n";
       status = 1;
     }
-    if (started && options_.verify && !CheckReplay(form, log)) status = 1;
+    if (started && options_.verify && !CheckReplay(form, log)) {
+      status = 1;
+    } else if (started && replay_ && form.replays.Failed()) {
+      log << "solvara-probe: the replay " << options_.replay << " did not play: " << form.replays.Mismatch() << "\n";
+      status = 1;
+    }
     if (started && !backend.app.Terminated()) form.Close();
     if (!options_.wav.empty() && !sound.Finish(log)) status = 1;
   }
   if (!options_.logFile.empty()) VantorDebugSystem::TVantorDebug::SetDebug(nullptr, false, false);
   platform::ClearFolderMaps();
+  // A run that saved nothing (a replay watched) leaves no empty folder behind.
+  if (madeHome_) rmdir(home_.c_str());
   if (trace.is_open() && !trace.flush()) {
     log << "solvara-probe: cannot write " << options_.trace << "\n";
     status = 1;

@@ -37,6 +37,7 @@ class Runner {
   KeyScript keys_;
   std::shared_ptr<const game::Replay> replay_;
   std::string home_;
+  bool madeHome_ = false;  // the fresh temporary folder
 };
 
 }  // namespace probe

@@ -1,6 +1,7 @@
 // The whole game over a long run of seeded random input on the headless
-// backend: every screen is reached, no frame throws, and the heap stays flat
-// once the game has started.
+// backend: every screen is reached, no frame throws, every game starts from
+// a start world the game knows, and the heap stays flat once the game has
+// started.
 //
 // CI runs a reduced form. The full run of 200,000 frames:
 //   SOLVARA_LONGRUN_FRAMES=200000 ./test_longrun
@@ -17,7 +18,9 @@
 #include <set>
 #include <string>
 
+#include "game/records/replay.h"
 #include "game/records/score_file.h"
+#include "game/world/start_worlds.h"
 #include "platform/random.h"
 #include "tests/game/form_fixture.h"
 #include "tests/longrun/cpp_heap.h"
@@ -145,6 +148,14 @@ TEST_F(LongRun, RandomInputThroughEveryScreenKeepsTheHeapFlat) {
 
     const int screen = f.GameState.screen;
     screens.insert(screen);
+    // A game the title starts starts from a world the table of start worlds
+    // has (what the screens before leave behind is in its ranges).
+    if (screen == game::ScreenPlay && lastScreen == game::ScreenTitle) {
+      game::Replay start;
+      game::TakeWorldStart(f, start);
+      std::string reason;
+      EXPECT_TRUE(game::FindStartPoint(start.world, &reason)) << "the game started at frame " << frame << ": " << reason;
+    }
     if (screen == game::ScreenPlay && lastScreen != game::ScreenPlay) {
       ++games;
       gameFrames = 0;
