@@ -338,7 +338,7 @@ TEST_F(InputTest, FailingInitTracesItsStepsThenTheCleanUpThenTheMessage) {
       "TVantorInput::キーボードを検出\n"
       "TVantorInput::クリーンアップ\n"
       "TVantorInput エラー\n\nキーボードへのアクセス権を取得に失敗しました。\n\n\n\n";
-  const std::string text = Utf8(log.str());
+  const std::string text = log.str();
   EXPECT_NE(text.find(expected), std::string::npos) << text;
   std::filesystem::remove(path);
 }
