@@ -116,7 +116,7 @@ std::string AssetDir() {
   const std::filesystem::path program = ProgramDir();
   std::error_code error;
   if (std::filesystem::is_directory(program / "bmp", error)) return program.string();
-  return (program / SOLVARA_ASSETS_FROM_BINDIR).lexically_normal().string();
+  return (program / SOLVARA_ASSETS_FROM_PROGRAMDIR).lexically_normal().string();
 }
 
 void SetHomeDir(const std::string& dir) {
