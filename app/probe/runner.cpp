@@ -136,6 +136,14 @@ bool Runner::Prepare(std::ostream& log) {
 }
 
 int Runner::Run(std::ostream& log) {
+  const int status = Play(log);
+  // A run that saved nothing (a replay watched, a refused one) leaves no
+  // empty folder behind.
+  if (madeHome_) rmdir(home_.c_str());
+  return status;
+}
+
+int Runner::Play(std::ostream& log) {
   if (!Prepare(log)) return 2;
   // The library would drop the writes of a log it cannot open, and wait on a
   // named pipe: only a regular file it may write is given to it.
@@ -222,8 +230,6 @@ int Runner::Run(std::ostream& log) {
   }
   if (!options_.logFile.empty()) VantorDebugSystem::TVantorDebug::SetDebug(nullptr, false, false);
   platform::ClearFolderMaps();
-  // A run that saved nothing (a replay watched) leaves no empty folder behind.
-  if (madeHome_) rmdir(home_.c_str());
   if (trace.is_open() && !trace.flush()) {
     log << "solvara-probe: cannot write " << options_.trace << "\n";
     status = 1;
