@@ -47,7 +47,7 @@ TForm1::TForm1(TComponent* owner, std::shared_ptr<const Replay> watch)
   app.OnKeyDown([this](int key) { FormKeyDown(key); });
   app.OnCloseRequest([this] { Close(); });
   app.OnDeactivate([this] { FormDeactivate(); });
-  app.OnExplain([this](const std::string& text) { return ExplainMessage(text, scoreStore->Unreadable()); });
+  app.OnExplain([this](const std::string& text) { return ExplainMessage(text, scoreStore->LeftAlone()); });
   try {
     FormCreate();
   } catch (const std::exception& e) {

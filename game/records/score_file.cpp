@@ -84,12 +84,12 @@ ScoreFileState ScoreStore::Load(RankEntry rows[7]) {
   Wait();
   own_.clear();
   replays_.clear();
-  unreadable_.clear();
+  leftAlone_.clear();
   damageReport_.clear();
   if (!readOnly_) ImportOldFile();
   std::string reason;
   const ScoreFileState state = ReadScoreFile(path_, rows, &reason);
-  if (state == ScoreFileState::kUnreadable) unreadable_ = reason;
+  if (state == ScoreFileState::kUnreadable) leftAlone_ = reason;
   if (state == ScoreFileState::kDamaged && !readOnly_) KeepDamagedFile();
   return state;
 }
@@ -116,7 +116,7 @@ void ScoreStore::KeepDamagedFile() {
     damageReport_ += "its bytes are kept as " + copy + ".";
   } else {
     // Nothing of the player's may be lost: without a copy it is not replaced.
-    unreadable_ = "damaged, and no copy of it could be kept";
+    leftAlone_ = "damaged, and no copy of it could be kept";
     damageReport_ += "no copy of it could be kept (" + error + "), so it is left as it is, and this run's scores " +
                      "are not saved.";
   }
@@ -151,7 +151,7 @@ void ScoreStore::AddOwnRow(const RankEntry& row, std::shared_ptr<const Replay> r
 }
 
 uint64_t ScoreStore::Submit(const RankEntry rows[7], bool background) {
-  Job job{{}, own_, replays_, unreadable_, background};
+  Job job{{}, own_, replays_, leftAlone_, background};
   std::memcpy(job.rows, rows, kScoreFileSize);
   std::lock_guard lock(mutex_);
   pending_ = std::move(job);
@@ -199,8 +199,8 @@ void ScoreStore::Work() {
 }
 
 bool ScoreStore::Write(const Job& job, std::string& error) const {
-  if (!job.unreadable.empty()) {
-    error = path_ + ": " + job.unreadable + " at start-up, so it is left as it is";
+  if (!job.leftAlone.empty()) {
+    error = path_ + ": left as it is since start-up (" + job.leftAlone + ")";
     return false;
   }
   if (!platform::MakeFolders(folder_, &error)) return false;

@@ -55,8 +55,10 @@ class ScoreStore {
   // as score.dat.damaged first (DamageReport says so). A file that is there
   // but unreadable is never written over in this run: every save then fails.
   ScoreFileState Load(RankEntry rows[7]);
-  // Why the ranking read at start-up cannot be read (empty: it can).
-  const std::string& Unreadable() const { return unreadable_; }
+  // Why the ranking is left as it is in this run, every save failing: it
+  // could not be read at start-up, or was damaged and no copy could be kept
+  // (empty: it is saved as usual).
+  const std::string& LeftAlone() const { return leftAlone_; }
   // What became of a damaged ranking read at start-up, for the player.
   const std::string& DamageReport() const { return damageReport_; }
   // A row this copy inserted, with the replay of its game (null: none). A
@@ -77,7 +79,7 @@ class ScoreStore {
     RankEntry rows[7];
     std::vector<RankEntry> own;
     std::vector<std::shared_ptr<const Replay>> replays;
-    std::string unreadable;
+    std::string leftAlone;
     bool background;
   };
   void ImportOldFile();
@@ -92,7 +94,7 @@ class ScoreStore {
   // Main thread only.
   std::vector<RankEntry> own_;
   std::vector<std::shared_ptr<const Replay>> replays_;
-  std::string unreadable_, damageReport_;
+  std::string leftAlone_, damageReport_;
 
   std::mutex mutex_;
   std::condition_variable changed_;

@@ -10,12 +10,12 @@ namespace game {
 namespace {
 
 // What a text is about: a library failure, the ranking, or the ranking when
-// it could not be read at start-up.
-enum class Subject { kLibrary, kRanking, kUnreadableRanking };
+// this run leaves it as it is (it could not be read at start-up).
+enum class Subject { kLibrary, kRanking, kRankingLeftAlone };
 
 // The start of a text, and what to say about it: {path} is the file the
 // text is about (the ranking's, or the one a library failure names),
-// {folder} its folder, {reason} why the ranking cannot be read. A library
+// {folder} its folder, {reason} why the ranking is left alone. A library
 // failure that names a file has an explanation of its own.
 struct Explanation {
   const char* utf8Start;
@@ -24,13 +24,12 @@ struct Explanation {
   const char* otherwise;
 };
 constexpr Explanation kExplanations[] = {
-    {"スコア記録ファイルを作成します。", Subject::kUnreadableRanking, nullptr,
+    {"スコア記録ファイルを作成します。", Subject::kRankingLeftAlone, nullptr,
      "The ranking {path} cannot be read ({reason}): it is left as it is, and this run's scores are not saved."},
     {"スコア記録ファイルを作成します。", Subject::kRanking, nullptr,
      "No ranking was found in {folder}: a new one starts, saved there when you quit."},
-    {"score.dat へのアクセスに失敗しました。", Subject::kUnreadableRanking, nullptr,
-     "The ranking {path} could not be read at start-up ({reason}), so it is left as it is: this run's scores are "
-     "not saved."},
+    {"score.dat へのアクセスに失敗しました。", Subject::kRankingLeftAlone, nullptr,
+     "The ranking {path} is left as it is ({reason}): this run's scores are not saved."},
     {"score.dat へのアクセスに失敗しました。", Subject::kRanking, nullptr,
      "The ranking could not be saved as {path}: check that its folder exists and that you may write there."},
     {"TVantorDraw(Ex)Surface エラー", Subject::kLibrary,
@@ -70,16 +69,16 @@ std::string NamedFile(const std::string& cp932Text) {
 
 }  // namespace
 
-std::string ExplainMessage(const std::string& cp932Text, const std::string& rankingUnreadable) {
+std::string ExplainMessage(const std::string& cp932Text, const std::string& rankingLeftAlone) {
   for (const Explanation& e : kExplanations) {
     if (cp932Text.rfind(platform::Utf8ToCp932(e.utf8Start), 0) != 0) continue;
-    if (e.subject == Subject::kUnreadableRanking && rankingUnreadable.empty()) continue;
+    if (e.subject == Subject::kRankingLeftAlone && rankingLeftAlone.empty()) continue;
     const std::string path = e.subject != Subject::kLibrary ? platform::DataDir() + "/" + kScoreFile
                                                             : NamedFile(cp932Text);
     std::string english = !path.empty() && e.aboutFile ? e.aboutFile : e.otherwise;
     Replace(english, "{path}", path);
     Replace(english, "{folder}", path.substr(0, path.rfind('/')));
-    Replace(english, "{reason}", rankingUnreadable);
+    Replace(english, "{reason}", rankingLeftAlone);
     return english;
   }
   // Anything else is in plain English already.

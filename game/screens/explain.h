@@ -6,8 +6,8 @@
 
 namespace game {
 
-// `rankingUnreadable`: why the ranking could not be read at start-up (empty:
-// it could), which changes what its messages mean.
-std::string ExplainMessage(const std::string& cp932Text, const std::string& rankingUnreadable = {});
+// `rankingLeftAlone`: why this run leaves the ranking as it is (empty: it is
+// saved as usual), which changes what its messages mean.
+std::string ExplainMessage(const std::string& cp932Text, const std::string& rankingLeftAlone = {});
 
 }  // namespace game

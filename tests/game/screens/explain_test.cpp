@@ -15,7 +15,7 @@ TEST(ExplainMessage, NamesTheFileAndFolderOfEachFailure) {
   struct Case {
     const char* text;
     const char* english;  // the start of the line; empty: no line
-    const char* unreadable = "";  // why the ranking could not be read
+    const char* leftAlone = "";  // why the ranking is left as it is
   };
   const Case cases[] = {
       {"TVantorDraw(Ex)Surface エラー\n\nBMPの読み込みに失敗しました。\nファイル名：bmp\\b03.bmp",
@@ -35,12 +35,12 @@ TEST(ExplainMessage, NamesTheFileAndFolderOfEachFailure) {
        "scores are not saved.",
        "not a regular file"},
       {"score.dat へのアクセスに失敗しました。",
-       "The ranking /home/p/game/score.dat could not be read at start-up (Permission denied), so it is left",
+       "The ranking /home/p/game/score.dat is left as it is (Permission denied): this run's scores are not saved.",
        "Permission denied"},
       {"settings.toml line 3: unknown setting volume", ""},
   };
   for (const Case& c : cases) {
-    const std::string english = ExplainMessage(platform::Utf8ToCp932(c.text), c.unreadable);
+    const std::string english = ExplainMessage(platform::Utf8ToCp932(c.text), c.leftAlone);
     if (*c.english == 0) EXPECT_EQ(english, "");
     else EXPECT_EQ(english.rfind(c.english, 0), 0u) << english;
   }
