@@ -1,6 +1,5 @@
 #include "game/records/score_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,8 +38,12 @@ ScoreFileState ReadScoreFile(const std::string& path, RankEntry rows[7], std::st
   auto* bytes = reinterpret_cast<char*>(rows);
   size_t got = 0;
   ssize_t n = 0;
-  while (got < kScoreFileSize && ((n = read(fd, bytes + got, kScoreFileSize - got)) > 0 || (n < 0 && errno == EINTR)))
-    if (n > 0) got += static_cast<size_t>(n);
+  while (got < kScoreFileSize) {
+    n = read(fd, bytes + got, kScoreFileSize - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
   struct stat st {};
   const bool failed = n < 0 || fstat(fd, &st) != 0;
   if (failed && reason) *reason = std::strerror(errno);
