@@ -181,4 +181,16 @@ const StartPoint* FindStartPoint(const StartWorld& world, std::string* reason) {
   return nullptr;
 }
 
+bool IsNewGameStart(const StartWorld& world, std::string* why) {
+  const StartRecords records = Records(world);
+  std::string reason;
+  for (const StartPoint& point : kStartPoints)
+    if (point.kind == StartKind::kNewGame && Mismatches(point, records, reason) == 0) return true;
+  if (why) {
+    const StartPoint* other = FindStartPoint(world);
+    *why = other ? std::string("it starts from ") + other->name + ", not a new game" : reason;
+  }
+  return false;
+}
+
 }  // namespace game

@@ -47,4 +47,9 @@ std::span<const StartPoint> StartPoints();
 // `reason`: the first field the nearest start point does not allow.
 const StartPoint* FindStartPoint(const StartWorld& world, std::string* reason = nullptr);
 
+// Whether `world` is where a new game from the title starts (the one start a
+// ranked score counts from); when it is not, why in `why`: the first field a
+// new game does not allow, or the other start point it is.
+bool IsNewGameStart(const StartWorld& world, std::string* why = nullptr);
+
 }  // namespace game

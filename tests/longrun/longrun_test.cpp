@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -154,7 +155,11 @@ TEST_F(LongRun, RandomInputThroughEveryScreenKeepsTheHeapFlat) {
       game::Replay start;
       game::TakeWorldStart(f, start);
       std::string reason;
-      EXPECT_TRUE(game::FindStartPoint(start.world, &reason)) << "the game started at frame " << frame << ": " << reason;
+      EXPECT_TRUE(game::IsNewGameStart(start.world, &reason)) << "the game started at frame " << frame << ": " << reason;
+      // One field off, and it is no new game, with the field named.
+      start.world[offsetof(game::GameState, lives) / 4] = 99;
+      EXPECT_FALSE(game::IsNewGameStart(start.world, &reason));
+      EXPECT_EQ(reason, "GameState.lives is 99, where a new game from the title has 2");
     }
     if (screen == game::ScreenPlay && lastScreen != game::ScreenPlay) {
       ++games;
