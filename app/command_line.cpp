@@ -24,7 +24,32 @@ void Prepare(CLI::App& app, const std::string& version) {
   app.set_help_flag("-h,--help", "print this help and exit");
 }
 
+namespace {
+
+// A value that is one of the program's options ("--log --window") is the
+// player's slip, not a file of that name: every option that takes a value
+// refuses them.
+void RefuseOptionsAsValues(CLI::App& app) {
+  std::vector<std::string> names;
+  for (const CLI::Option* option : app.get_options()) {
+    for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+    for (const std::string& name : option->get_snames()) names.push_back("-" + name);
+  }
+  const CLI::Validator notAnOption(
+      [names](const std::string& value) {
+        for (const std::string& name : names)
+          if (value == name || value.rfind(name + "=", 0) == 0) return name + " is an option, not a value";
+        return std::string();
+      },
+      "");
+  for (CLI::Option* option : app.get_options())
+    if (option->get_type_size() != 0) option->check(notAnOption);
+}
+
+}  // namespace
+
 int Parse(CLI::App& app, int argc, const char* const argv[], std::ostream& out, std::ostream& err) {
+  RefuseOptionsAsValues(app);
   try {
     app.parse(argc, argv);
     return kRun;

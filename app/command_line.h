@@ -17,7 +17,7 @@ constexpr int kRun = -1;
 void Prepare(CLI::App& app, const std::string& version);
 
 // Parses argv[1..]; kRun, or the status to exit with once `out` and `err`
-// have been written.
+// have been written. A value that is itself one of the options is an error.
 int Parse(CLI::App& app, int argc, const char* const argv[], std::ostream& out, std::ostream& err);
 
 // A check that refuses an empty value.

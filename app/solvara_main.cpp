@@ -1,6 +1,4 @@
 // solvara: the game on the real SDL backend.
-#include <unistd.h>
-
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -13,7 +11,6 @@
 #include "game/records/ranking_replays.h"
 #include "game/records/replay_file.h"
 #include "platform/app.h"
-#include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/sdl/backend.h"
@@ -85,13 +82,16 @@ int main(int argc, char** argv) {
   }
   platform::Application& app = *platform::Current().app;
   // Traced from before the form exists; the log closes as the program ends.
+  // The library would drop the writes of a log it cannot open, and wait on a
+  // named pipe: only a regular file it may write is given to it.
   if (!options.logFile.empty()) {
-    platform::TimeStage(platform::kDebugLogStage,
-                        [&] { VantorDebugSystem::TVantorDebug::SetDebug(options.logFile.c_str(), true, false); });
-    // The library drops the writes of a log it could not open; a file that
-    // was there already but is not ours to write counts too.
-    if (access(options.logFile.c_str(), W_OK) != 0)
-      std::fprintf(stderr, "solvara: cannot write the log %s; playing without it\n", options.logFile.c_str());
+    std::string reason;
+    if (platform::WritableRegularFile(options.logFile, &reason))
+      platform::TimeStage(platform::kDebugLogStage,
+                          [&] { VantorDebugSystem::TVantorDebug::SetDebug(options.logFile.c_str(), true, false); });
+    else
+      std::fprintf(stderr, "solvara: cannot write the log %s (%s); playing without it\n", options.logFile.c_str(),
+                   reason.c_str());
   }
   try {
     app.SetTitle("SOLVARA 2001");
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
       if (!watch) {
         // Said in the window the game would have played it in.
         app.CreateMainWindow("SOLVARA 2001", 640, 480);
-        app.ShowMessage(platform::Utf8ToCp932(message));
+        app.ShowPlainMessage(message);
         return 1;
       }
     }
@@ -114,8 +114,10 @@ int main(int argc, char** argv) {
       VantorInputSystem::KeyOfScanCode(backend->KeyScanCode(control), (*form.chip).*property);
     form.reducedFlashing = settings.reducedFlashing;
     form.vsync = settings.vsync;
-    if (!problems.empty()) app.ShowMessage(platform::ProblemsMessage(settings.file, problems));
+    if (!problems.empty()) app.ShowPlainMessage(platform::ProblemsMessage(settings.file, problems));
     app.Run();
+    // A replay the library failed on ended early: the program failed.
+    if (form.replays.Failed()) return 1;
   } catch (const std::exception& e) {
     // An exception that reaches the entry is shown and ends the program.
     app.ShowException(e.what());

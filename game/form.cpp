@@ -53,7 +53,7 @@ TForm1::TForm1(TComponent* owner, std::shared_ptr<const Replay> watch)
   app.OnKeyDown([this](int key) { FormKeyDown(key); });
   app.OnCloseRequest([this] { Close(); });
   app.OnDeactivate([this] { FormDeactivate(); });
-  app.OnExplain(ExplainMessage);
+  app.OnExplain([this](const std::string& text) { return ExplainMessage(text, scoreStore->LeftAlone()); });
   try {
     FormCreate();
   } catch (const std::exception& e) {
@@ -110,7 +110,6 @@ bool TForm1::FrameIdle() {
     DrawPause();
     return false;
   }
-  cdraw->Clear();
   // A watched replay that is over closes the form.
   if (!replays.BeginFrame(*this)) {
     closeLater_.Post(0, 0, 0);
@@ -119,12 +118,19 @@ bool TForm1::FrameIdle() {
   // The first frame's drawing and presenting are the last stages of the start-up.
   std::optional<platform::StageTimer> stage;
   if (!firstFrameShown_) stage.emplace("first frame");
-  RunScreen();
-  replays.EndFrame(*this);
-  ServeRequests();
-  pacer_.WaitToPresent();
-  if (stage) stage.emplace("present");
-  cdraw->Update();
+  try {
+    cdraw->Clear();
+    RunScreen();
+    replays.EndFrame(*this);
+    ServeRequests();
+    pacer_.WaitToPresent();
+    if (stage) stage.emplace("present");
+    cdraw->Update();
+  } catch (const std::exception& e) {
+    // The framework reports it; a watched replay cannot go on as recorded.
+    replays.Fail(e.what());
+    throw;
+  }
   if (stage) {
     stage.reset();
     firstFrameShown_ = true;

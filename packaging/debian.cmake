@@ -13,6 +13,9 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_DEBIAN_GAME_PACKAGE_NAME solvara)
 set(CPACK_DEBIAN_GAME_PACKAGE_SECTION games)
+# Both packages come from one source, whose changelog each carries (packaging/changelog.in).
+set(CPACK_DEBIAN_GAME_PACKAGE_SOURCE solvara)
+set(CPACK_DEBIAN_DEV_PACKAGE_SOURCE solvara)
 # Found at run time, not linked: a General MIDI SoundFont and the Japanese face of the texts.
 # TimGM6mb itself, not any SoundFont: the runner's recordings (--wav) are made with it, so
 # that a run gives the same sound everywhere; the game prefers FluidR3_GM when installed.

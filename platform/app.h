@@ -83,6 +83,9 @@ class Application {
   // lines on stderr. Text is CP932. Once ClosingOnSignal, only stderr:
   // nothing waits for the player.
   virtual void ShowMessage(const std::string& cp932Text) = 0;
+  // A message of the program's own in plain English, UTF-8, with nothing to
+  // explain below it: shown (the same rule) and written on stderr as it is.
+  virtual void ShowPlainMessage(const std::string& utf8Text) = 0;
   // The exception dialog: shows the text, the loop continues (the same rule).
   virtual void ShowException(const std::string& cp932Text) = 0;
 

@@ -1,4 +1,6 @@
 #pragma once
+#include <chrono>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -33,29 +35,58 @@ void ClearFolderMaps();
 // (the old file is then untouched and the temporary file removed).
 bool WriteFileAtomically(const std::string& path, const void* data, size_t size, std::string* error = nullptr);
 
-// Removes the temporary files WriteFileAtomically left for `path` when a
-// process died while writing. Call it only while holding the lock that
-// serialises the writers: another one may be writing its file right now.
+// Creates `path` with `data`, all or nothing, as WriteFileAtomically writes,
+// but never replaces a file already there (false, with EEXIST in errno).
+bool CreateFileAtomically(const std::string& path, const void* data, size_t size, std::string* error = nullptr);
+
+// Removes the temporary files WriteFileAtomically left for `path` (in the
+// folder of the file its links end at) when a process died while writing.
+// Call it only while holding the lock that serialises the writers: another
+// one may be writing its file right now.
 void RemoveLeftoverTemporaries(const std::string& path);
+// The same in `folder` for every file whose name `ours` accepts, keeping
+// those changed less than `minAge` ago: without a lock, a writer's temporary
+// file lives a few milliseconds, a dead writer's forever.
+void RemoveLeftoverTemporariesIn(const std::string& folder, bool (*ours)(std::string_view name),
+                                 std::chrono::seconds minAge = {});
+
+// Opens `path` for reading without waiting on it: a named pipe or a device is
+// refused, not waited on, and so is a folder. A descriptor (close-on-exec,
+// reads block as usual), or -1 with errno set (EINVAL for anything but a
+// regular file) and the reason in words in `reason`.
+int OpenRegularFile(const std::string& path, std::string* reason = nullptr);
+// Reads up to `limit` bytes of the regular file `path` (opened as above);
+// `size` gets its whole size. False with the reason when it cannot be read.
+bool ReadRegularFile(const std::string& path, std::string& bytes, size_t limit, uint64_t* size = nullptr,
+                     std::string* reason = nullptr);
+// Whether `path` is a regular file this process may write, created (empty)
+// when missing; never waits on a named pipe. False with the reason.
+bool WritableRegularFile(const std::string& path, std::string* reason = nullptr);
 
 // Creates `dir` and any missing folder above it (new ones with mode 0700, as
 // the player's folders want). True when `dir` is a folder afterwards.
 bool MakeFolders(const std::string& dir, std::string* error = nullptr);
 
-// An advisory lock (flock) on the file `path`, created when missing, taken
-// (waiting for another holder) on construction and released on destruction.
-// Not held when the file can be neither created nor opened (a read-only
-// folder without one).
-class FileLock {
+// The lock that serialises the saves of every running copy into `folder`,
+// taken (waiting for another holder) on construction and released on
+// destruction: an advisory lock (flock) on the folder itself, which works
+// on a read-only folder too, and on the file `lockFile`, created when
+// missing, when it is usable (a regular file that opens without following a
+// link), so that copies of earlier versions, which take only that one, are
+// kept out as well. Not held when neither can be taken.
+class FolderLock {
  public:
-  explicit FileLock(const std::string& path);
-  ~FileLock();
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
-  bool Held() const { return fd_ >= 0; }
+  FolderLock(const std::string& folder, const std::string& lockFile);
+  ~FolderLock();
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+  bool Held() const { return folder_ >= 0 || file_ >= 0; }
+  // Why it is not held.
+  const std::string& Reason() const { return reason_; }
 
  private:
-  int fd_ = -1;
+  int folder_ = -1, file_ = -1;
+  std::string reason_;
 };
 
 }  // namespace platform

@@ -3,9 +3,8 @@
 #include <toml++/toml.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <utility>
 
 #include "platform/files.h"
@@ -118,17 +117,50 @@ constexpr const char* kSettingsFile = "settings.toml";
 constexpr const char* kStateFile = "state.toml";
 constexpr const char* kFullScreenState = "fullscreen";
 
-// The whole of a file; false when it cannot be read (missing, a folder).
+// Settings are a few hundred bytes; a file larger than this is a mistake.
+constexpr size_t kMaxSettingsBytes = 64 * 1024;
+// No setting has a dotted name; toml++ recurses once per dot of a key.
+constexpr int kMaxKeyDots = 8;
+
+// The whole of a file, up to one byte past the largest settings file; false
+// when it cannot be read (missing, a folder, a named pipe).
 bool ReadText(const std::string& path, std::string& text) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream whole;
-  whole << in.rdbuf();
-  text = whole.str();
-  return !in.bad();
+  return ReadRegularFile(path, text, kMaxSettingsBytes + 1);
 }
+
+// Why `text` must not reach the TOML parser: larger than settings are, or a
+// key or table name with more dots than the parser can take (counted without
+// parsing quotes, up to the line's "=" or "#"). Nothing when it may.
+std::optional<SettingsProblem> Unparsable(std::string_view text) {
+  constexpr const char* kKept = "; every setting keeps its default";
+  if (text.size() > kMaxSettingsBytes)
+    return SettingsProblem{0, "the file is larger than " + std::to_string(kMaxSettingsBytes / 1024) +
+                                  " KiB, far more than settings take" + kKept};
+  int line = 1, dots = 0;
+  bool key = true;
+  for (const char c : text) {
+    if (c == '\n') {
+      ++line;
+      dots = 0;
+      key = true;
+    } else if (c == '=' || c == '#') {
+      key = false;
+    } else if (c == '.' && key && ++dots > kMaxKeyDots) {
+      return SettingsProblem{line, "a key or table name with more than " + std::to_string(kMaxKeyDots) + " dots" +
+                                       kKept};
+    }
+  }
+  return std::nullopt;
+}
+
+// Temporary files of a settings or state file whose writer died; no lock
+// serialises those writers, so only old ones go.
+bool SettingsOrState(std::string_view name) { return name == kSettingsFile || name == kStateFile; }
+constexpr std::chrono::minutes kTemporaryAge{10};
+
+// The mistakes one message lists (the window holds about this many below
+// its heading); the rest are counted.
+constexpr size_t kListedProblems = 10;
 
 }  // namespace
 
@@ -136,6 +168,10 @@ Settings ParseSettings(std::string_view text, const std::string& fileName,
                        std::vector<SettingsProblem>& problems) {
   Settings settings;
   settings.file = fileName;
+  if (const std::optional<SettingsProblem> problem = Unparsable(text)) {
+    problems.push_back(*problem);
+    return settings;
+  }
   toml::table document;
   try {
     document = toml::parse(text, fileName);
@@ -161,6 +197,8 @@ Settings ParseSettings(std::string_view text, const std::string& fileName,
 }
 
 Settings LoadSettings(std::vector<SettingsProblem>& problems) {
+  for (const std::string& dir : {ConfigDir(), StateDir()})
+    if (!dir.empty()) RemoveLeftoverTemporariesIn(dir, SettingsOrState, kTemporaryAge);
   const std::string path = ConfigDir() + "/" + kSettingsFile;
   std::string text;  // nothing: every default
   std::error_code ec;
@@ -173,14 +211,16 @@ std::string ProblemsMessage(const std::string& fileName, std::vector<SettingsPro
   std::stable_sort(problems.begin(), problems.end(),
                    [](const SettingsProblem& a, const SettingsProblem& b) { return a.line < b.line; });
   std::string text = "Mistakes in " + fileName + "; what they name keeps its default:";
-  for (const SettingsProblem& p : problems)
-    text += "\n" + (p.line > 0 ? "line " + std::to_string(p.line) + ": " : std::string()) + p.what;
+  for (size_t i = 0; i < problems.size() && i < kListedProblems; ++i)
+    text += "\n" + (problems[i].line > 0 ? "line " + std::to_string(problems[i].line) + ": " : std::string()) +
+            problems[i].what;
+  if (problems.size() > kListedProblems) text += "\nand " + std::to_string(problems.size() - kListedProblems) + " more";
   return text;
 }
 
 std::optional<bool> RememberedFullScreen() {
   std::string text;
-  if (!ReadText(StateDir() + "/" + kStateFile, text)) return std::nullopt;
+  if (!ReadText(StateDir() + "/" + kStateFile, text) || Unparsable(text)) return std::nullopt;
   try {
     return toml::parse(text)[kFullScreenState].value_exact<bool>();
   } catch (const toml::parse_error&) {

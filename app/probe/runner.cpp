@@ -96,6 +96,7 @@ bool Runner::Prepare(std::ostream& log) {
       return false;
     }
     home_ = pattern;
+    madeHome_ = true;
     // Said once, so the score file of the run can be found.
     log << "solvara-probe: home folder " << home_ << "\n";
   } else {
@@ -137,7 +138,22 @@ bool Runner::Prepare(std::ostream& log) {
 }
 
 int Runner::Run(std::ostream& log) {
+  const int status = Play(log);
+  // A run that saved nothing (a replay watched, a refused one) leaves no
+  // empty folder behind.
+  if (madeHome_) rmdir(home_.c_str());
+  return status;
+}
+
+int Runner::Play(std::ostream& log) {
   if (!Prepare(log)) return 2;
+  // The library would drop the writes of a log it cannot open, and wait on a
+  // named pipe: only a regular file it may write is given to it.
+  std::string reason;
+  if (!options_.logFile.empty() && !platform::WritableRegularFile(options_.logFile, &reason)) {
+    log << "solvara-probe: cannot write the log " << options_.logFile << " (" << reason << ")\n";
+    return 2;
+  }
   std::ofstream trace;
   if (!options_.trace.empty()) {
     trace.open(options_.trace, std::ios::trunc);
@@ -211,7 +227,12 @@ int Runner::Run(std::ostream& log) {
           << options_.record << "\n";
       status = 1;
     }
-    if (started && options_.verify && !CheckReplay(form, log)) status = 1;
+    if (started && options_.verify && !CheckReplay(form, log)) {
+      status = 1;
+    } else if (started && replay_ && form.replays.Failed()) {
+      log << "solvara-probe: the replay " << options_.replay << " did not play: " << form.replays.Mismatch() << "\n";
+      status = 1;
+    }
     if (started && !backend.app.Terminated()) form.Close();
     if (!options_.wav.empty() && !sound.Finish(log)) status = 1;
   }

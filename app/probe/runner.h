@@ -27,6 +27,7 @@ class Runner {
   const std::string& Home() const { return home_; }
 
  private:
+  int Play(std::ostream& log);
   bool Prepare(std::ostream& log);
   // After the frames: whether the replay played as recorded (--verify), and
   // the recorded game written (--record); false when the run failed them.
@@ -37,6 +38,7 @@ class Runner {
   KeyScript keys_;
   std::shared_ptr<const game::Replay> replay_;
   std::string home_;
+  bool madeHome_ = false;  // the fresh temporary folder
 };
 
 }  // namespace probe

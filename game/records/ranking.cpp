@@ -78,7 +78,9 @@ std::string RankTimestamp() {
 }
 
 void TForm1::LoadRanking() {
-  if (scoreStore->Load(Ranking) == ScoreFileState::kRead) return;
+  const ScoreFileState state = scoreStore->Load(Ranking);
+  if (!scoreStore->DamageReport().empty()) platform::Current().app->ShowPlainMessage(scoreStore->DamageReport());
+  if (state == ScoreFileState::kRead || state == ScoreFileState::kDamaged) return;
   // Watching creates no file, so it has nothing to announce.
   if (!replays.Watching()) platform::Current().app->ShowMessage(VN_TEXT("スコア記録ファイルを作成します。"));
   FillDefaultRanking(Ranking, RankTimestamp());

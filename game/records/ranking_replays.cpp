@@ -11,7 +11,6 @@
 #include "game/records/ranking.h"
 #include "game/records/replay_file.h"
 #include "game/records/score_file.h"
-#include "platform/files.h"
 
 namespace game {
 namespace {
@@ -57,7 +56,6 @@ void KeepRowReplays(const std::string& folder, const RankEntry* before, const Ra
       if (!ReplayOfRow(*replay, after[i])) continue;
       const std::string path = folder + "/" + ReplayFileName(after[i]);
       if (Exists(path)) break;
-      platform::RemoveLeftoverTemporaries(path);
       std::string error;
       if (!WriteReplayFile(path, *replay, error))
         std::fprintf(stderr, "solvara: cannot save the replay %s: %s\n", path.c_str(), error.c_str());
@@ -73,7 +71,8 @@ bool ReadRankReplay(const std::string& folder, int rank, Replay& replay, std::st
     reason = "the ranking has rows 1 to " + std::to_string(kSavedRows);
     return false;
   }
-  if (ReadScoreFile(ranking, rows) != ScoreFileState::kRead) {
+  const ScoreFileState state = ReadScoreFile(ranking, rows);
+  if (state != ScoreFileState::kRead && state != ScoreFileState::kDamaged) {
     reason = "there is no ranking to read in " + ranking;
     return false;
   }

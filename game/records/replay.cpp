@@ -10,13 +10,8 @@ namespace {
 // Visits the fields a replay saves of the world a game starts from.
 template <class Form, class Visit>
 void ForEachStartField(Form& f, Visit&& v) {
-  ForEachField(f.GameState, v);
-  ForEachField(f.PlayerShip, v);
-  for (auto& point : f.Trail) ForEachField(point, v);
+  ForEachStartField(f.GameState, f.PlayerShip, f.Trail, v);
 }
-
-static_assert(FieldCount<GameState>() + FieldCount<PlayerShip>() + kTrailLength * FieldCount<TrailPoint>() ==
-              kWorldStartFields);
 
 class Fnv1a {
  public:

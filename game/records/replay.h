@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "game/world/world.h"
+#include "game/world/world_fields.h"
 #include "vantor/input/input.h"
 
 namespace game {
@@ -26,9 +27,6 @@ class TForm1;
 // frame reads): replays of another version are refused rather than played
 // astray. A release that leaves the world alone keeps it.
 constexpr uint32_t kSimulationVersion = 1;
-
-// GameState, PlayerShip and the trail, field by field.
-constexpr size_t kWorldStartFields = 43 + 16 + 2 * kTrailLength;
 
 // `frames` frames in a row whose polls read `code`.
 struct InputRun {
@@ -44,7 +42,7 @@ struct Replay {
   uint64_t endChecksum = 0;
   uint32_t frames = 0;
   uint32_t randomState = 0;
-  std::array<int32_t, kWorldStartFields> world{};
+  StartWorld world{};
   std::vector<InputRun> runs;
 };
 

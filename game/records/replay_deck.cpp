@@ -4,6 +4,7 @@
 
 #include "game/form.h"
 #include "game/records/replay_file.h"
+#include "platform/encoding.h"
 #include "vantor/draw/draw.h"
 
 namespace game {
@@ -18,7 +19,7 @@ constexpr TColor kMarkShadow = 0x335577, kMarkText = 0x77DDFF;
 }  // namespace
 
 ReplayDeck::ReplayDeck(std::shared_ptr<const Replay> watch) : watch_(std::move(watch)) {
-  if (!watch_) tape_.runs.reserve(kMaxInputRuns);
+  if (!watch_) tape_.runs.reserve(kMaxReplayFrames);
 }
 
 bool ReplayDeck::BeginFrame(TForm1& f) {
@@ -30,6 +31,7 @@ bool ReplayDeck::BeginFrame(TForm1& f) {
     frameCode_ = 0;
     return true;
   }
+  if (failed_) return false;
   if (ended_) return f.GameState.screen != ScreenTitle;
   if (frame_ == 0) {
     RestoreWorldStart(f, *watch_);
@@ -41,6 +43,13 @@ bool ReplayDeck::BeginFrame(TForm1& f) {
   if (frame_ > watch_->frames && mismatch_.empty())
     mismatch_ = "its input ends after frame " + std::to_string(watch_->frames) + ", before the game does";
   return true;
+}
+
+void ReplayDeck::Fail(const std::string& cp932Text) {
+  if (!watch_ || failed_) return;
+  failed_ = true;
+  if (mismatch_.empty())
+    mismatch_ = "the game failed in frame " + std::to_string(frame_) + ": " + platform::Cp932ToUtf8(cp932Text);
 }
 
 void ReplayDeck::EndFrame(TForm1& f) {
@@ -101,16 +110,16 @@ void ReplayDeck::StartRecording(const TForm1& f) {
 }
 
 void ReplayDeck::Commit() {
-  ++tape_.frames;
   std::vector<InputRun>& runs = tape_.runs;
-  if (!runs.empty() && runs.back().code == frameCode_ && runs.back().frames < UINT16_MAX) {
-    ++runs.back().frames;
-  } else if (runs.size() < kMaxInputRuns) {
-    runs.push_back({frameCode_, 1});
-  } else {
+  if (tape_.frames == kMaxReplayFrames) {
     // Too long to keep: this game ends without a replay.
     recording_ = Recording::kAbandoned;
+  } else if (!runs.empty() && runs.back().code == frameCode_ && runs.back().frames < UINT16_MAX) {
+    ++runs.back().frames;
+  } else {
+    runs.push_back({frameCode_, 1});
   }
+  ++tape_.frames;
 }
 
 }  // namespace game

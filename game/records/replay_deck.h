@@ -40,10 +40,16 @@ class ReplayDeck {
   // The last game recorded (null: none yet).
   std::shared_ptr<const Replay> LastRecorded() const { return last_; }
 
+  // Watching: the library failed during a frame (`cp932Text` its message).
+  // The replay cannot play as recorded: it ends, and the program fails.
+  void Fail(const std::string& cp932Text);
+
   // Watching: frames of the replay begun so far, whether its game has
-  // ended, and why it did not play as recorded (empty: it did, so far).
+  // ended, whether the library failed, and why it did not play as recorded
+  // (empty: it did, so far).
   uint32_t Frame() const { return frame_; }
   bool GameEnded() const { return ended_; }
+  bool Failed() const { return failed_; }
   const std::string& Mismatch() const { return mismatch_; }
 
  private:
@@ -63,6 +69,7 @@ class ReplayDeck {
   size_t run_ = 0;         // the run of the current frame
   uint32_t runFrame_ = 0;  // frames of that run before the current one
   bool ended_ = false;
+  bool failed_ = false;
   std::string mismatch_;
 };
 

@@ -1,14 +1,11 @@
 #include "game/records/replay_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 
+#include "game/world/start_worlds.h"
 #include "platform/files.h"
 
 namespace game {
@@ -159,43 +156,26 @@ bool DecodeReplay(std::span<const uint8_t> bytes, Replay& r, std::string& reason
   r.endChecksum = Unsigned(bytes, kChecksumAt, 8);
   r.frames = U32(bytes, kFramesAt);
   if (r.frames == 0) return Refuse(reason, "it holds no frame of a game");
+  if (r.frames > kMaxReplayFrames)
+    return Refuse(reason, "oversized: " + std::to_string(r.frames) + " frames, more than a replay holds (" +
+                              std::to_string(kMaxReplayFrames) + ", two hours of play)");
   r.randomState = U32(bytes, kRandomAt);
-  for (size_t i = 0; i < kWorldStartFields; ++i) {
-    r.world[i] = static_cast<int32_t>(U32(bytes, kWorldAt + 4 * i));
-    if (r.world[i] <= -kWorldFieldLimit || r.world[i] >= kWorldFieldLimit)
-      return Refuse(reason, "its world holds " + std::to_string(r.world[i]) + " in field " + std::to_string(i + 1) +
-                                ", which no game starts with");
-  }
-  // GameState.screen comes first.
-  if (r.world[0] != ScreenPlay) return Refuse(reason, "its world does not start on the play screen");
+  for (size_t i = 0; i < kWorldStartFields; ++i) r.world[i] = static_cast<int32_t>(U32(bytes, kWorldAt + 4 * i));
+  std::string why;
+  if (!FindStartPoint(r.world, &why)) return Refuse(reason, "its world is not one a game starts from: " + why);
   return DecodeRuns(bytes, runs, r, reason);
 }
 
 bool ReadReplayFile(const std::string& path, Replay& replay, std::string& reason) {
-  // Not blocking: a named pipe is refused, not waited on.
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return Refuse(reason, std::strerror(errno));
-  struct stat st {};
-  std::vector<uint8_t> bytes;
-  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  if (!ok) reason = "not a regular file";
-  // One byte more than a replay can hold tells an oversized file.
-  bytes.resize(kMaxReplayBytes + 1);
-  size_t got = 0;
-  while (ok && got < bytes.size()) {
-    const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      reason = std::strerror(errno);
-      ok = false;
-    }
-    if (n <= 0) break;
-    got += static_cast<size_t>(n);
-  }
-  close(fd);
-  if (!ok) return false;
-  bytes.resize(got);
-  return DecodeReplay(bytes, replay, reason);
+  // Not blocking: a named pipe is refused, not waited on. One byte more than
+  // a replay can hold tells an oversized file, without reading all of it.
+  std::string bytes;
+  uint64_t size = 0;
+  if (!platform::ReadRegularFile(path, bytes, kMaxReplayBytes + 1, &size, &reason)) return false;
+  if (bytes.size() > kMaxReplayBytes)
+    return Refuse(reason, "oversized: " + std::to_string(std::max<uint64_t>(size, bytes.size())) +
+                              " bytes, more than a replay holds (" + std::to_string(kMaxReplayBytes) + ")");
+  return DecodeReplay(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), replay, reason);
 }
 
 bool WriteReplayFile(const std::string& path, const Replay& replay, std::string& error) {

@@ -16,20 +16,19 @@ namespace game {
 constexpr uint32_t kReplayFormatVersion = 1;
 // The fixed part before the input runs.
 constexpr size_t kReplayHeaderBytes = 476;
-// A game recorded past this many changes of input is not kept (over two hours
-// of play at one change a frame).
+// A game longer than two hours of play (at 30 frames a second) is not kept,
+// and a replay that claims more frames is refused.
+constexpr uint32_t kMaxReplayFrames = 216000;
+// The input runs a replay may hold (every run is at least one frame).
 constexpr size_t kMaxInputRuns = size_t{1} << 18;
 constexpr size_t kMaxReplayBytes = kReplayHeaderBytes + 4 * kMaxInputRuns + 4;
 // The text of a replay's ranking row, as the row holds it.
 constexpr size_t kReplayRowTextBytes = 20;
-// No field of the world a game starts from comes near this (positions,
-// counters and angles stay within a few tens of thousands); a replay holding
-// more was not recorded by the game.
-constexpr int32_t kWorldFieldLimit = 1 << 20;
 
 std::vector<uint8_t> EncodeReplay(const Replay& replay);
 // False with the reason when the bytes are not a whole, undamaged replay of
-// this simulation version whose input covers exactly its frames.
+// this simulation version, of a game from a start point (start_worlds.h),
+// whose input covers exactly its frames.
 bool DecodeReplay(std::span<const uint8_t> bytes, Replay& replay, std::string& reason);
 // The CRC-32 (as zlib and PNG compute it) that closes a replay.
 uint32_t ReplayCrc32(std::span<const uint8_t> bytes);

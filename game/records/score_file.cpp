@@ -1,9 +1,13 @@
 #include "game/records/score_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 
 #include "game/form.h"
 #include "game/records/ranking.h"
@@ -13,16 +17,39 @@
 
 namespace game {
 
-ScoreFileState ReadScoreFile(const std::string& path, RankEntry rows[7]) {
+namespace {
+
+// A damaged ranking larger than this is no ranking at all: it is left alone,
+// not copied.
+constexpr size_t kMaxDamagedCopy = size_t{1} << 20;
+
+// The files of the data folder whose temporary files a save cleans up: the
+// ranking and every replay.
+bool RankingFile(std::string_view name) { return name == kScoreFile || name.ends_with(".rpl"); }
+bool ReplayFile(std::string_view name) { return name.ends_with(".rpl"); }
+
+}  // namespace
+
+ScoreFileState ReadScoreFile(const std::string& path, RankEntry rows[7], std::string* reason) {
   // Read only: a read-only file still gives its ranking.
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return errno == ENOENT || errno == ELOOP || errno == ENOTDIR ? ScoreFileState::kMissing
-                                                                      : ScoreFileState::kUnreadable;
-  std::fread(rows, 1, kScoreFileSize, f);
-  // A folder of that name opens but cannot be read.
-  const bool failed = std::ferror(f);
-  std::fclose(f);
-  return failed ? ScoreFileState::kUnreadable : ScoreFileState::kRead;
+  const int fd = platform::OpenRegularFile(path, reason);
+  if (fd < 0) return errno == ENOENT || errno == ELOOP || errno == ENOTDIR ? ScoreFileState::kMissing
+                                                                          : ScoreFileState::kUnreadable;
+  auto* bytes = reinterpret_cast<char*>(rows);
+  size_t got = 0;
+  ssize_t n = 0;
+  while (got < kScoreFileSize) {
+    n = read(fd, bytes + got, kScoreFileSize - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  struct stat st {};
+  const bool failed = n < 0 || fstat(fd, &st) != 0;
+  if (failed && reason) *reason = std::strerror(errno);
+  close(fd);
+  if (failed) return ScoreFileState::kUnreadable;
+  return static_cast<uint64_t>(st.st_size) == kScoreFileSize ? ScoreFileState::kRead : ScoreFileState::kDamaged;
 }
 
 bool WriteScoreFile(const std::string& path, const RankEntry rows[7], std::string* error) {
@@ -60,10 +87,42 @@ ScoreFileState ScoreStore::Load(RankEntry rows[7]) {
   Wait();
   own_.clear();
   replays_.clear();
+  leftAlone_.clear();
+  damageReport_.clear();
   if (!readOnly_) ImportOldFile();
-  const ScoreFileState state = ReadScoreFile(path_, rows);
-  unreadable_ = state == ScoreFileState::kUnreadable;
+  std::string reason;
+  const ScoreFileState state = ReadScoreFile(path_, rows, &reason);
+  if (state == ScoreFileState::kUnreadable) leftAlone_ = reason;
+  if (state == ScoreFileState::kDamaged && !readOnly_) KeepDamagedFile();
   return state;
+}
+
+void ScoreStore::KeepDamagedFile() {
+  const std::string copy = path_ + ".damaged";
+  std::string bytes, error;
+  uint64_t size = 0;
+  bool kept = platform::ReadRegularFile(path_, bytes, kMaxDamagedCopy, &size, &error);
+  if (kept && size > kMaxDamagedCopy) {
+    kept = false;
+    error = "it is too large to be a ranking";
+  }
+  bool earlier = false;
+  if (kept && !platform::CreateFileAtomically(copy, bytes.data(), bytes.size(), &error)) {
+    earlier = errno == EEXIST;
+    kept = earlier;
+  }
+  damageReport_ = "The ranking " + path_ + " is damaged (" + std::to_string(size) + " bytes, not " +
+                  std::to_string(kScoreFileSize) + "), so its rows are taken as they come: ";
+  if (earlier) {
+    damageReport_ += "an earlier damaged ranking is kept as " + copy + ", and this one is replaced at the next save.";
+  } else if (kept) {
+    damageReport_ += "its bytes are kept as " + copy + ".";
+  } else {
+    // Nothing of the player's may be lost: without a copy it is not replaced.
+    leftAlone_ = "damaged, and no copy of it could be kept";
+    damageReport_ += "no copy of it could be kept (" + error + "), so it is left as it is, and this run's scores " +
+                     "are not saved.";
+  }
 }
 
 void ScoreStore::ImportOldFile() {
@@ -72,14 +131,16 @@ void ScoreStore::ImportOldFile() {
     std::error_code ec;
     return fs::symlink_status(path_, ec).type() == fs::file_type::not_found;
   };
+  // Only a whole ranking: an empty or cut file would only hide the default.
   RankEntry rows[kRankRows] = {};
   if (oldFile_ == path_ || !absent() || ReadScoreFile(oldFile_, rows) != ScoreFileState::kRead) return;
   std::string error;
   bool copied = false;
   if (platform::MakeFolders(folder_, &error)) {
-    platform::FileLock lock(lockPath_);
-    if (!absent()) return;  // another copy was first
-    copied = WriteScoreFile(path_, rows, &error);
+    platform::FolderLock lock(folder_, lockPath_);
+    if (!lock.Held()) error = lock.Reason();
+    else if (!absent()) return;  // another copy was first
+    else copied = WriteScoreFile(path_, rows, &error);
   }
   if (copied)
     std::fprintf(stderr, "solvara: copied the ranking %s to %s\n", oldFile_.c_str(), path_.c_str());
@@ -93,7 +154,7 @@ void ScoreStore::AddOwnRow(const RankEntry& row, std::shared_ptr<const Replay> r
 }
 
 uint64_t ScoreStore::Submit(const RankEntry rows[7], bool background) {
-  Job job{{}, own_, replays_, unreadable_, background};
+  Job job{{}, own_, replays_, leftAlone_, background};
   std::memcpy(job.rows, rows, kScoreFileSize);
   std::lock_guard lock(mutex_);
   pending_ = std::move(job);
@@ -141,18 +202,28 @@ void ScoreStore::Work() {
 }
 
 bool ScoreStore::Write(const Job& job, std::string& error) const {
-  if (job.unreadable) {
-    error = path_ + ": could not be read at start-up, so it is left as it is";
+  if (!job.leftAlone.empty()) {
+    error = path_ + ": left as it is since start-up (" + job.leftAlone + ")";
     return false;
   }
   if (!platform::MakeFolders(folder_, &error)) return false;
-  platform::FileLock lock(lockPath_);
-  if (lock.Held()) platform::RemoveLeftoverTemporaries(path_);
+  platform::FolderLock lock(folder_, lockPath_);
+  if (!lock.Held()) {
+    error = lock.Reason() + ", so nothing is saved";
+    return false;
+  }
+  // Under the lock no other copy is writing: what is left is a dead writer's.
+  platform::RemoveLeftoverTemporaries(path_);
+  platform::RemoveLeftoverTemporariesIn(folder_, RankingFile);
+  platform::RemoveLeftoverTemporariesIn(folder_ + "/replays", ReplayFile);
   RankEntry rows[kRankRows] = {};
   RankEntry before[kRankRows] = {};
   bool hadFile = false;
-  switch (ReadScoreFile(path_, rows)) {
+  std::string reason;
+  const ScoreFileState state = ReadScoreFile(path_, rows, &reason);
+  switch (state) {
     case ScoreFileState::kRead:
+    case ScoreFileState::kDamaged:
       // The file as it is now (another copy may have saved since), with this
       // copy's rows that it lacks.
       std::memcpy(before, rows, kScoreFileSize);
@@ -163,10 +234,13 @@ bool ScoreStore::Write(const Job& job, std::string& error) const {
       std::memcpy(rows, job.rows, kScoreFileSize);
       break;
     case ScoreFileState::kUnreadable:
-      error = path_ + ": cannot be read, so it is left as it is";
+      error = path_ + ": " + reason + ", so it is left as it is";
       return false;
   }
-  if (!WriteScoreFile(path_, rows, &error)) return false;
+  // Unchanged since the last save: nothing to write, and so nothing to fail
+  // on a full disk.
+  const bool unchanged = state == ScoreFileState::kRead && std::memcmp(rows, before, kScoreFileSize) == 0;
+  if (!unchanged && !WriteScoreFile(path_, rows, &error)) return false;
   KeepRowReplays(folder_, hadFile ? before : nullptr, rows, job.replays);
   return true;
 }

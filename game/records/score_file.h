@@ -24,13 +24,15 @@ constexpr size_t kScoreFileSize = 7 * sizeof(RankEntry);
 
 enum class ScoreFileState {
   kRead,
+  kDamaged,     // read, but not of the 308 bytes the game writes (empty, cut short)
   kMissing,     // nothing there (also a dangling link or a link loop)
-  kUnreadable,  // there, but it cannot be read (its mode, a folder of that name)
+  kUnreadable,  // there, but it cannot be read (its mode, a folder or a named pipe of that name)
 };
 
 // Reads up to seven records into rows 0-6 (a short file fills as many bytes
-// as it has; the rest keep their contents).
-ScoreFileState ReadScoreFile(const std::string& path, RankEntry rows[7]);
+// as it has; the rest keep their contents). `reason` says why a file is
+// unreadable. Never waits: a named pipe is unreadable, not waited on.
+ScoreFileState ReadScoreFile(const std::string& path, RankEntry rows[7], std::string* reason = nullptr);
 // Replaces the file atomically with rows 0-6 (always 308 bytes).
 bool WriteScoreFile(const std::string& path, const RankEntry rows[7], std::string* error = nullptr);
 
@@ -48,10 +50,17 @@ class ScoreStore {
   ScoreStore(const ScoreStore&) = delete;
   ScoreStore& operator=(const ScoreStore&) = delete;
 
-  // Copies the old file in when the folder has none (said on stderr), then
-  // reads the ranking. A file that is there but unreadable is never written
-  // over in this run: every save then fails.
+  // Copies the old file in when the folder has none and it is a whole
+  // ranking (said on stderr), then reads the ranking. A damaged one is kept
+  // as score.dat.damaged first (DamageReport says so). A file that is there
+  // but unreadable is never written over in this run: every save then fails.
   ScoreFileState Load(RankEntry rows[7]);
+  // Why the ranking is left as it is in this run, every save failing: it
+  // could not be read at start-up, or was damaged and no copy could be kept
+  // (empty: it is saved as usual).
+  const std::string& LeftAlone() const { return leftAlone_; }
+  // What became of a damaged ranking read at start-up, for the player.
+  const std::string& DamageReport() const { return damageReport_; }
   // A row this copy inserted, with the replay of its game (null: none). A
   // save writes the file as it is on disk at that moment with each of these
   // rows it lacks inserted, so the rows another copy saved meanwhile stay and
@@ -70,10 +79,11 @@ class ScoreStore {
     RankEntry rows[7];
     std::vector<RankEntry> own;
     std::vector<std::shared_ptr<const Replay>> replays;
-    bool unreadable;
+    std::string leftAlone;
     bool background;
   };
   void ImportOldFile();
+  void KeepDamagedFile();
   uint64_t Submit(const RankEntry rows[7], bool background);
   void Work();
   bool Write(const Job& job, std::string& error) const;
@@ -84,7 +94,7 @@ class ScoreStore {
   // Main thread only.
   std::vector<RankEntry> own_;
   std::vector<std::shared_ptr<const Replay>> replays_;
-  bool unreadable_ = false;
+  std::string leftAlone_, damageReport_;
 
   std::mutex mutex_;
   std::condition_variable changed_;

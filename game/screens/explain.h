@@ -6,6 +6,8 @@
 
 namespace game {
 
-std::string ExplainMessage(const std::string& cp932Text);
+// `rankingLeftAlone`: why this run leaves the ranking as it is (empty: it is
+// saved as usual), which changes what its messages mean.
+std::string ExplainMessage(const std::string& cp932Text, const std::string& rankingLeftAlone = {});
 
 }  // namespace game

@@ -4,6 +4,7 @@
 // checksum of the world at a game's end covers. Never raw memory: a record
 // may hold padding. A field added to a record must be added here too (the
 // asserts below count them).
+#include <array>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
@@ -76,6 +77,18 @@ constexpr size_t FieldCount() {
   return n;
 }
 
+// The world a game starts from: GameState, PlayerShip and the trail, field by
+// field in this order (what a replay saves, start_worlds.h what it may hold).
+constexpr size_t kWorldStartFields = 43 + 16 + 2 * kTrailLength;
+using StartWorld = std::array<int32_t, kWorldStartFields>;
+
+template <class State, class Ship, class Trail, class Visit>
+constexpr void ForEachStartField(State& state, Ship& ship, Trail& trail, Visit&& v) {
+  ForEachField(state, v);
+  ForEachField(ship, v);
+  for (auto& point : trail) ForEachField(point, v);
+}
+
 // Every field is visited: the records hold nothing but these 32-bit fields.
 static_assert(FieldCount<GameState>() * 4 == sizeof(GameState));
 static_assert(FieldCount<PlayerShip>() * 4 == sizeof(PlayerShip));
@@ -85,5 +98,7 @@ static_assert(FieldCount<Enemy>() * 4 == sizeof(Enemy));
 static_assert(FieldCount<EnemyBullet>() * 4 == sizeof(EnemyBullet));
 static_assert(FieldCount<Effect>() * 4 == sizeof(Effect));
 static_assert(FieldCount<Banner>() * 4 == sizeof(Banner));
+static_assert(FieldCount<GameState>() + FieldCount<PlayerShip>() + kTrailLength * FieldCount<TrailPoint>() ==
+              kWorldStartFields);
 
 }  // namespace game

@@ -1,7 +1,9 @@
 #include "platform/headless/application.h"
 
+#include <cstdio>
 #include <exception>
 
+#include "platform/encoding.h"
 #include "platform/signals.h"
 
 namespace platform::headless {
@@ -44,6 +46,12 @@ void HeadlessApplication::Deactivate() {
 void HeadlessApplication::ShowMessage(const std::string& cp932Text) {
   messages_.push_back(cp932Text);
   Explain(cp932Text);
+}
+
+void HeadlessApplication::ShowPlainMessage(const std::string& utf8Text) {
+  messages_.push_back(Utf8ToCp932(utf8Text));
+  explanations_.emplace_back();
+  std::fprintf(stderr, "%s\n", utf8Text.c_str());
 }
 
 void HeadlessApplication::ShowException(const std::string& cp932Text) {

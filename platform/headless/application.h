@@ -66,9 +66,11 @@ class HeadlessApplication final : public Application {
   void Deactivate();
 
   void ShowMessage(const std::string& cp932Text) override;
+  void ShowPlainMessage(const std::string& utf8Text) override;
   void ShowException(const std::string& cp932Text) override;
 
   const std::string& Title() const { return title_; }
+  // Every message shown, in CP932 (a plain one converted for the record).
   const std::vector<std::string>& Messages() const { return messages_; }
   const std::vector<std::string>& Exceptions() const { return exceptions_; }
   // The English line of each message and exception, in the order shown.

@@ -161,7 +161,12 @@ void SdlApplication::Run() {
 void SdlApplication::ShowMessage(const std::string& cp932Text) {
   const std::string english = explain_ ? explain_(cp932Text) : std::string();
   PrintMessage(cp932Text, english);
-  if (window_ && !ClosingOnSignal()) MessageScreen(*window_).Show(cp932Text, english);
+  if (window_ && !ClosingOnSignal()) MessageScreen(*window_).Show(Cp932ToUtf8(cp932Text), english);
+}
+
+void SdlApplication::ShowPlainMessage(const std::string& utf8Text) {
+  std::fprintf(stderr, "%s\n", utf8Text.c_str());
+  if (window_ && !ClosingOnSignal()) MessageScreen(*window_).Show(utf8Text, std::string());
 }
 
 void SdlApplication::ShowException(const std::string& cp932Text) {

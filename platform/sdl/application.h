@@ -39,6 +39,7 @@ class SdlApplication final : public Application {
   // Both show the text in the window until the player goes on. An
   // exception whose text was shown before is not shown again.
   void ShowMessage(const std::string& cp932Text) override;
+  void ShowPlainMessage(const std::string& utf8Text) override;
   void ShowException(const std::string& cp932Text) override;
 
  private:

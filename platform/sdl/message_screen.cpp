@@ -47,19 +47,30 @@ bool ClosesMessage(const SDL_Event& event) {
   }
 }
 
-std::vector<std::string> WrapText(TtfTextRenderer& text, const std::string& cp932Text, const FontSpec& font,
+namespace {
+
+// The bytes of the UTF-8 character that starts at `at`.
+size_t CharacterBytes(const std::string& text, size_t at) {
+  size_t end = at + 1;
+  while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+  return end - at;
+}
+
+}  // namespace
+
+std::vector<std::string> WrapText(TtfTextRenderer& text, const std::string& utf8Text, const FontSpec& font,
                                   int width) {
   std::vector<std::string> lines;
   size_t start = 0;
-  while (start <= cp932Text.size()) {
-    const size_t feed = std::min(cp932Text.find('\n', start), cp932Text.size());
-    std::string rest = cp932Text.substr(start, feed - start);
+  while (start <= utf8Text.size()) {
+    const size_t feed = std::min(utf8Text.find('\n', start), utf8Text.size());
+    std::string rest = utf8Text.substr(start, feed - start);
     while (text.TextWidth(rest, font) > width) {
       // The longest head of whole characters that fits (at least one).
-      size_t fits = IsCp932LeadByte(rest[0]) ? 2 : 1;
-      for (size_t next = fits; next < rest.size(); next += IsCp932LeadByte(rest[next]) ? 2 : 1) {
-        if (text.TextWidth(rest.substr(0, next + (IsCp932LeadByte(rest[next]) ? 2 : 1)), font) > width) break;
-        fits = next + (IsCp932LeadByte(rest[next]) ? 2 : 1);
+      size_t fits = CharacterBytes(rest, 0);
+      for (size_t next = fits; next < rest.size(); next += CharacterBytes(rest, next)) {
+        if (text.TextWidth(rest.substr(0, next + CharacterBytes(rest, next)), font) > width) break;
+        fits = next + CharacterBytes(rest, next);
       }
       const size_t space = rest.rfind(' ', fits);
       const size_t cut = space != std::string::npos && space > 0 && space <= fits ? space : fits;
@@ -104,14 +115,14 @@ MessageScreen::~MessageScreen() {
   if (ownRenderer_) SDL_DestroyRenderer(renderer_);
 }
 
-void MessageScreen::Show(const std::string& cp932Text, const std::string& english) {
+void MessageScreen::Show(const std::string& utf8Text, const std::string& english) {
   if (!renderer_ && !window_.SurfacePresentation()) return;
   // A key pressed before the message appeared must not close it unread.
   SDL_PumpEvents();
   SDL_FlushEvents(SDL_KEYDOWN, SDL_KEYUP);
   SDL_FlushEvents(SDL_JOYBUTTONDOWN, SDL_JOYBUTTONUP);
   SDL_FlushEvents(SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLERBUTTONUP);
-  Draw(cp932Text, english);
+  Draw(utf8Text, english);
   SDL_Event event;
   for (;;) {
     // A close on a signal never waits for the player.
@@ -123,7 +134,7 @@ void MessageScreen::Show(const std::string& cp932Text, const std::string& englis
       return;
     }
     if (ClosesMessage(event)) return;
-    if (event.type == SDL_WINDOWEVENT) Draw(cp932Text, english);
+    if (event.type == SDL_WINDOWEVENT) Draw(utf8Text, english);
   }
 }
 
@@ -136,7 +147,7 @@ bool MessageScreen::OutputSize(int& width, int& height) {
   return true;
 }
 
-void MessageScreen::Draw(const std::string& cp932Text, const std::string& english) {
+void MessageScreen::Draw(const std::string& utf8Text, const std::string& english) {
   int outWidth = 0, outHeight = 0;
   if (!OutputSize(outWidth, outHeight) || outWidth <= 0 || outHeight <= 0) return;
   // Drawn at the window's own resolution, so the text stays sharp.
@@ -152,11 +163,11 @@ void MessageScreen::Draw(const std::string& cp932Text, const std::string& englis
   auto write = [&](const std::string& text, uint32_t colour) {
     font.color = colour;
     for (const std::string& line : WrapText(text_, text, font, wrapWidth)) {
-      text_.Draw(target, picture.left + at(kMargin), picture.top + at(y), line, font);
+      text_.DrawUtf8(target, picture.left + at(kMargin), picture.top + at(y), line, font);
       y += kLineHeight;
     }
   };
-  write(cp932Text, kSystemColour);
+  write(utf8Text, kSystemColour);
   y += kLineHeight;
   if (!english.empty()) write(english, kEnglishColour);
   y = kHintTop;

@@ -115,20 +115,25 @@ TTF_Font* TtfTextRenderer::OpenFont(const FontSpec& request) {
   return font;
 }
 
-int TtfTextRenderer::TextWidth(const std::string& cp932Text, const FontSpec& request) {
+int TtfTextRenderer::TextWidth(const std::string& utf8Text, const FontSpec& request) {
   TTF_Font* font = OpenFont(request);
   int width = 0, height = 0;
-  if (!font || TTF_SizeUTF8(font, Cp932ToUtf8(cp932Text).c_str(), &width, &height) != 0) return 0;
+  if (!font || TTF_SizeUTF8(font, utf8Text.c_str(), &width, &height) != 0) return 0;
   return width;
 }
 
 bool TtfTextRenderer::Draw(const TextTarget& target, int x, int y, const std::string& cp932Text,
-                           const FontSpec& request) {
+                           const FontSpec& font) {
+  return DrawUtf8(target, x, y, Cp932ToUtf8(cp932Text), font);
+}
+
+bool TtfTextRenderer::DrawUtf8(const TextTarget& target, int x, int y, const std::string& utf8Text,
+                               const FontSpec& request) {
   TTF_Font* font = OpenFont(request);
   if (!font) return false;
-  if (cp932Text.empty()) return true;
+  if (utf8Text.empty()) return true;
 
-  auto textKey = std::make_tuple(font, request.color, cp932Text);
+  auto textKey = std::make_tuple(font, request.color, utf8Text);
   auto cached = cache_->texts.find(textKey);
   SDL_Surface* glyphs;
   if (cached != cache_->texts.end()) {
@@ -139,7 +144,7 @@ bool TtfTextRenderer::Draw(const TextTarget& target, int x, int y, const std::st
       cache_->texts.clear();
     }
     SDL_Color color{uint8_t(request.color), uint8_t(request.color >> 8), uint8_t(request.color >> 16), 255};
-    SDL_Surface* rendered = TTF_RenderUTF8_Blended(font, Cp932ToUtf8(cp932Text).c_str(), color);
+    SDL_Surface* rendered = TTF_RenderUTF8_Blended(font, utf8Text.c_str(), color);
     if (!rendered) return true;
     glyphs = SDL_ConvertSurfaceFormat(rendered, SDL_PIXELFORMAT_ARGB8888, 0);
     SDL_FreeSurface(rendered);

@@ -18,8 +18,11 @@ class TtfTextRenderer final : public TextRenderer {
 
   bool Draw(const TextTarget& target, int x, int y, const std::string& cp932Text, const FontSpec& font) override;
 
-  // How wide `cp932Text` is drawn, in pixels (0 when no face opens).
-  int TextWidth(const std::string& cp932Text, const FontSpec& font);
+  // Draw for UTF-8 text: messages are drawn in it, so that the program's
+  // own texts (and the paths they name) keep every character.
+  bool DrawUtf8(const TextTarget& target, int x, int y, const std::string& utf8Text, const FontSpec& font);
+  // How wide `utf8Text` is drawn, in pixels (0 when no face opens).
+  int TextWidth(const std::string& utf8Text, const FontSpec& font);
 
   // The file of the face used for a face name (CP932); empty when none.
   std::string FaceFile(const std::string& cp932Face);

@@ -61,6 +61,8 @@ TEST(GameOptions, HelpAndVersionExitZeroAndBadCommandLinesTwo) {
       {"--window", "--fullscreen"}, {"--scale", "big"}, {"--scale"}, {"--vsync", "sometimes"}, {"--data-dir", ""},
       {"--log", ""}, {"--bogus"}, {"level2"}, {"--replay-rank", "0"}, {"--replay-rank", "8"},
       {"--replay", "a.rpl", "--replay-rank", "1"}, {"--replay", ""},
+      // an option where a value belongs
+      {"--data-dir", "--window"}, {"--log", "--window"}, {"--replay", "--mute"}, {"--scale", "--vsync=off"},
   };
   for (const auto& args : bad) {
     const Parsed parsed = Parse(args);

@@ -68,6 +68,9 @@ TEST(ProbeOptions, BadCommandLinesExitTwoWithTheReasonAndTheUsage) {
       {"--verify"}, {"--replay", "r.rpl", "--bot"}, {"--replay", "r.rpl", "--keys", "k.txt"},
       {"--replay", "r.rpl", "--seed", "3"}, {"--replay", "r.rpl", "--record", "s.rpl"},
       {"--record", "r.rpl", "--invincible"},
+      // an option where a value belongs
+      {"--log", "--bot"}, {"--home", "--frames", "5"}, {"--trace", "--log=run.log"}, {"--shot", "--help"},
+      {"--keys", "-h"},
   };
   for (const auto& args : bad) {
     Options o;

@@ -3,6 +3,8 @@
 // the replay of each row a game entered; watching writes nothing.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -33,6 +35,10 @@ std::vector<uint8_t> ReadBytes(const fs::path& path) {
 void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
+
+// Where a field of GameState or PlayerShip is in a replay's start world.
+constexpr size_t StateField(size_t offset) { return offset / 4; }
+constexpr size_t ShipField(size_t offset) { return sizeof(game::GameState) / 4 + offset / 4; }
 
 // A trace line without its frame number (what is left of it must match).
 std::string WithoutFrame(const std::string& line) { return line.substr(line.find(',')); }
@@ -74,6 +80,20 @@ class ReplayTest : public ::testing::Test {
     std::string reason;
     EXPECT_TRUE(game::ReadReplayFile(o.record, r, reason)) << reason;
     return r.finalScore;
+  }
+
+  // The pilot's game of seed 5, recorded, for a form of this process to
+  // watch (its folders mapped as the runner maps them); null when unreadable.
+  std::shared_ptr<const game::Replay> WatchInThisProcess() {
+    BotGame(5, 1800, dir_ / "5.rpl");
+    auto replay = std::make_shared<game::Replay>();
+    std::string reason;
+    if (!game::ReadReplayFile((dir_ / "5.rpl").string(), *replay, reason)) return nullptr;
+    platform::ClearFolderMaps();
+    platform::SetHomeDir((dir_ / "watcher").string());
+    platform::MapFolder("bmp", std::string(SOLVARA_BUILD_DIR) + "/bmp");
+    platform::MapFolder("sound", std::string(SOLVARA_BUILD_DIR) + "/sound");
+    return replay;
   }
 
   static std::vector<std::string> Lines(const fs::path& path) {
@@ -180,10 +200,39 @@ TEST_F(ReplayTest, EveryDamageIsRefusedWithItsReason) {
        "recorded by simulation version 2, this game plays version 1"},
       {"runs past the frame count", [](auto& r) { r.frames -= 1; }, none, "reaches past the game's"},
       {"input ending before the game", [](auto& r) { r.frames += 5; }, none, "its input ends after frame"},
-      {"a world no game starts with", [](auto& r) { r.world[40] = game::kWorldFieldLimit; }, none,
-       "1048576 in field 41, which no game starts with"},
+      {"a world no game starts with", [](auto& r) { r.world[40] = 1 << 20; }, none,
+       "its world is not one a game starts from: GameState.howToPlay[11] is 1048576, where a new game from the "
+       "title has 0 to 1"},
       {"a world off the play screen", [](auto& r) { r.world[0] = game::ScreenTitle; }, none,
-       "does not start on the play screen"},
+       "GameState.screen is 0, where a new game from the title has 1"},
+      // Start worlds no game has: some throw in every frame, some would play
+      // and verify as if a player had played them.
+      {"a firing pose past the sprite table", [](auto& r) { r.world[StateField(offsetof(game::GameState, firingPose))] = 40; },
+       none, "GameState.firingPose is 40, where a new game from the title has 0"},
+      {"a firing pose before it", [](auto& r) { r.world[StateField(offsetof(game::GameState, firingPose))] = -40; }, none,
+       "GameState.firingPose is -40"},
+      {"a negative power", [](auto& r) { r.world[ShipField(offsetof(game::PlayerShip, power))] = -40; }, none,
+       "PlayerShip.power is -40"},
+      {"a power no ship has", [](auto& r) { r.world[ShipField(offsetof(game::PlayerShip, power))] = 65535; }, none,
+       "PlayerShip.power is 65535"},
+      {"an option frame past its pictures",
+       [](auto& r) { r.world[ShipField(offsetof(game::PlayerShip, optionFrame))] = 65535; }, none,
+       "PlayerShip.optionFrame is 65535"},
+      {"invincible for hours", [](auto& r) { r.world[StateField(offsetof(game::GameState, invincible))] = 1000000; },
+       none, "GameState.invincible is 1000000, where a new game from the title has 0"},
+      {"99 ships", [](auto& r) { r.world[StateField(offsetof(game::GameState, lives))] = 99; }, none,
+       "GameState.lives is 99, where a new game from the title has 2"},
+      {"a score before the first shot", [](auto& r) { r.world[StateField(offsetof(game::GameState, score))] = 500000; },
+       none, "GameState.score is 500000"},
+      {"a title angle off its steps", [](auto& r) { r.world[StateField(offsetof(game::GameState, titleAngle))] = 125; },
+       none, "GameState.titleAngle is 125, where a new game from the title has 0 to 65500 in steps of 50"},
+      {"a title counter past its time-out",
+       [](auto& r) { r.world[StateField(offsetof(game::GameState, screenCounter))] = 352; }, none,
+       "GameState.screenCounter is 352, where a new game from the title has 1 to 351"},
+      {"a trail entry out of line", [](auto& r) { r.world[game::kWorldStartFields - 2] = 300; }, none,
+       "the trail's x (entry 20) is 300, where a new game from the title has -1600"},
+      {"more frames than two hours", [](auto& r) { r.frames = game::kMaxReplayFrames + 1; }, none,
+       "oversized: 216001 frames, more than a replay holds (216000, two hours of play)"},
       {"an empty run", [](auto& r) { r.runs.insert(r.runs.begin() + 1, {0, 0}); }, none, "input run 2 is empty"},
       {"a code no poll gives", [](auto& r) { r.runs[0].code = 3; }, none, "holds the code 3"},
       {"no frames",
@@ -211,10 +260,15 @@ TEST_F(ReplayTest, EveryDamageIsRefusedWithItsReason) {
     std::function<void(std::vector<uint8_t>&)> bytes;
     int status;
     const char* reason;
+    uintmax_t fileSize = 0;  // the file made this large (sparse), past the replay
   };
   const Verified runs[] = {
       {none, [](auto& b) { b[b.size() / 2] ^= 1; }, 2, "damaged: its checksum does not match"},
       {none, [](auto& b) { b.resize(b.size() / 2); }, 2, "truncated"},
+      {[&](auto& r) { r.world[StateField(offsetof(game::GameState, firingPose))] = 40; }, none, 2,
+       "its world is not one a game starts from"},
+      {[](auto& r) { r.frames = 1u << 31; }, none, 2, "oversized: 2147483648 frames"},
+      {none, none, 2, "oversized: 2147483648 bytes", uintmax_t{1} << 31},
       {[](auto& r) { r.finalScore += 10; }, none, 1, "points, the recorded one with"},
       {[](auto& r) { r.endChecksum ^= 1; }, none, 1, "its checksum differs"},
       {[](auto& r) {
@@ -228,6 +282,7 @@ TEST_F(ReplayTest, EveryDamageIsRefusedWithItsReason) {
     std::vector<uint8_t> bytes = game::EncodeReplay(r);
     v.bytes(bytes);
     WriteBytes(file, bytes);
+    if (v.fileSize) fs::resize_file(file, v.fileSize);
     Options play = Base("watcher");
     play.replay = file.string();
     play.verify = true;
@@ -303,15 +358,8 @@ TEST_F(ReplayTest, TheRankingKeepsTheReplayOfEachRowItsGameEntered) {
 // Watching: the pause key pauses the replay and resumes it; any other key
 // ends it, and the program with it.
 TEST_F(ReplayTest, WatchingThePauseKeyPausesAndAnyOtherKeyCloses) {
-  BotGame(5, 1800, dir_ / "5.rpl");
-  auto replay = std::make_shared<game::Replay>();
-  std::string reason;
-  ASSERT_TRUE(game::ReadReplayFile((dir_ / "5.rpl").string(), *replay, reason)) << reason;
-
-  platform::ClearFolderMaps();
-  platform::SetHomeDir((dir_ / "watcher").string());
-  platform::MapFolder("bmp", std::string(SOLVARA_BUILD_DIR) + "/bmp");
-  platform::MapFolder("sound", std::string(SOLVARA_BUILD_DIR) + "/sound");
+  const std::shared_ptr<const game::Replay> replay = WatchInThisProcess();
+  ASSERT_TRUE(replay);
   {
     platform::headless::Backend backend;
     game::TForm1 form(nullptr, replay);
@@ -330,6 +378,46 @@ TEST_F(ReplayTest, WatchingThePauseKeyPausesAndAnyOtherKeyCloses) {
   }
   platform::ClearFolderMaps();
   EXPECT_FALSE(fs::exists(dir_ / "watcher" / "score.dat"));
+}
+
+// Watching writes nothing: the runner's own fresh home folder, left empty,
+// goes again.
+TEST_F(ReplayTest, WatchingWithoutAHomeLeavesNoFolderBehind) {
+  BotGame(5, 1800, dir_ / "5.rpl");
+  const fs::path tmp = dir_ / "tmp";
+  fs::create_directories(tmp);
+  const std::string before = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+  setenv("TMPDIR", tmp.c_str(), 1);
+  Options watch;
+  watch.assets = SOLVARA_BUILD_DIR;
+  watch.replay = (dir_ / "5.rpl").string();
+  EXPECT_EQ(Run(watch), 0) << log_;
+  if (before.empty()) unsetenv("TMPDIR");
+  else setenv("TMPDIR", before.c_str(), 1);
+  EXPECT_TRUE(fs::is_empty(tmp));
+}
+
+// A library failure in a frame of a replay (here the display refusing every
+// drawing): the replay cannot go on as recorded, so it ends at once, said
+// once, and the program fails.
+TEST_F(ReplayTest, ALibraryFailureEndsAReplayAndTheProgramFails) {
+  const std::shared_ptr<const game::Replay> replay = WatchInThisProcess();
+  ASSERT_TRUE(replay);
+  {
+    platform::headless::Backend backend;
+    game::TForm1 form(nullptr, replay);
+    for (int i = 0; i < 10; ++i) backend.app.Step();
+    for (platform::headless::HeadlessSurface* surface : backend.display.Surfaces()) surface->failBlits = true;
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < 5 && !backend.app.Terminated(); ++i) backend.app.Step();
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(backend.app.Terminated());
+    EXPECT_EQ(backend.app.Exceptions().size(), 1u);
+    EXPECT_TRUE(form.replays.Failed());
+    EXPECT_EQ(form.replays.Mismatch().rfind("the game failed in frame 11: TVantorDraw", 0), 0u)
+        << form.replays.Mismatch();
+  }
+  platform::ClearFolderMaps();
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -195,6 +196,16 @@ TEST_F(RunnerTest, ProblemsWithTheRunnersOwnFilesAreReported) {
   options_.wav = (dir_ / "no" / "such" / "sound.wav").string();
   EXPECT_EQ(Run(), 2);
   EXPECT_NE(log_.find("sound.wav"), std::string::npos);
+
+  // The log is a regular file: a folder is no log, and a named pipe is not
+  // waited on.
+  options_.wav.clear();
+  ASSERT_EQ(mkfifo((dir_ / "pipe.log").c_str(), 0644), 0);
+  for (const fs::path& file : {dir_, dir_ / "pipe.log"}) {
+    options_.logFile = file.string();
+    EXPECT_EQ(Run(), 2) << file;
+    EXPECT_NE(log_.find("cannot write the log " + file.string() + " (not a regular file)"), std::string::npos) << log_;
+  }
 }
 
 // --wav: the sound of the run taken on the virtual clock, so the same run

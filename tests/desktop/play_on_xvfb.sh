@@ -30,7 +30,9 @@ fail() {
   exit 1
 }
 
-export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/config" \
+# The settings folder has a name in other scripts than English's: its
+# messages keep every character, on screen and on stderr.
+export HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CONFIG_HOME="$work/home/réglages-設定" \
   XDG_STATE_HOME="$work/home/state" SDL_AUDIODRIVER=dummy
 mkdir -p "$HOME"
 
@@ -109,7 +111,7 @@ status_of() {
 # 2. The first start: a new ranking, and the settings file's mistake with its
 # line; then full screen, fit: the picture fills 1024 x 768 in the middle.
 mkdir -p "$XDG_CONFIG_HOME/solvara"
-printf '[sound]\nmusic = 150\n' >"$XDG_CONFIG_HOME/solvara/settings.toml"
+printf '[sound]\nmusic = 150\n[keys]\nup = "Ö"\n' >"$XDG_CONFIG_HOME/solvara/settings.toml"
 cp "$XDG_CONFIG_HOME/solvara/settings.toml" "$work/settings.toml"
 "$build/solvara" >"$work/game.log" 2>&1 &
 game=$!
@@ -121,6 +123,8 @@ await "$work/game.log" 'スコア記録ファイルを作成します\|copied th
 settings_said() { grep -q '^line 2: \[sound\] music must be' "$work/game.log"; }
 grep -q 'スコア記録ファイルを作成します' "$work/game.log" && enter_until "$window" settings_said
 await "$work/game.log" '^line 2: \[sound\] music must be'
+grep -qF "Mistakes in $XDG_CONFIG_HOME/solvara/settings.toml" "$work/game.log" &&
+  grep -qF 'line 4: no key is named "Ö"' "$work/game.log" || fail "the settings message lost characters"
 title_shown() {
   sleep 2
   shot title

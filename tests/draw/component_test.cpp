@@ -153,7 +153,7 @@ TEST_F(DrawTest, FailingInitTracesItsStepsTheCleanUpAndTheMessage) {
   EXPECT_THROW(draw->Init(), VantorSystem::EVnDraw);
   VantorDebugSystem::TVantorDebug::SetDebug(nullptr, false, false);
   std::ifstream in(log, std::ios::binary);
-  std::string text = platform::Cp932ToUtf8(std::string(std::istreambuf_iterator<char>(in), {}));
+  std::string text(std::istreambuf_iterator<char>(in), {});
   const char* inOrder[] = {"TVantorDraw(Ex)::初期化開始",
                            "TVantorDraw(Ex)::クリーンアップ",
                            "TVantorDraw(Ex)::COMオブジェクトの生成に成功",

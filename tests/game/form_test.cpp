@@ -70,16 +70,19 @@ TEST_F(FormTest, OtherKeysDoNotClose) {
   EXPECT_FALSE(backend.app.Terminated());
 }
 
-TEST_F(FormTest, ShortScoreFileKeepsZerosAndMissingFileIsCreatedAtClose) {
-  {
-    std::ofstream(ScorePath(), std::ios::binary) << std::string("\x10\x27\0\0", 4);
-  }
+// A short file is read as it comes, after its bytes were kept beside it.
+TEST_F(FormTest, ShortScoreFileKeepsZerosAndIsKeptBeforeItIsWrittenWhole) {
+  const std::string bytes("\x10\x27\0\0", 4);
+  std::ofstream(ScorePath(), std::ios::binary) << bytes;
   CreateForm();
-  EXPECT_TRUE(backend.app.Messages().empty());
+  ASSERT_EQ(backend.app.Messages().size(), 1u);
+  EXPECT_NE(backend.app.Messages()[0].find("is damaged (4 bytes, not 308)"), std::string::npos);
   EXPECT_EQ(form->Ranking[0].score, 10000);
   EXPECT_EQ(form->Ranking[1].score, 0);
   form->Close();
   EXPECT_EQ(fs::file_size(ScorePath()), 308u);
+  std::ifstream kept(ScorePath() + ".damaged", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), bytes);
 }
 
 TEST_F(FormTest, RankingSaveThatFailsIsReportedAndCloseGoesOn) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -318,7 +320,8 @@ TEST_F(InputTest, EverySetUpFailureHasItsTextAndCleansUp) {
 }
 
 TEST_F(InputTest, FailingInitTracesItsStepsThenTheCleanUpThenTheMessage) {
-  const std::string path = (std::filesystem::temp_directory_path() / "solvara-input-trace.log").string();
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("solvara-input-trace-" + std::to_string(getpid()) + ".log")).string();
   VantorDebugSystem::TVantorDebug::SetDebug(path.c_str(), true, false);
   backend.input.faults.keyboardAcquire = true;
   EXPECT_THROW(input.Init(), VantorSystem::EVnInput);
@@ -335,8 +338,9 @@ TEST_F(InputTest, FailingInitTracesItsStepsThenTheCleanUpThenTheMessage) {
       "TVantorInput::キーボードを検出\n"
       "TVantorInput::クリーンアップ\n"
       "TVantorInput エラー\n\nキーボードへのアクセス権を取得に失敗しました。\n\n\n\n";
-  const std::string text = Utf8(log.str());
+  const std::string text = log.str();
   EXPECT_NE(text.find(expected), std::string::npos) << text;
+  std::filesystem::remove(path);
 }
 
 TEST(InputWithoutServiceTest, InitWithoutAnInputServiceFails) {

@@ -1,6 +1,7 @@
 // The whole game over a long run of seeded random input on the headless
-// backend: every screen is reached, no frame throws, and the heap stays flat
-// once the game has started.
+// backend: every screen is reached, no frame throws, every game starts from
+// a start world the game knows, and the heap stays flat once the game has
+// started.
 //
 // CI runs a reduced form. The full run of 200,000 frames:
 //   SOLVARA_LONGRUN_FRAMES=200000 ./test_longrun
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +19,9 @@
 #include <set>
 #include <string>
 
+#include "game/records/replay.h"
 #include "game/records/score_file.h"
+#include "game/world/start_worlds.h"
 #include "platform/random.h"
 #include "tests/game/form_fixture.h"
 #include "tests/longrun/cpp_heap.h"
@@ -145,6 +149,18 @@ TEST_F(LongRun, RandomInputThroughEveryScreenKeepsTheHeapFlat) {
 
     const int screen = f.GameState.screen;
     screens.insert(screen);
+    // A game the title starts starts from a world the table of start worlds
+    // has (what the screens before leave behind is in its ranges).
+    if (screen == game::ScreenPlay && lastScreen == game::ScreenTitle) {
+      game::Replay start;
+      game::TakeWorldStart(f, start);
+      std::string reason;
+      EXPECT_TRUE(game::IsNewGameStart(start.world, &reason)) << "the game started at frame " << frame << ": " << reason;
+      // One field off, and it is no new game, with the field named.
+      start.world[offsetof(game::GameState, lives) / 4] = 99;
+      EXPECT_FALSE(game::IsNewGameStart(start.world, &reason));
+      EXPECT_EQ(reason, "GameState.lives is 99, where a new game from the title has 2");
+    }
     if (screen == game::ScreenPlay && lastScreen != game::ScreenPlay) {
       ++games;
       gameFrames = 0;

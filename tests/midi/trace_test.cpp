@@ -15,7 +15,7 @@ using VantorDebugSystem::TVantorDebug;
 std::vector<std::string> LogLines(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(platform::Cp932ToUtf8(line));
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
 

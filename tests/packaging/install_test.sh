@@ -2,15 +2,18 @@
 # The game installed into a DESTDIR tree runs from another folder with a fresh home: the
 # first-run message comes up, a SIGTERM closes the game all the same, the start-up goes on
 # to load every asset from the data folder beside its prefix (a start-up that fails ends
-# with status 1), and the ranking lands in the player's data folder.
-#   install_test.sh BUILD_DIR WORK_DIR FULL_BINDIR
+# with status 1), and the ranking lands in the player's data folder. The desktop entry
+# starts the installed game by its full path (a PATH may lack the games folder).
+#   install_test.sh BUILD_DIR WORK_DIR FULL_GAMESDIR APP_ID FULL_DATADIR
 set -euo pipefail
-build=$1 work=$2 bindir=$3
+build=$1 work=$2 bindir=$3 id=$4 datadir=$5
 fail() { echo "FAIL: $*" >&2; [ -f "$work/stderr" ] && sed 's/^/  game: /' "$work/stderr" >&2; exit 1; }
 
 rm -rf "$work"
 mkdir -p "$work/home" "$work/elsewhere"
 DESTDIR="$work/root" cmake --install "$build" --component game >/dev/null
+entry="$work/root$datadir/applications/$id.desktop"
+grep -qx "Exec=$bindir/solvara" "$entry" || fail "$entry does not start $bindir/solvara: $(grep Exec "$entry")"
 
 cd "$work/elsewhere"
 env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_STATE_HOME -u DISPLAY -u WAYLAND_DISPLAY \

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # cpack -G DEB makes the game's package and the library's development package, each
-# with its own files and dependencies.
-#   package_test.sh BUILD_DIR WORK_DIR APP_ID LIBDIR
+# with its own files and dependencies, and lintian finds neither an error nor a warning
+# in them.
+#   package_test.sh BUILD_DIR WORK_DIR APP_ID LIBDIR GAMESDIR
 set -euo pipefail
-build=$1 work=$2 id=$3 libdir=$4
+build=$1 work=$2 id=$3 libdir=$4 gamesdir=$5
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 rm -rf "$work"
@@ -14,18 +15,18 @@ dev=$(echo "$work"/libvantor-dev_*.deb)
 [ -f "$game" ] && [ -f "$dev" ] || fail "missing packages: $(ls "$work")"
 
 game_files=(
-  usr/bin/solvara usr/bin/solvara-probe
+  "usr/$gamesdir/solvara" "usr/$gamesdir/solvara-probe"
   usr/share/solvara/bmp/title.bmp usr/share/solvara/sound/bgm5.mid usr/share/solvara/sound/sou10.wav
   "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml"
   usr/share/man/man6/solvara.6.gz usr/share/man/man6/solvara-probe.6.gz
-  usr/share/doc/solvara/copyright usr/share/doc/solvara/docs/replay-format.md
+  usr/share/doc/solvara/copyright usr/share/doc/solvara/changelog.gz usr/share/doc/solvara/docs/replay-format.md
 )
 for size in 32 48 64 128 256; do game_files+=("usr/share/icons/hicolor/${size}x${size}/apps/$id.png"); done
 dev_files=(
   usr/include/vantor/vantor/draw/draw.h usr/include/vantor/vantor/midi/midi.h
   usr/include/vantor/platform/app.h usr/include/vantor/platform/sdl/backend.h
   "usr/$libdir/cmake/Vantor/VantorConfig.cmake" "usr/$libdir/cmake/Vantor/VantorTargets.cmake"
-  usr/share/doc/libvantor-dev/copyright
+  usr/share/doc/libvantor-dev/copyright usr/share/doc/libvantor-dev/changelog.gz
 )
 for lib in system draw sound midi input platform_core platform_sdl; do dev_files+=("usr/$libdir/libvantor_$lib.a"); done
 
@@ -34,7 +35,17 @@ dpkg-deb --contents "$dev" | awk '{print $NF}' >"$work/dev.list"
 for f in "${game_files[@]}"; do grep -qx "./$f" "$work/game.list" || fail "$f is not in $(basename "$game")"; done
 for f in "${dev_files[@]}"; do grep -qx "./$f" "$work/dev.list" || fail "$f is not in $(basename "$dev")"; done
 ! grep -q '^\./usr/include/\|\.a$' "$work/game.list" || fail "library files in the game's package"
-! grep -q '^\./usr/bin/' "$work/dev.list" || fail "programs in the library's package"
+! grep -q '^\./usr/bin/\|^\./usr/games/' "$work/dev.list" || fail "programs in the library's package"
+# The desktop entry starts the game by its full path: a session's PATH may lack /usr/games.
+dpkg-deb --fsys-tarfile "$game" | tar -xO "./usr/share/applications/$id.desktop" >"$work/entry.desktop"
+grep -qx "Exec=/usr/$gamesdir/solvara" "$work/entry.desktop" || fail "the desktop entry: $(grep Exec "$work/entry.desktop")"
+
+# Debian's own checks: no error, no warning (lintian says so much as root, and nothing else;
+# the files it leaves behind stay in the work folder).
+mkdir -p "$work/tmp"
+TMPDIR="$work/tmp" lintian --fail-on error,warning "$game" "$dev" >"$work/lintian.log" 2>&1 ||
+  { cat "$work/lintian.log" >&2; fail "lintian"; }
+! grep -v 'running with root privileges' "$work/lintian.log" || fail "lintian had something to say"
 
 # The game's dependencies: the shared libraries found in its binaries, and what it
 # finds at run time (a SoundFont, the Japanese face).

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -102,7 +104,7 @@ TEST(FilesTest, BackslashPathsResolveBesideTheProgramOrInMappedFolders) {
 }
 
 TEST(FilesTest, AtomicWriteReplacesTheWholeFileOrNothing) {
-  auto dir = std::filesystem::temp_directory_path() / "solvara-atomic";
+  auto dir = std::filesystem::temp_directory_path() / ("solvara-atomic-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   std::string path = (dir / "score.dat").string();
   std::string first(308, 'a'), second(308, 'b');
@@ -115,6 +117,7 @@ TEST(FilesTest, AtomicWriteReplacesTheWholeFileOrNothing) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
   // A folder that does not exist: failure, nothing written.
   EXPECT_FALSE(platform::WriteFileAtomically((dir / "missing" / "x").string(), "x", 1));
+  std::filesystem::remove_all(dir);
 }
 
 TEST(FilesTest, PlayerFoldersFollowTheXdgRulesUnlessChosen) {

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -12,6 +13,13 @@
 
 namespace platform {
 namespace {
+
+// A dotted key of `parts` parts: "a.a.a...".
+std::string DeepKey(int parts) {
+  std::string key = "a";
+  for (int i = 1; i < parts; ++i) key += ".a";
+  return key;
+}
 
 TEST(Settings, EverySettingIsRead) {
   std::vector<SettingsProblem> problems;
@@ -39,11 +47,17 @@ TEST(Settings, EverySettingIsRead) {
 
 TEST(Settings, WhatIsWrongIsReportedWithItsLineAndKeepsItsDefault) {
   struct Case {
-    const char* text;
+    std::string text;
     int line;
     const char* problem;  // the start of the one problem
   };
+  // Dotted keys of 50,000 parts (a 100 KB file), which take the parser's
+  // recursion past the end of the stack, and of 30,000 (60 KB).
   const Case cases[] = {
+      {DeepKey(50000) + " = 1\n", 0, "the file is larger than 64 KiB"},
+      {DeepKey(30000) + " = 1\n", 1, "a key or table name with more than 8 dots"},
+      {"[display]\nmode = \"window\"\n[a.b.c.d.e.f.g.h.i.j]\n", 3, "a key or table name with more than 8 dots"},
+      {"# " + std::string(64 * 1024, 'x') + "\n", 0, "the file is larger than 64 KiB"},
       {"[display]\nmode = \"big\"\n", 2, "[display] mode must be"},
       {"[display]\nscale = 2\n", 2, "[display] scale must be"},
       {"[display]\n\nreduced_flashing = \"yes\"\n", 3, "[display] reduced_flashing must be"},
@@ -61,10 +75,10 @@ TEST(Settings, WhatIsWrongIsReportedWithItsLineAndKeepsItsDefault) {
   for (const Case& c : cases) {
     std::vector<SettingsProblem> problems;
     const Settings s = ParseSettings(c.text, "s.toml", problems);
-    ASSERT_EQ(problems.size(), 1u) << c.text;
-    EXPECT_EQ(problems[0].line, c.line) << c.text;
+    ASSERT_EQ(problems.size(), 1u) << c.text.substr(0, 100);
+    EXPECT_EQ(problems[0].line, c.line) << c.text.substr(0, 100);
     EXPECT_EQ(problems[0].what.rfind(c.problem, 0), 0u) << problems[0].what;
-    EXPECT_FALSE(s.fullScreen) << c.text;  // a file that is no TOML keeps even what was right
+    EXPECT_FALSE(s.fullScreen) << c.text.substr(0, 100);  // a file that is no TOML keeps even what was right
     EXPECT_FALSE(s.scaling);
     EXPECT_FALSE(s.reducedFlashing);
     EXPECT_EQ(s.vsync, VSync::Auto);
@@ -95,9 +109,26 @@ TEST(Settings, TheSettingsFileIsReadAndTheDisplayChoiceRemembered) {
   EXPECT_EQ(LoadSettings(problems).musicVolume, 100);
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_NE(problems[0].what.find("cannot be read"), std::string::npos) << problems[0].what;
-  // One message, in the order of the lines, naming the file.
+  // One message, in the order of the lines, naming the file; past ten
+  // mistakes, what fits the window and the count of the rest.
   EXPECT_EQ(ProblemsMessage("s.toml", {{4, "b"}, {0, "a"}, {2, "c"}}),
             "Mistakes in s.toml; what they name keeps its default:\na\nline 2: c\nline 4: b");
+  std::vector<SettingsProblem> many;
+  for (int line = 25; line >= 1; --line) many.push_back({line, "x"});
+  const std::string message = ProblemsMessage("s.toml", many);
+  EXPECT_NE(message.find("\nline 10: x\nand 15 more"), std::string::npos) << message;
+  EXPECT_EQ(message.find("line 11:"), std::string::npos) << message;
+
+  // Temporary files a writer that died left: gone once ten minutes old.
+  const fs::path old = dir / "config" / ".settings.toml.0123456789abcdef.tmp";
+  const fs::path young = dir / "state" / "solvara" / ".state.toml.fedcba9876543210.tmp";
+  fs::create_directories(young.parent_path());
+  std::ofstream(old) << "left";
+  std::ofstream(young) << "being written";
+  fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::minutes(11));
+  LoadSettings(problems);
+  EXPECT_FALSE(fs::exists(old));
+  EXPECT_TRUE(fs::exists(young));
 
   std::string error;
   for (bool fullScreen : {false, true}) {
@@ -106,6 +137,8 @@ TEST(Settings, TheSettingsFileIsReadAndTheDisplayChoiceRemembered) {
   }
   std::ofstream(dir / "state" / "solvara" / "state.toml") << "fullscreen = ";
   EXPECT_FALSE(RememberedFullScreen());  // damaged: as if never chosen
+  std::ofstream(dir / "state" / "solvara" / "state.toml") << DeepKey(50000) << " = true\n";
+  EXPECT_FALSE(RememberedFullScreen());
   SetConfigDir("");
   SetStateDir("");
   fs::remove_all(dir);

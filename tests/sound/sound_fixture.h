@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -104,9 +105,10 @@ inline bool Eventually(const std::function<bool()>& check) {
 class SoundTest : public ::testing::Test {
  protected:
   SoundTest() {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("solvara-sound-" + std::to_string(getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    // A parameterised test's name ("Loops/0") is no file name.
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');
+    dir_ = std::filesystem::temp_directory_path() / ("solvara-sound-" + std::to_string(getpid()) + "-" + name);
     std::filesystem::create_directories(dir_);
     platform::MapFolder("sound", dir_.string());
   }

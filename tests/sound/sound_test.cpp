@@ -237,7 +237,7 @@ TEST_F(SoundComponentTest, TraceLinesOfInitLoadAndDelete) {
   std::ifstream in(log, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
-  std::string utf8 = platform::Cp932ToUtf8(text.str());
+  std::string utf8 = text.str();
   const char* expected[] = {
       "TVantorSound::初期化開始\nTVantorSound::クリーンアップ\nTVantorSound::COMオブジェクトの生成に成功\n"
       "TVantorSound::DirectSoundの初期化に成功\nTVantorSound::プライマリバッファの作成に成功\n"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/encoding.h"
 #include "test_files.h"
 #include "vantor/system/debug.h"
 #include "vantor/system/frame.h"
@@ -14,19 +15,20 @@ class DebugLogTest : public ::testing::Test {
 };
 
 // The header is the first eleven lines before the CPU report, then the trace
-// banner; every header line is 77 bytes.
-TEST_F(DebugLogTest, HeaderLinesAreRuleAndPaddedTextsOf77Bytes) {
+// banner; every header line is 77 bytes of CP932, and the file is UTF-8 (so
+// 77 columns).
+TEST_F(DebugLogTest, HeaderLinesAreRuleAndPaddedTextsOf77Columns) {
   std::string path = testfiles::TempPath("header.log");
   TVantorDebug::SetDebug(path.c_str(), true, false);
-  VantorSystem::VnTrace("first trace line");
+  VantorSystem::VnTrace(VN_TEXT("一行目 first trace line"));
   TVantorDebug::SetDebug(nullptr, false, false);
 
   auto lines = testfiles::Lines(testfiles::ReadAll(path));
   ASSERT_GE(lines.size(), 10u);
   const std::string rule = "// " + std::string(74, '=');
   EXPECT_EQ(lines[0], rule);
-  EXPECT_EQ(lines[1].size(), 77u);
-  EXPECT_EQ(lines[1].rfind(VN_TEXT("// Vantor Game Library 0.80 デバッグ＆プロファイリングシステム出力"), 0), 0u);
+  EXPECT_EQ(lines[1], "// Vantor Game Library 0.80 デバッグ＆プロファイリングシステム出力" + std::string(11, ' '));
+  EXPECT_EQ(platform::Utf8ToCp932(lines[1]).size(), 77u);
   EXPECT_EQ(lines[2].size(), 77u);
   EXPECT_EQ(lines[2].substr(0, 2), "//");
   EXPECT_EQ(lines[2].back(), ' ');  // the credit text ends with one blank
@@ -40,11 +42,11 @@ TEST_F(DebugLogTest, HeaderLinesAreRuleAndPaddedTextsOf77Bytes) {
     if (lines[i].size() == 77 && lines[i].substr(77 - credit.size()) == credit) banner = i;
   ASSERT_GT(banner, 5u);
   EXPECT_EQ(lines[banner - 2], rule);
-  EXPECT_EQ(lines[banner - 1], VantorDebugSystem::PadLine(VN_TEXT("// プログラムトレース出力")));
-  EXPECT_EQ(lines[banner - 1].size(), 77u);
+  EXPECT_EQ(lines[banner - 1], "// プログラムトレース出力" + std::string(52, ' '));
+  EXPECT_EQ(platform::Utf8ToCp932(lines[banner - 1]).size(), 77u);
   EXPECT_EQ(lines[banner + 1], rule);
   EXPECT_EQ(lines[banner + 2], "");
-  EXPECT_EQ(lines[banner + 3], "first trace line");
+  EXPECT_EQ(lines[banner + 3], "一行目 first trace line");
   // Closing writes three line feeds before the profiling report.
   std::string all = testfiles::ReadAll(path);
   size_t after = all.find("first trace line\n") + std::string("first trace line\n").size();

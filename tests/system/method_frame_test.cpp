@@ -60,14 +60,15 @@ TEST(MethodFrameTest, FailingInitTracesStartStepsCleanUpAndTheWholeMessage) {
 
   auto lines = TraceLines(path);
   ASSERT_GE(lines.size(), 7u);
-  EXPECT_EQ(lines[0], VN_TEXT("TFake::初期化開始"));
+  // The log is UTF-8.
+  EXPECT_EQ(lines[0], "TFake::初期化開始");
   EXPECT_EQ(lines[1], "TFake::step 1");
   EXPECT_EQ(lines[2], "TFake::step 2");
-  EXPECT_EQ(lines[3], VN_TEXT("TFake::クリーンアップ"));
+  EXPECT_EQ(lines[3], "TFake::クリーンアップ");
   // The message spans three lines: prefix, empty line, detail.
-  EXPECT_EQ(lines[4], VN_TEXT("TVantorSound エラー"));
+  EXPECT_EQ(lines[4], "TVantorSound エラー");
   EXPECT_EQ(lines[5], "");
-  EXPECT_EQ(lines[6], VN_TEXT("段階の失敗"));
+  EXPECT_EQ(lines[6], "段階の失敗");
 }
 
 TEST(MethodFrameTest, AFailureIsTracedOnceByEveryMethodItPassesThrough) {
@@ -78,8 +79,7 @@ TEST(MethodFrameTest, AFailureIsTracedOnceByEveryMethodItPassesThrough) {
   TVantorDebug::SetDebug(nullptr, false, false);
   std::string log = testfiles::ReadAll(path);
   size_t count = 0;
-  for (size_t at = log.find(VN_TEXT("段階の失敗")); at != std::string::npos;
-       at = log.find(VN_TEXT("段階の失敗"), at + 1))
+  for (size_t at = log.find("段階の失敗"); at != std::string::npos; at = log.find("段階の失敗", at + 1))
     ++count;
   EXPECT_EQ(count, 2u);
 }

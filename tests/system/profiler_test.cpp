@@ -202,7 +202,8 @@ TEST(ProfilerTest, EachLogEndsWithTheReportOfItsOwnCalls) {
   TVantorDebug::SetDebug(nullptr, false, false);
 
   for (const auto& [path, count] : {std::pair{first, "         2"}, std::pair{second, "         1"}}) {
-    const std::string log = testfiles::ReadAll(path);
+    // The log is UTF-8; the report is laid out in CP932.
+    const std::string log = Cp932(testfiles::ReadAll(path).c_str());
     EXPECT_EQ(log.rfind("// " + std::string(74, '='), 0), 0u) << path;
     EXPECT_NE(log.find("Created by TVantorCPUID"), std::string::npos) << path;
     auto rows = RowsOf(log);

@@ -1,5 +1,7 @@
 #pragma once
 // Small file helpers for the diagnostics tests.
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -8,10 +10,23 @@
 
 namespace testfiles {
 
+// A folder of this process's own, removed when it ends.
+class TempFolder {
+ public:
+  TempFolder()
+      : path_(std::filesystem::temp_directory_path() / ("solvara-tests-" + std::to_string(getpid()))) {
+    std::filesystem::create_directories(path_);
+  }
+  ~TempFolder() { std::filesystem::remove_all(path_); }
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
 inline std::string TempPath(const std::string& name) {
-  auto dir = std::filesystem::temp_directory_path() / "solvara-tests";
-  std::filesystem::create_directories(dir);
-  return (dir / name).string();
+  static const TempFolder folder;
+  return (folder.Path() / name).string();
 }
 
 inline std::string ReadAll(const std::string& path) {

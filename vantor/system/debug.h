@@ -1,9 +1,9 @@
 #pragma once
 // TVantorDebug: the library's one log file and the switches for trace lines
 // and method timing. All members are static; the log is off until SetDebug is
-// given a file name.
+// given a file name. The library's texts are CP932; the file is UTF-8.
 #include <atomic>
-#include <fstream>
+#include <ostream>
 #include <memory>
 
 #include "vantor/system/profiler.h"
@@ -25,12 +25,13 @@ class TVantorDebug {
   static void WriteHeader(std::ostream& out);
 
   static std::atomic<VantorSystem::TVantorProfiler*> defaultProfiler_;
-  static std::ofstream* outputStrm_;
+  static std::ostream* outputStrm_;
   static std::atomic<bool> debug_;
   static std::atomic<bool> profile_;
 };
 
-// The header lines of the log and of the profiling report: exactly 77 bytes.
+// The header lines of the log and of the profiling report: exactly 77 bytes
+// of CP932 (77 columns in the UTF-8 file).
 constexpr size_t kLogLineWidth = 77;
 // "// " and 74 equals signs.
 const char* RuleLine();

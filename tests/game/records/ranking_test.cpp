@@ -53,7 +53,7 @@ TEST_F(ScoreFile, ShortFileFillsOnlyTheBytesItHas) {
   bytes[45] = 0x30;
   WriteBytes(bytes);
   RankEntry rows[8] = {};
-  ASSERT_EQ(ReadScoreFile(path_, rows), ScoreFileState::kRead);
+  ASSERT_EQ(ReadScoreFile(path_, rows), ScoreFileState::kDamaged);
   EXPECT_EQ(rows[0].score, 123456);
   EXPECT_EQ(RankText(rows[0]), "2001/08/01");
   EXPECT_EQ(rows[1].score, 0x3039);
@@ -64,7 +64,7 @@ TEST_F(ScoreFile, ShortFileFillsOnlyTheBytesItHas) {
 TEST_F(ScoreFile, LongFileGivesOnlySevenRows) {
   RankEntry rows[8] = {};
   WriteBytes(std::string(400, '\x01'));
-  ASSERT_EQ(ReadScoreFile(path_, rows), ScoreFileState::kRead);
+  ASSERT_EQ(ReadScoreFile(path_, rows), ScoreFileState::kDamaged);
   EXPECT_EQ(rows[6].score, 0x01010101);
   EXPECT_EQ(rows[7].score, 0);
 }

@@ -15,6 +15,7 @@ TEST(ExplainMessage, NamesTheFileAndFolderOfEachFailure) {
   struct Case {
     const char* text;
     const char* english;  // the start of the line; empty: no line
+    const char* leftAlone = "";  // why the ranking is left as it is
   };
   const Case cases[] = {
       {"TVantorDraw(Ex)Surface エラー\n\nBMPの読み込みに失敗しました。\nファイル名：bmp\\b03.bmp",
@@ -28,10 +29,18 @@ TEST(ExplainMessage, NamesTheFileAndFolderOfEachFailure) {
       {"TVantorDraw(Ex) エラー\n\n画面の変更に失敗しました。", "The display could not be set up"},
       {"スコア記録ファイルを作成します。", "No ranking was found in /home/p/game:"},
       {"score.dat へのアクセスに失敗しました。", "The ranking could not be saved as /home/p/game/score.dat:"},
+      // What is true of a ranking that cannot be read: nothing is saved.
+      {"スコア記録ファイルを作成します。",
+       "The ranking /home/p/game/score.dat cannot be read (not a regular file): it is left as it is, and this run's "
+       "scores are not saved.",
+       "not a regular file"},
+      {"score.dat へのアクセスに失敗しました。",
+       "The ranking /home/p/game/score.dat is left as it is (Permission denied): this run's scores are not saved.",
+       "Permission denied"},
       {"settings.toml line 3: unknown setting volume", ""},
   };
   for (const Case& c : cases) {
-    const std::string english = ExplainMessage(platform::Utf8ToCp932(c.text));
+    const std::string english = ExplainMessage(platform::Utf8ToCp932(c.text), c.leftAlone);
     if (*c.english == 0) EXPECT_EQ(english, "");
     else EXPECT_EQ(english.rfind(c.english, 0), 0u) << english;
   }
