@@ -2,12 +2,15 @@
 
 #include <unistd.h>
 
+#include <cinttypes>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
 
 #include "app/probe/trace.h"
+#include "app/verify/verifier.h"
 #include "game/play/bot.h"
 #include "game/form.h"
 #include "game/records/replay_file.h"
@@ -253,16 +256,15 @@ bool Runner::SaveRecording(const game::TForm1& form, std::ostream& log) const {
 }
 
 bool Runner::CheckReplay(const game::TForm1& form, std::ostream& log) const {
-  const game::ReplayDeck& deck = form.replays;
-  std::string mismatch = deck.Mismatch();
-  if (mismatch.empty() && !deck.GameEnded())
-    mismatch = "its game had not ended after the " + std::to_string(deck.Frame()) + " frames run";
+  const std::string mismatch = verify::ReplayMismatch(form.replays);
   if (!mismatch.empty()) {
     log << "solvara-probe: the replay " << options_.replay << " did not play as recorded: " << mismatch << "\n";
     return false;
   }
+  char checksum[17];
+  std::snprintf(checksum, sizeof checksum, "%016" PRIx64, form.replays.EndChecksum());
   log << "solvara-probe: the replay " << options_.replay << " played as recorded: " << replay_->finalScore
-      << " points in " << replay_->frames << " frames\n";
+      << " points in " << replay_->frames << " frames, end checksum " << checksum << "\n";
   return true;
 }
 

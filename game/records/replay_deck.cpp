@@ -77,6 +77,7 @@ std::shared_ptr<const Replay> ReplayDeck::EndGame(const TForm1& f, const std::st
     if (ended_) return nullptr;
     ended_ = true;
     const Replay& r = *watch_;
+    endChecksum_ = WorldChecksum(f);
     if (!mismatch_.empty()) return nullptr;
     if (frame_ != r.frames)
       mismatch_ = "the game ended on frame " + std::to_string(frame_) + ", the recorded one on frame " +
@@ -84,7 +85,7 @@ std::shared_ptr<const Replay> ReplayDeck::EndGame(const TForm1& f, const std::st
     else if (f.GameState.score != r.finalScore)
       mismatch_ = "the game ended with " + std::to_string(f.GameState.score) + " points, the recorded one with " +
                   std::to_string(r.finalScore);
-    else if (WorldChecksum(f) != r.endChecksum)
+    else if (endChecksum_ != r.endChecksum)
       mismatch_ = "the world at the end is not the recorded one (its checksum differs)";
     return nullptr;
   }

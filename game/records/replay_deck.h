@@ -51,6 +51,8 @@ class ReplayDeck {
   bool GameEnded() const { return ended_; }
   bool Failed() const { return failed_; }
   const std::string& Mismatch() const { return mismatch_; }
+  // Watching: the world's checksum when the game ended (0 before).
+  uint64_t EndChecksum() const { return endChecksum_; }
 
  private:
   void StartRecording(const TForm1& f);
@@ -70,6 +72,7 @@ class ReplayDeck {
   uint32_t runFrame_ = 0;  // frames of that run before the current one
   bool ended_ = false;
   bool failed_ = false;
+  uint64_t endChecksum_ = 0;
   std::string mismatch_;
 };
 
