@@ -73,9 +73,25 @@ int ParseOptions(int argc, const char* const argv[], Options& o, std::ostream& o
   app.add_flag("--verify", o.verify,
                "with --replay: exit 0 only if its game ends with the recorded score and world, else say why and exit 1")
       ->needs(replay);
-  app.footer("Exit status: 0 done; 1 the game failed to start, a file of the run could not be written, no game "
-             "ended to --record, or --verify found the replay did not play as recorded; 2 a bad command line, or a "
-             "file the run reads (--keys, --replay) that cannot be used.");
+  CLI::Option* submit =
+      app.add_option("--submit", o.submit, "send a replay to a shared-ranking board and wait for its verdict")
+          ->type_name("FILE")
+          ->check(given)
+          ->excludes(frames, keys, bot, invincible, seed, record, replay);
+  CLI::Option* server = app.add_option("--server", o.server, "with --submit: the board, http[s]://HOST[:PORT]")
+                            ->type_name("URL")
+                            ->check(given)
+                            ->needs(submit);
+  CLI::Option* name =
+      app.add_option("--name", o.name, "with --submit: your name there (its token is kept in the state folder)")
+          ->type_name("NAME")
+          ->check(given)
+          ->needs(submit);
+  submit->needs(server, name);
+  app.footer("Exit status: 0 done (--submit: accepted); 1 the game failed to start, a file of the run could not be "
+             "written, no game ended to --record, or --verify found the replay did not play as recorded (--submit: "
+             "refused, not taken, no verdict yet, or the board unreachable); 2 a bad command line, or a file the run "
+             "reads (--keys, --replay, --submit) that cannot be used.");
 
   const int status = command_line::Parse(app, argc, argv, out, err);
   o.framesGiven = frames->count() > 0;

@@ -25,6 +25,9 @@ struct Options {
   std::string record;       // the first game of the run, written as a replay (empty: none)
   std::string replay;       // a replay played in place of keys and pilot (empty: none)
   bool verify = false;      // with replay: exit 0 only if it ends as recorded
+  std::string submit;       // a replay sent to a shared-ranking board (empty: none)
+  std::string server;       // with submit: the board's address
+  std::string name;         // with submit: the player's name there
 };
 
 // Parses argv[1..] into `options`. Returns command_line::kRun to go on, else

@@ -46,8 +46,6 @@ Verdict Described(const game::Replay& replay, Verdict::Outcome outcome) {
 
 }  // namespace
 
-uint64_t CpuSecondsFor(uint32_t frames) { return 10 + frames / 500; }
-
 std::string GameIdentity(const game::Replay& replay) {
   std::vector<uint8_t> bytes;
   bytes.reserve(8 + 4 * replay.world.size() + 6 * replay.runs.size());

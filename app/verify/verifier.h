@@ -25,13 +25,6 @@ class TForm1;
 
 namespace verify {
 
-// The longest game a replay may hold: two hours at 30 frames a second.
-constexpr uint32_t kMaxGameFrames = 216000;
-
-// The processor time a verification of `frames` frames may take: start-up
-// and a floor of 500 frames a second, a quarter of what a slow machine plays.
-uint64_t CpuSecondsFor(uint32_t frames);
-
 // A game's identity: SHA-256 over its simulation version, its random state,
 // its start world and its input, each run of one code counted whole (a run
 // cut at 65535 frames or split in two is the same input). The file's other
