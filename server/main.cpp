@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
 
   const size_t colon = o.listen.rfind(':');
   const int port = colon == std::string::npos ? -1 : std::atoi(o.listen.c_str() + colon + 1);
-  if (port <= 0 || port > 65535) return Fail("--listen needs ADDR:PORT, not " + o.listen);
+  if (colon == std::string::npos || port < 0 || port > 65535) return Fail("--listen needs ADDR:PORT, not " + o.listen);
   std::string host = o.listen.substr(0, colon);
   if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
 
@@ -179,8 +179,10 @@ int main(int argc, char** argv) {
   server.set_keep_alive_max_count(1000);
   board::AddRoutes(server, service);
   board::AddPages(server, service);
-  if (!server.bind_to_port(host, port)) return Fail("cannot listen on " + o.listen);
-  std::cerr << "solvara-board: listening on http://" << o.listen << "/ with "
+  // Port 0: any free port, said below.
+  const int bound = port == 0 ? server.bind_to_any_port(host) : (server.bind_to_port(host, port) ? port : -1);
+  if (bound <= 0) return Fail("cannot listen on " + o.listen);
+  std::cerr << "solvara-board: listening on http://" << o.listen.substr(0, colon) << ":" << bound << "/ with "
             << (o.postgres.empty() ? "SQLite in " + o.data : std::string("PostgreSQL")) << "\n";
   // Requests in progress are answered; a verification in progress goes back
   // to the queue when its lease runs out.
