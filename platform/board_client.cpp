@@ -163,6 +163,7 @@ BoardAnswer SubmitReplay(const std::string& serverUrl, const std::string& name, 
   const std::string body = json{{"name", name}, {"replay", Base64Encode(replay)}}.dump();
   const std::string token = LoadBoardToken(stateDir, server, name);
   const Clock::time_point busyEnd = Clock::now() + std::chrono::seconds(t.busyRetrySeconds);
+  int busyRetries = 0;
   for (;;) {
     const Response r = Request(server + "/api/games", &body, token, t);
     if (!r.reached) return Unreachable(r.error);
@@ -170,10 +171,12 @@ BoardAnswer SubmitReplay(const std::string& serverUrl, const std::string& name, 
     // A busy board says when to come back; a later try is no new game.
     if (r.status == 503 && Clock::now() + std::chrono::seconds(std::max(1L, r.retryAfter)) < busyEnd) {
       std::this_thread::sleep_for(std::chrono::seconds(std::clamp(r.retryAfter, 1L, 60L)));
+      ++busyRetries;
       continue;
     }
     BoardAnswer answer;
     answer.status = r.status;
+    answer.busyRetries = busyRetries;
     if (r.status != 202 && r.status != 200) {
       answer.kind = BoardAnswer::Kind::kRejected;
       answer.reason = String(j, "error");

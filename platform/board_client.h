@@ -33,6 +33,7 @@ struct BoardAnswer {
   long status = 0;
   std::string reason;
   bool duplicate = false;  // the board had the game already
+  int busyRetries = 0;     // times the board said it was busy (503) and was asked again
 };
 
 // Submits `replay` to `server` (http[s]://host[:port]) under `name`, with

@@ -153,7 +153,10 @@ void AddRoutes(httplib::Server& server, Board& board) {
   server.Delete(R"(/api/players/(.+))", [&](const httplib::Request& req, httplib::Response& res) {
     const std::string token = BearerToken(req.get_header_value("Authorization"));
     switch (board.store.DeletePlayer(NameKey(req.matches[1].str()), MatchesToken(token))) {
-      case Store::DeleteResult::kDeleted: res.status = 204; return;
+      case Store::DeleteResult::kDeleted:
+        board.ranking.Refresh();
+        res.status = 204;
+        return;
       case Store::DeleteResult::kNoSuchPlayer: return ErrorAnswer(res, 404, "no such player");
       case Store::DeleteResult::kWrongToken:
         res.set_header("WWW-Authenticate", "Bearer");

@@ -34,7 +34,8 @@ class TempFolder {
 // standard error in a file; started on construction, ended on destruction.
 class BoardProcess {
  public:
-  BoardProcess(const fs::path& folder, std::vector<std::string> options);
+  // `wrapper`: a command the board runs under (unshare, say).
+  BoardProcess(const fs::path& folder, std::vector<std::string> options, std::vector<std::string> wrapper = {});
   ~BoardProcess();
   bool Started() const { return port_ > 0; }
   int Port() const { return port_; }
@@ -73,6 +74,24 @@ class PostgresServer {
   bool running_ = false;
 };
 
+// Games of the pilot, recorded once for the whole test program: three to
+// rank, the first with one input changed, and a fourth.
+class Recorded {
+ public:
+  static Recorded& Get();
+  struct Game {
+    fs::path file;
+    int32_t score;
+  };
+  std::vector<Game> games;
+  fs::path changed;
+  fs::path late;
+
+ private:
+  Recorded();
+  TempFolder folder_{"games"};
+};
+
 // Runs the runner (solvara-probe) with `arguments`; its exit status and
 // everything it printed.
 struct Printed {
@@ -80,6 +99,11 @@ struct Printed {
   std::string output;
 };
 Printed Probe(const std::vector<std::string>& arguments);
+
+// A replay of `frames` frames of one input code from the start of `game`:
+// a valid file of a game of its own, which the verifier refuses quickly
+// (the game has not ended when its input does).
+std::vector<uint8_t> ShortReplay(const fs::path& game, uint16_t frames, uint16_t code = 0);
 
 std::vector<uint8_t> ReadBytes(const fs::path& path);
 void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes);

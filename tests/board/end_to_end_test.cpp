@@ -20,55 +20,6 @@ namespace {
 using nlohmann::json;
 using namespace std::chrono_literals;
 
-// Three games of the pilot, recorded once for every backend.
-class Recorded {
- public:
-  static Recorded& Get() {
-    static Recorded games;
-    return games;
-  }
-  struct Game {
-    fs::path file;
-    int32_t score;
-  };
-  std::vector<Game> games;
-  fs::path changed;  // the first game with one input changed
-  fs::path late;     // a fourth game
-  TempFolder folder{"games"};
-
- private:
-  Recorded() {
-    for (const char* seed : {"5", "11", "7", "13"}) {
-      const fs::path file = folder.path() / (std::string("bot-") + seed + ".rpl");
-      const Printed p = Probe({"--bot", "--seed", seed, "--frames", "2400", "--record", file.string(), "--home",
-                               (folder.path() / "home").string()});
-      EXPECT_EQ(p.status, 0) << p.output;
-      game::Replay replay;
-      std::string reason;
-      EXPECT_TRUE(game::ReadReplayFile(file.string(), replay, reason)) << reason;
-      if (games.size() == 3) {
-        late = file;
-        continue;
-      }
-      games.push_back({file, replay.finalScore});
-      if (games.size() == 1) {
-        // Down (or up) held through a run of ten frames or more, once the
-        // ship has flown in.
-        uint32_t frame = 0;
-        for (game::InputRun& run : replay.runs) {
-          frame += run.frames;
-          if (frame > 200 && run.frames >= 10) {
-            run.code = run.code == 2 << 2 ? 2 : 2 << 2;
-            break;
-          }
-        }
-        changed = folder.path() / "changed.rpl";
-        WriteBytes(changed, game::EncodeReplay(replay));
-      }
-    }
-  }
-};
-
 // The runner's own verdict on a replay, for the reason the board must give.
 std::string RunnerReason(const fs::path& replay, const fs::path& home) {
   const Printed p = Probe({"--replay", replay.string(), "--verify", "--home", home.string()});
@@ -95,6 +46,8 @@ class BoardEndToEnd : public ::testing::TestWithParam<Backend> {
 
 TEST_P(BoardEndToEnd, RanksVerifiedGamesAndRefusesAChangedOne) {
   const Recorded& recorded = Recorded::Get();
+  ASSERT_EQ(recorded.games.size(), 3u);
+  ASSERT_FALSE(recorded.late.empty());
   std::vector<std::string> options = Database();
   if (HasFailure()) return;
   options.insert(options.end(), {"--verifiers", "2", "--lease", "5"});
