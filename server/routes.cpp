@@ -102,7 +102,7 @@ void Submit(Board& board, const httplib::Request& req, httplib::Response& res) {
       return Limited(res, 429, r.retryAfter, "this name has sent more frames this hour than the board verifies");
     case Kind::kAddressLimited:
       return Limited(res, 429, r.retryAfter, "this address has sent more frames this hour than the board verifies");
-    case Kind::kQueueFull: return Limited(res, 503, 5, "the board has many games to verify: try again shortly");
+    case Kind::kQueueFull: return Limited(res, 503, 2, "the board has many games to verify: try again shortly");
   }
 }
 
