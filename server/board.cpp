@@ -40,8 +40,8 @@ Board::~Board() {
   housekeeping_.join();
 }
 
-std::string Board::ClientAddress(const std::string& peer, const std::string& forwardedFor) const {
-  if (settings.trustedProxy.empty() || peer != settings.trustedProxy || forwardedFor.empty()) return peer;
+std::string ClientAddress(const std::string& peer, const std::string& forwardedFor, const std::string& trustedProxy) {
+  if (trustedProxy.empty() || peer != trustedProxy || forwardedFor.empty()) return peer;
   const size_t comma = forwardedFor.rfind(',');
   const std::string last = Trimmed(comma == std::string::npos ? forwardedFor : forwardedFor.substr(comma + 1));
   return last.empty() || last.size() > 64 ? peer : last;

@@ -26,16 +26,16 @@ struct BoardSettings {
   std::string trustedProxy;
 };
 
+// The client's address: the peer's, or for a request from the trusted proxy,
+// the address the proxy added last to X-Forwarded-For.
+std::string ClientAddress(const std::string& peer, const std::string& forwardedFor, const std::string& trustedProxy);
+
 class Board {
  public:
   Board(Database& db, BoardSettings settings);
   ~Board();
   Board(const Board&) = delete;
   Board& operator=(const Board&) = delete;
-
-  // The client's address: the peer's, or for a request from the trusted
-  // proxy, the address the proxy added last to X-Forwarded-For.
-  std::string ClientAddress(const std::string& peer, const std::string& forwardedFor) const;
 
   const BoardSettings settings;
   Store store;

@@ -67,7 +67,7 @@ void Submit(Board& board, const httplib::Request& req, httplib::Response& res) {
   Submission s;
   s.name = body.name;
   s.nameKey = NameKey(body.name);
-  s.address = board.ClientAddress(req.remote_addr, req.get_header_value("X-Forwarded-For"));
+  s.address = ClientAddress(req.remote_addr, req.get_header_value("X-Forwarded-For"), board.settings.trustedProxy);
   s.identity = v.game;
   s.season = v.version;
   s.frames = v.frames;
