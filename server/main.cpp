@@ -2,6 +2,7 @@
 // commands on its database (see solvara-board.8).
 #include <httplib.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <ctime>
@@ -102,7 +103,12 @@ int ParseOptions(int argc, char** argv, Options& o) {
              "named does not exist; 2 a bad command line.");
   const int status = command_line::Parse(app, argc, argv, std::cout, std::cerr);
   for (CLI::App* sub : app.get_subcommands()) o.command = sub->get_name();
-  if (o.board.verifier.program.empty()) o.board.verifier.program = platform::ProgramDir() + "/solvara-verify";
+  if (o.board.verifier.program.empty()) {
+    // Beside the board in the build, else where it is installed.
+    o.board.verifier.program = platform::ProgramDir() + "/solvara-verify";
+    if (access(o.board.verifier.program.c_str(), X_OK) != 0)
+      o.board.verifier.program = platform::ProgramDir() + "/" SOLVARA_VERIFY_FROM_SBINDIR;
+  }
   o.board.limits.framesPerHourByAddress = o.board.limits.framesPerHourByName;
   if (o.postgres.empty() && o.data.empty()) o.data = DefaultDataFolder();
   return status;
