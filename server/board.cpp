@@ -65,7 +65,7 @@ void Board::Housekeeping() {
       std::fprintf(stderr, "solvara-board: housekeeping: %s\n", e.what());
     }
     lock.lock();
-    stop_.wait_for(lock, 2s, [&] { return stopping_; });
+    stop_.wait_for(lock, 1s, [&] { return stopping_; });
   }
 }
 

@@ -58,6 +58,9 @@ class Database {
   // Runs `work` in one transaction: committed when it returns, rolled back
   // when it throws. Throws StorageError when the database fails.
   virtual void Transact(Access access, const std::function<void(Transaction&)>& work) = 0;
+  // A consistent copy in `file` (which must not exist) while the database
+  // is in use: SQLite's VACUUM INTO, PostgreSQL's pg_dump in its custom format.
+  virtual void Backup(const std::string& file) = 0;
 };
 
 // SQLite in `folder`/board.db (created, with the folder, when missing).

@@ -9,7 +9,6 @@
 #include <iostream>
 
 #include "app/command_line.h"
-#include "platform/child_process.h"
 #include "platform/files.h"
 #include "server/board.h"
 #include "server/migrations.h"
@@ -132,15 +131,7 @@ int Operate(board::Database& db, const Options& o) {
                ? 0
                : Fail("no player " + o.name + ", or " + o.newName + " is taken");
   }
-  // backup
-  if (!o.postgres.empty()) {
-    const platform::ChildResult r =
-        platform::RunChild({"/usr/bin/pg_dump", "--format=custom", "--file=" + o.file, o.postgres}, {},
-                           {.deadline = std::chrono::hours(12)});
-    return r.exitStatus == 0 ? 0 : Fail("pg_dump failed" + (r.started ? std::string() : ": " + r.error));
-  }
-  db.Transact(board::Database::Access::kRead,
-              [&](board::Transaction& t) { t.Execute("VACUUM INTO $1", {o.file}); });
+  db.Backup(o.file);
   return 0;
 }
 

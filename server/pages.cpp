@@ -96,7 +96,8 @@ std::string RankingPage(Board& board, int64_t season, int64_t page, bool all) {
 
 std::string PlayerPage(Board& board, const std::string& name, const std::vector<GameInfo>& games) {
   std::string body = "<h1>" + HtmlEscape(name) + "</h1>\n<p><a href=\"/\">the ranking</a></p>\n" +
-                     kWhatVerificationProves +
+                     "<p class=\"note\">An accepted game was played again by the board from a new game's start "
+                     "to the same score and world; a refused one says why it was not.</p>\n" +
                      "<table><thead><tr><th>Received</th><th>State</th><th class=\"n\">Score</th>"
                      "<th class=\"n\">Rank</th><th class=\"n\">Stage reached</th><th class=\"n\">Frames</th>"
                      "<th>Replay</th></tr></thead><tbody>\n";

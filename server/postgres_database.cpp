@@ -4,6 +4,7 @@
 // \x hexadecimal.
 #include <pqxx/pqxx>
 
+#include "platform/child_process.h"
 #include "server/connection_pool.h"
 #include "server/database.h"
 
@@ -86,7 +87,7 @@ class PostgresTransaction final : public Transaction {
 class PostgresDatabase final : public Database {
  public:
   PostgresDatabase(std::string url, int connections)
-      : pool_(connections, [url] {
+      : url_(url), pool_(connections, [url] {
           try {
             return std::make_unique<pqxx::connection>(url);
           } catch (const pqxx::broken_connection& e) {
@@ -121,7 +122,16 @@ class PostgresDatabase final : public Database {
     }
   }
 
+  void Backup(const std::string& file) override {
+    const platform::ChildResult r = platform::RunChild(
+        {"/usr/bin/pg_dump", "--format=custom", "--file=" + file, url_}, {}, {.deadline = std::chrono::hours(12)});
+    if (r.exitStatus != 0)
+      throw StorageError(StorageError::Kind::kUnavailable,
+                         "pg_dump failed" + (r.started ? std::string() : ": " + r.error));
+  }
+
  private:
+  const std::string url_;
   ConnectionPool<pqxx::connection> pool_;
 };
 

@@ -12,6 +12,7 @@
 
 #include "game/replay_file.h"
 #include "platform/base64.h"
+#include "platform/child_process.h"
 #include "tests/board/board_fixture.h"
 
 namespace board_test {
@@ -111,6 +112,39 @@ TEST_P(BoardEndToEnd, RanksVerifiedGamesAndRefusesAChangedOne) {
               std::string::npos)
         << name;
   }
+
+  // The operator's commands on the database the board runs on; the board
+  // shows their effect within its refresh.
+  const auto operate = [&](std::vector<std::string> command) {
+    std::vector<std::string> argv{kBuild + "/solvara-board"};
+    argv.insert(argv.end(), options.begin(), options.begin() + 2);
+    argv.insert(argv.end(), command.begin(), command.end());
+    return platform::RunChild(argv, {}, {.keepStderr = false}).exitStatus;
+  };
+  // Whether the ranking comes to pass `holds` within five seconds.
+  const auto becomes = [&](const std::function<bool(const json&)>& holds) {
+    for (int i = 0; i < 50; ++i, std::this_thread::sleep_for(100ms))
+      if (holds(json::parse(client->Get("/api/ranking")->body)["entries"])) return true;
+    return false;
+  };
+  const std::string top = std::to_string(entries[0]["id"].get<int64_t>());
+  const std::string topName = entries[0]["player"];
+  EXPECT_EQ(operate({"hide", top}), 0);
+  EXPECT_TRUE(becomes([&](const json& e) { return e.size() == entries.size() - 1; }));
+  EXPECT_EQ(operate({"show", top}), 0);
+  EXPECT_TRUE(becomes([&](const json& e) { return e == entries; }));
+  EXPECT_EQ(operate({"rename", topName, "Renamed"}), 0);
+  EXPECT_TRUE(becomes([&](const json& e) { return e[0]["player"] == "Renamed"; }));
+  EXPECT_EQ(operate({"rename", "Renamed", topName}), 0);
+  EXPECT_EQ(operate({"ban", topName}), 0);
+  EXPECT_TRUE(becomes([&](const json& e) { return e.size() == entries.size() - 1; }));
+  EXPECT_EQ(operate({"unban", topName}), 0);
+  EXPECT_TRUE(becomes([&](const json& e) { return e == entries; }));
+  EXPECT_EQ(operate({"hide", "999999"}), 1);
+  EXPECT_EQ(operate({"ban", "Nobody"}), 1);
+  const fs::path copy = folder_.path() / "backup";
+  EXPECT_EQ(operate({"backup", copy.string()}), 0);
+  EXPECT_GT(fs::file_size(copy), 0u);
 
   // Killed while verifying and started again: the job's lease runs out and
   // the game is verified once.
