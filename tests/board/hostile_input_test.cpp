@@ -111,6 +111,14 @@ TEST(BoardHostileInput, EveryBadRequestGetsAnErrorAndTheBoardGoesOn) {
   };
   for (const Request& r : requests) Check(*client, r);
 
+  // The ranking's entity tag: the same ranking is not sent again.
+  const auto ranking = client->Get("/api/ranking?limit=10");
+  ASSERT_TRUE(ranking);
+  const std::string etag = ranking->get_header_value("ETag");
+  EXPECT_FALSE(etag.empty());
+  Check(*client, {"the ranking the client has", "GET", "/api/ranking?limit=10", "", {{"If-None-Match", etag}}, 304, ""});
+  Check(*client, {"another page of it", "GET", "/api/ranking?limit=11", "", {{"If-None-Match", etag}}, 200, "Owner"});
+
   // A client that starts a request and goes silent is let go after the
   // timeout; the others are served meanwhile.
   const int slow = socket(AF_INET, SOCK_STREAM, 0);
