@@ -70,6 +70,11 @@ bool EnterSandbox(const SandboxLimits& limits, std::string& error) {
     if (rc == 0) rc = seccomp_rule_add(filter.get(), SCMP_ACT_ALLOW, call, 0);
   for (int call : kRefused)
     if (rc == 0) rc = seccomp_rule_add(filter.get(), SCMP_ACT_ERRNO(EPERM), call, 0);
+  // The sanitizers' runtime checks whether memory can be read by writing it
+  // into a pipe of its own.
+  if (SanitizerBuild())
+    for (int call : {SCMP_SYS(pipe), SCMP_SYS(pipe2)})
+      if (rc == 0) rc = seccomp_rule_add(filter.get(), SCMP_ACT_ALLOW, call, 0);
   // Memory, never executable: no code can be brought in.
   if (rc == 0)
     rc = seccomp_rule_add(filter.get(), SCMP_ACT_ALLOW, SCMP_SYS(mmap), 1, SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0));

@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <regex>
 #include <thread>
 
 #include "game/replay_file.h"
@@ -60,11 +59,10 @@ BoardProcess::BoardProcess(const fs::path& folder, std::vector<std::string> opti
   std::vector<char*> args = Arguments(argv);
   if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
   posix_spawn_file_actions_destroy(&actions);
-  static const std::regex listening("listening on http://127\\.0\\.0\\.1:([0-9]+)/");
+  constexpr std::string_view kListening = "listening on http://127.0.0.1:";
   for (int i = 0; i < 500 && pid_ > 0 && port_ == 0; ++i) {
-    std::smatch m;
     const std::string log = Log();
-    if (std::regex_search(log, m, listening)) port_ = std::stoi(m[1]);
+    if (const size_t at = log.find(kListening); at != std::string::npos) port_ = std::atoi(log.c_str() + at + kListening.size());
     else if (waitpid(pid_, nullptr, WNOHANG) == pid_) pid_ = -1;
     else std::this_thread::sleep_for(20ms);
   }
@@ -188,6 +186,13 @@ std::vector<uint8_t> ShortReplay(const fs::path& game, uint16_t frames, uint16_t
   replay.frames = frames;
   replay.runs.assign(1, {code, frames});
   return game::EncodeReplay(replay);
+}
+
+std::string After(const std::string& text, const std::string& marker) {
+  const size_t at = text.find(marker);
+  if (at == std::string::npos) return {};
+  const size_t from = at + marker.size();
+  return text.substr(from, text.find('\n', from) - from);
 }
 
 std::vector<uint8_t> ReadBytes(const fs::path& path) {

@@ -105,6 +105,9 @@ Printed Probe(const std::vector<std::string>& arguments);
 // (the game has not ended when its input does).
 std::vector<uint8_t> ShortReplay(const fs::path& game, uint16_t frames, uint16_t code = 0);
 
+// The rest of the line after `marker` in `text`; empty when it is not there.
+std::string After(const std::string& text, const std::string& marker);
+
 std::vector<uint8_t> ReadBytes(const fs::path& path);
 void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes);
 

@@ -7,12 +7,12 @@
 #include <httplib.h>
 
 #include <nlohmann/json.hpp>
-#include <regex>
 #include <thread>
 
 #include "game/replay_file.h"
 #include "platform/base64.h"
 #include "platform/child_process.h"
+#include "server/html.h"
 #include "tests/board/board_fixture.h"
 
 namespace board_test {
@@ -24,9 +24,8 @@ using namespace std::chrono_literals;
 // The runner's own verdict on a replay, for the reason the board must give.
 std::string RunnerReason(const fs::path& replay, const fs::path& home) {
   const Printed p = Probe({"--replay", replay.string(), "--verify", "--home", home.string()});
-  std::smatch m;
-  static const std::regex refused("did not play as recorded: ([^\n]*)");
-  return std::regex_search(p.output, m, refused) ? std::string(m[1]) : "no refusal in: " + p.output;
+  const std::string reason = After(p.output, "did not play as recorded: ");
+  return reason.empty() ? "no refusal in: " + p.output : reason;
 }
 
 enum class Backend { kSqlite, kPostgres };
@@ -99,12 +98,7 @@ TEST_P(BoardEndToEnd, RanksVerifiedGamesAndRefusesAChangedOne) {
   EXPECT_EQ(page->body.find("<i>Zed"), std::string::npos);
   size_t at = 0;
   for (size_t i = 0; i < expected.size(); ++i) {
-    std::string name = expected[i].second;
-    name = std::regex_replace(name, std::regex("&"), "&amp;");
-    name = std::regex_replace(name, std::regex("<"), "&lt;");
-    name = std::regex_replace(name, std::regex(">"), "&gt;");
-    name = std::regex_replace(name, std::regex("\""), "&quot;");
-    name = std::regex_replace(name, std::regex("'"), "&#39;");
+    const std::string name = board::HtmlEscape(expected[i].second);
     const std::string row = "<tr><td class=\"n\">" + std::to_string(i + 1) + "</td><td><a href=\"/players/";
     at = page->body.find(row, at);
     ASSERT_NE(at, std::string::npos) << "rank " << i + 1 << "\n" << page->body;
