@@ -15,6 +15,7 @@
 
 #include "game/replay_file.h"
 #include "platform/child_process.h"
+#include "tests/recorded_games.h"
 
 extern char** environ;
 
@@ -145,9 +146,7 @@ Recorded& Recorded::Get() {
 
 Recorded::Recorded() {
   for (const char* seed : {"5", "11", "7", "13"}) {
-    const fs::path file = folder_.path() / (std::string("bot-") + seed + ".rpl");
-    Probe({"--bot", "--seed", seed, "--frames", "2400", "--record", file.string(), "--home",
-           (folder_.path() / "home").string()});
+    const fs::path file = test_games::Recorded(seed);
     game::Replay replay;
     std::string reason;
     if (!game::ReadReplayFile(file.string(), replay, reason)) continue;

@@ -74,8 +74,8 @@ class PostgresServer {
   bool running_ = false;
 };
 
-// Games of the pilot, recorded once for the whole test program: three to
-// rank, the first with one input changed, and a fourth.
+// Games of the pilot (tests/recorded_games.h): three to rank, the first with
+// one input changed, and a fourth.
 class Recorded {
  public:
   static Recorded& Get();
@@ -89,7 +89,7 @@ class Recorded {
 
  private:
   Recorded();
-  TempFolder folder_{"games"};
+  TempFolder folder_{"games"};  // the changed game, this program's own
 };
 
 // Runs the runner (solvara-probe) with `arguments`; its exit status and

@@ -22,6 +22,7 @@
 #include "game/records/replay_file.h"
 #include "platform/child_process.h"
 #include "platform/sandbox.h"
+#include "tests/recorded_games.h"
 
 namespace verify {
 namespace {
@@ -84,14 +85,10 @@ class VerifierTest : public ::testing::Test {
     dir_ = fs::temp_directory_path() / ("solvara_verify_" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "home");
-    // Games the pilot plays to their end within the frames.
     for (const char* seed : {"5", "11"}) {
-      const fs::path file = dir_ / (std::string("bot-") + seed + ".rpl");
-      const platform::ChildResult r = platform::RunChild(
-          {kProbe, "--bot", "--seed", seed, "--frames", "2400", "--record", file.string(), "--home",
-           (dir_ / "home").string()},
-          {}, {.keepStderr = false});
-      ASSERT_EQ(r.exitStatus, 0) << "recording seed " << seed;
+      const fs::path recorded = test_games::Recorded(seed);
+      ASSERT_TRUE(fs::exists(recorded)) << "the pilot's game " << seed;
+      fs::copy_file(recorded, dir_ / (std::string("bot-") + seed + ".rpl"));
     }
   }
   static void TearDownTestSuite() { fs::remove_all(dir_); }
