@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string_view>
 
-#include "game/replay_file.h"
+#include "game/records/replay_file.h"
 #include "platform/base64.h"
 #include "server/players.h"
 #include "server/submission.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "game/replay.h"
+#include "game/records/replay.h"
 
 namespace board {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "game/replay_file.h"
+#include "game/records/replay_file.h"
 #include "platform/base64.h"
 #include "server/players.h"
 

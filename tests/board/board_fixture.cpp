@@ -13,7 +13,7 @@
 #include <fstream>
 #include <thread>
 
-#include "game/replay_file.h"
+#include "game/records/replay_file.h"
 #include "platform/child_process.h"
 #include "tests/recorded_games.h"
 

@@ -9,7 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
-#include "game/replay_file.h"
+#include "game/records/replay_file.h"
 #include "platform/base64.h"
 #include "platform/child_process.h"
 #include "server/html.h"
