@@ -4,6 +4,7 @@
 
 #include "game/form.h"
 #include "game/records/replay_file.h"
+#include "game/world/start_worlds.h"
 #include "platform/crypto.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -68,7 +69,10 @@ std::string ReplayMismatch(const game::ReplayDeck& deck) {
   return {};
 }
 
-std::string NewGameStartRefusal(const game::Replay&) { return {}; }
+std::string NewGameStartRefusal(const game::Replay& replay) {
+  std::string why;
+  return game::IsNewGameStart(replay.world, &why) ? std::string() : why;
+}
 
 void LoadLibraryData() {
   // The ranking rows' times, a message of the world or a refusal's reason in
@@ -104,6 +108,9 @@ bool Verifier::Prepare(const std::string& assetDir, std::string& error) {
                                                         : platform::Cp932ToUtf8(shown.back()));
     return false;
   }
+  // The game loads its songs when the first is to play; here every file is
+  // read before the sandbox closes the way to them.
+  form_->LoadSongs();
   return true;
 }
 
