@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "game/records/replay_file.h"
 #include "platform/child_process.h"
 #include "platform/crypto.h"
 #include "server/database.h"
@@ -28,7 +29,7 @@ VerifierAnswer RunVerifier(const VerifierSettings& settings, bool identifyOnly, 
   std::vector<std::string> argv{settings.program};
   if (!settings.assets.empty()) argv.insert(argv.end(), {"--assets", settings.assets});
   if (identifyOnly) argv.push_back("--identify");
-  const uint64_t cpuSeconds = verify::CpuSecondsFor(verify::kMaxGameFrames);
+  const uint64_t cpuSeconds = verify::CpuSecondsFor(game::kMaxReplayFrames);
   platform::ChildOptions options;
   // The processor limit ends a long verification; the clock only guards
   // against a verifier that waits for nothing (on a loaded machine a

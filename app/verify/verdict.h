@@ -17,9 +17,6 @@
 
 namespace verify {
 
-// The longest game a replay may hold: two hours at 30 frames a second.
-constexpr uint32_t kMaxGameFrames = 216000;
-
 // The processor time a verification of `frames` frames may take: start-up
 // and a floor of 500 frames a second, a quarter of what a slow machine plays.
 constexpr uint64_t CpuSecondsFor(uint32_t frames) { return 10 + frames / 500; }

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/verify/verdict.h"
+#include "game/records/replay_file.h"
 #include "platform/headless/bare_backend.h"
 
 namespace game {
@@ -36,9 +37,9 @@ std::string GameIdentity(const game::Replay& replay);
 std::string ReplayMismatch(const game::ReplayDeck& deck);
 
 // Why the replay's start world is not one a new game starts from; empty
-// when it is. The hook where the table of valid start worlds refuses forged
-// ones (a huge invincibility counter, a preset score): until that table
-// exists every world the replay reader takes passes here.
+// when it is. The replay reader already refuses worlds no game starts from
+// (a huge invincibility counter, a preset score); this refuses the other
+// start points too (practice), recognised from the world itself.
 std::string NewGameStartRefusal(const game::Replay& replay);
 
 // Loads what the libraries load on their first use (the time zone, the text
@@ -47,7 +48,7 @@ void LoadLibraryData();
 
 // Decodes the bytes without playing them: valid (identity and what the file
 // claims) or refused with the reader's reason.
-Verdict Identify(std::span<const uint8_t> bytes, uint32_t maxFrames = kMaxGameFrames);
+Verdict Identify(std::span<const uint8_t> bytes, uint32_t maxFrames = game::kMaxReplayFrames);
 
 class Verifier {
  public:
@@ -61,7 +62,7 @@ class Verifier {
   bool Prepare(const std::string& assetDir, std::string& error);
   // Plays one replay (once per Verifier): accepted with the game's score,
   // frames, stage and end checksum, or refused with the reason.
-  Verdict Verify(std::span<const uint8_t> bytes, uint32_t maxFrames = kMaxGameFrames);
+  Verdict Verify(std::span<const uint8_t> bytes, uint32_t maxFrames = game::kMaxReplayFrames);
 
  private:
   platform::headless::BareBackend backend_;

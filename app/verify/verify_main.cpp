@@ -23,7 +23,7 @@ namespace {
 struct Options {
   std::string assets;
   bool identify = false;
-  uint32_t maxFrames = verify::kMaxGameFrames;
+  uint32_t maxFrames = game::kMaxReplayFrames;
   uint64_t cpuSeconds = 0;  // 0: from the frame bound
 };
 
@@ -42,7 +42,7 @@ int ParseOptions(int argc, char** argv, Options& o) {
   app.add_flag("--identify", o.identify, "only read the replay: its identity and what it claims, without playing it");
   app.add_option("--max-frames", o.maxFrames, "the longest game taken (default 216000, two hours)")
       ->type_name("N")
-      ->check(CLI::Range(1u, verify::kMaxGameFrames).description(""));
+      ->check(CLI::Range(1u, game::kMaxReplayFrames).description(""));
   app.add_option("--cpu-seconds", o.cpuSeconds, "processor time allowed (default: 10 + max frames / 500)")
       ->type_name("S")
       ->check(CLI::Range(uint64_t{1}, uint64_t{86400}).description(""));
