@@ -114,8 +114,8 @@ std::optional<std::string> Take(const std::string& table, const std::string& key
 int Line(const toml::source_position& at) { return static_cast<int>(at.line); }
 
 constexpr const char* kSettingsFile = "settings.toml";
+// Where Alt+Enter remembered the display mode before the settings file held it.
 constexpr const char* kStateFile = "state.toml";
-constexpr const char* kFullScreenState = "fullscreen";
 
 // Settings are a few hundred bytes; a file larger than this is a mistake.
 constexpr size_t kMaxSettingsBytes = 64 * 1024;
@@ -216,24 +216,6 @@ std::string ProblemsMessage(const std::string& fileName, std::vector<SettingsPro
             problems[i].what;
   if (problems.size() > kListedProblems) text += "\nand " + std::to_string(problems.size() - kListedProblems) + " more";
   return text;
-}
-
-std::optional<bool> RememberedFullScreen() {
-  std::string text;
-  if (!ReadText(StateDir() + "/" + kStateFile, text) || Unparsable(text)) return std::nullopt;
-  try {
-    return toml::parse(text)[kFullScreenState].value_exact<bool>();
-  } catch (const toml::parse_error&) {
-    // The game's own file, damaged: it is written again at the next choice.
-    return std::nullopt;
-  }
-}
-
-bool RememberFullScreen(bool fullScreen, std::string& error) {
-  const std::string dir = StateDir();
-  if (dir.empty() || !MakeFolders(dir, &error)) return false;
-  const std::string text = std::string(kFullScreenState) + " = " + (fullScreen ? "true" : "false") + "\n";
-  return WriteFileAtomically(dir + "/" + kStateFile, text.data(), text.size(), &error);
 }
 
 }  // namespace platform
