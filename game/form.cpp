@@ -179,14 +179,16 @@ void TForm1::ReportStartUp() {
 
 void TForm1::FormKeyDown(const platform::KeyEvent& key) {
   heldKeys.Change(key, true);
-  // Alt+Enter changed the window: the settings say so from now on.
-  if (key.virtualKey == platform::kVirtualKeyFullScreen)
-    ChangeSetting(*this, kSettingMode, window_->FullScreen() ? 0 : 1);
-  else if (menus.IsOpen()) menus.KeyDown(*this, key);
+  const bool fullScreen = key.virtualKey == platform::kVirtualKeyFullScreen;
+  // A menu hears Alt+Enter too: one asking for a key takes neither of the two.
+  if (menus.IsOpen()) menus.KeyDown(*this, key);
   else if (IsPauseKey(key)) OpenMenu();
   // Watching, any other key ends the replay (a modifier alone is half of
   // Alt+Enter).
-  else if (key.virtualKey == platform::kVirtualKeyEscape || (replays.Watching() && !key.modifier)) Close();
+  else if (key.virtualKey == platform::kVirtualKeyEscape || (replays.Watching() && !key.modifier && !fullScreen))
+    Close();
+  // Alt+Enter changed the window: the settings say so from now on.
+  if (fullScreen) ChangeSetting(*this, kSettingMode, window_->FullScreen() ? 0 : 1);
 }
 
 void TForm1::FormKeyUp(const platform::KeyEvent& key) {

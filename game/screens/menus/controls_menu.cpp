@@ -103,16 +103,16 @@ void CaptureKey(TForm1& f, const KeyEvent& key, bool down) {
       TakePadButton(f, capture.control, static_cast<PadButton>(key.padButton));
     return;
   }
-  if (key.padButton > platform::kPadNone || key.scanCode == 0) return;
   // A modifier counts when it comes up alone: held, it may be half of a
-  // combination (Alt+Enter).
+  // combination (Alt+Enter, which comes as a key of its own).
   if (key.modifier) {
     if (down) capture.modifier = key.scanCode;
     else if (capture.modifier == key.scanCode) TakeKey(f, capture.control, key.scanCode);
     return;
   }
+  if (!down) return;
   capture.modifier = 0;
-  if (down) TakeKey(f, capture.control, key.scanCode);
+  if (key.padButton == platform::kPadNone && key.scanCode != 0) TakeKey(f, capture.control, key.scanCode);
 }
 
 }  // namespace game

@@ -248,15 +248,16 @@ void DrawMenus(TForm1& f) {
     if (highlighted) f.cdraw->Draw(x - kCursorGap, y - 4, "left", 0, VantorDrawSystem::beNormal, -1);
     if (entry.value) DrawValue(f, y, entry.value(f, entry.arg), highlighted);
   }
-  if (const Capture* capture = menus.Capturing()) {
+  const Capture* capture = menus.Capturing();
+  if (capture) {
     const std::string prompt = Glyphs(std::string(capture->pad ? "PRESS A BUTTON FOR " : "PRESS A KEY FOR ") +
                                       kControlLabels[capture->control]);
     f.DrawGlyphText(CentredX(prompt), kPromptY, 2, prompt);
   }
-  const std::string& footer =
-      !menus.notice.empty() ? menus.notice
-      : menus.Capturing()   ? std::string("Escape or Start: keep the key it has")
-                            : std::string(menus.Entry().step ? kStepHelp : kHelp);
+  const std::string footer = !menus.notice.empty() ? menus.notice
+                             : !capture           ? (menus.Entry().step ? kStepHelp : kHelp)
+                             : capture->pad       ? "Escape or Start: keep the button it has"
+                                                  : "Escape or Start: keep the key it has";
   DrawText(f, kFooterX, kFooterY, footer, menus.notice.empty() ? kNoteColour : kNoticeColour);
 }
 

@@ -27,9 +27,11 @@ constexpr KeyEvent kPadA{platform::kVirtualKeyPadA, 0, platform::kPadA};
 constexpr KeyEvent kPadB{platform::kVirtualKeyPadB, 0, platform::kPadB};
 constexpr KeyEvent kDpadUp{platform::kVirtualKeyPadDpadUp, 0, platform::kPadDpadUp};
 constexpr KeyEvent kStickUp{platform::kVirtualKeyStickUp};
+constexpr KeyEvent kAlt{platform::kVirtualKeyOther, 0x38, -1, true};
+constexpr KeyEvent kAltEnter{platform::kVirtualKeyFullScreen};
 
 TEST_F(MenuTest, WhatEachKeyDoes) {
-  enum What { kPress, kFrames, kFocusLost };
+  enum What { kPress, kRelease, kFrames, kFocusLost };
   struct Step {
     What what;
     KeyEvent key;
@@ -49,7 +51,9 @@ TEST_F(MenuTest, WhatEachKeyDoes) {
   const std::vector<Step> keys = {
       {kPress, kEnter, "controls:BUTTON 1:press"}, {kPress, kEnter, "controls:BUTTON 1:press"},
       {kPress, kUnnamed, "controls:BUTTON 1:press"}, {kPress, kPauseKey, "controls:BUTTON 1:press"},
-      {kPress, kEscape, "controls:BUTTON 1"}};
+      // Alt+Enter switches the window and binds neither key.
+      {kPress, kAlt, "controls:BUTTON 1:press"},     {kPress, kAltEnter, "controls:BUTTON 1:press"},
+      {kRelease, kAlt, "controls:BUTTON 1:press"},   {kPress, kEscape, "controls:BUTTON 1"}};
   steps.insert(steps.end(), keys.begin(), keys.end());
   for (const Step& s : to(7)) steps.push_back(s);
   const std::vector<Step> pad = {
@@ -66,6 +70,7 @@ TEST_F(MenuTest, WhatEachKeyDoes) {
   for (size_t i = 0; i < steps.size(); ++i) {
     const Step& s = steps[i];
     if (s.what == kPress) backend.app.PressKey(s.key);
+    else if (s.what == kRelease) backend.app.ReleaseKey(s.key);
     else if (s.what == kFocusLost) backend.app.Deactivate();
     else if (s.what == kFrames)
       for (int frame = 0; frame < 20; ++frame) backend.app.Step();
