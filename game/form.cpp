@@ -220,7 +220,7 @@ void TForm1::RunMenuFrame() {
   DrawMenus(*this);
   menus.Frame(*this);
   // The title menu keeps the title's music going; a pause holds it.
-  if (!paused_ && menus.IsOpen()) ServeRequests();
+  if (!paused_) ServeRequests();
   pacer_.WaitToPresent();
   // The frozen picture, dimmed, added under the menu.
   cdraw->UpdateEx(kMenuDimming, VantorDrawSystem::ueBlendAdd);

@@ -230,6 +230,12 @@ TEST_F(RunnerTest, MenuPaths) {
        {{201, "menu", "\"pause:RESUME\""}, {208, "menu", "\"pause:QUIT GAME\""}, {210, "screen", "0"},
         {210, "paused", "false"}, {210, "song", "\"01\""}, {230, "screen", "0"}},
        {}},
+      {"Quit program from the pause menu closes as Escape does", nullptr, "10-40 X\n200 P\n205 Up\n210 Enter\n", 300,
+       {{205, "menu", "\"pause:QUIT PROGRAM\""}},
+       {},
+       nullptr,
+       {},
+       209},
       {"a settings file that cannot be changed: the volume applies, and the player is told once",
        "[sound\nmusic = 5\n",
        "10-14 P\n20 Down\n25 Enter\n30 Down\n35 Enter\n40 Left\n45 Left\n",
@@ -267,6 +273,8 @@ TEST_F(RunnerTest, MenuPaths) {
     ASSERT_EQ(Run(), 0) << log_;
     check(path.trace);
     EXPECT_EQ(TraceLines().size(), static_cast<size_t>(path.closedAfter ? path.closedAfter : path.frames));
+    // Closed or not, the ranking is saved.
+    EXPECT_EQ(fs::file_size(fs::path(options_.home) / "score.dat"), 308u);
     if (path.saidOnce) {
       const size_t at = stderr_.find(path.saidOnce);
       EXPECT_NE(at, std::string::npos) << stderr_;

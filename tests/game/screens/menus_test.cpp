@@ -1,6 +1,8 @@
 // The menus against what a player may do to them: every way in and out, keys
 // that cannot be bound, a pad that goes away while its button is asked for,
 // and a title that stands still under its menu.
+#include <fstream>
+
 #include "tests/game/form_fixture.h"
 
 namespace game::testing {
@@ -92,6 +94,28 @@ TEST_F(MenuTest, TheTitleStandsStillUnderItsMenu) {
   EXPECT_EQ(form->GameState.screen, ScreenTitle);
   EXPECT_EQ(form->GameState.screenCounter, before.screenCounter);
   EXPECT_EQ(form->GameState.titleAngle, before.titleAngle);
+}
+
+// A setting the command line chose shows the option; a change in Options
+// ends it for the run and goes into the settings file.
+TEST_F(MenuTest, ACommandLineChoiceShowsUntilChanged) {
+  PlayerSettings settings;
+  settings.values[kSettingScale] = static_cast<int>(platform::Scaling::Integer);
+  settings.overriddenBy[kSettingScale] = "--scale";
+  form->UseSettings(settings);
+  EXPECT_EQ(backend.display.scaling, platform::Scaling::Integer);
+  for (const KeyEvent& key : {kP, kDown, kEnter, kEnter, kDown}) backend.app.PressKey(key);
+  ASSERT_EQ(form->menus.TraceName(), "display:SCALE");
+  const MenuEntry& scale = form->menus.Entry();
+  EXPECT_EQ(scale.value(*form, scale.arg).text, "INTEGER");
+  EXPECT_EQ(scale.value(*form, scale.arg).note, "(--scale)");
+  backend.app.PressKey({platform::kVirtualKeyRight, 0xCD});
+  EXPECT_EQ(scale.value(*form, scale.arg).text, "FIT");
+  EXPECT_EQ(scale.value(*form, scale.arg).note, "");
+  EXPECT_EQ(backend.display.scaling, platform::Scaling::Fit);
+  std::ifstream in(home_ / "settings.toml");
+  const std::string text((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(text.find("[display]\nscale = \"fit\"\n"), std::string::npos) << text;
 }
 
 }  // namespace
