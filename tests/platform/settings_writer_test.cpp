@@ -188,6 +188,23 @@ TEST(SettingsFile, EveryStateItMayBeIn) {
   fs::remove_all(root);
 }
 
+// The file is read again before each change: what the player wrote into it
+// meanwhile stays.
+TEST(SettingsFile, APlayersEditBetweenTwoChangesStays) {
+  const fs::path config = fs::temp_directory_path() / ("solvara-reread-" + std::to_string(getpid()));
+  fs::remove_all(config);
+  fs::create_directories(config);
+  SetConfigDir(config.string());
+  EXPECT_TRUE(SaveSettings({{"sound", "music", "45"}}).saved);
+  std::ofstream(config / "settings.toml", std::ios::app) << "# mine\n[keys]\nup = \"W\"\n";
+  EXPECT_TRUE(SaveSettings({{"sound", "effects", "5"}}).saved);
+  EXPECT_EQ(Read(config / "settings.toml"),
+            "# SOLVARA 2001 settings, made by the game's Options\n\n[sound]\nmusic = 45\neffects = 5\n# mine\n[keys]\n"
+            "up = \"W\"\n");
+  SetConfigDir("");
+  fs::remove_all(config);
+}
+
 // Alt+Enter's choice of earlier versions moves into the settings file once;
 // a mode the settings file names wins, and state.toml goes either way.
 TEST(SettingsFile, TheRememberedModeIsTakenOverOnce) {
