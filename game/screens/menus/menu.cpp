@@ -49,6 +49,11 @@ constexpr int kHeadingGap = 52;
 constexpr int kCursorGap = 40;  // the cursor ship sits this far left of its entry
 constexpr int kPromptY = 424;
 constexpr int kFooterX = 24, kFooterY = 452;
+// The footer's plain text runs about 7 pixels a letter: this many fit
+// between the margins, and this many lines go above the bottom one.
+constexpr size_t kFooterLetters = 76;
+constexpr size_t kFooterLines = 3;
+constexpr int kFooterLineHeight = 16;
 constexpr int kTextPoints = 12;
 
 // Plain text colours (0x00BBGGRR).
@@ -258,7 +263,40 @@ void DrawMenus(TForm1& f) {
                              : !capture           ? (menus.Entry().step ? kStepHelp : kHelp)
                              : capture->pad       ? "Escape or Start: keep the button it has"
                                                   : "Escape or Start: keep the key it has";
-  DrawText(f, kFooterX, kFooterY, footer, menus.notice.empty() ? kNoteColour : kNoticeColour);
+  // A notice names a file and why it could not be written: it may need
+  // more than one line, the last one at the bottom.
+  std::vector<std::string> lines = WrapText(footer, kFooterLetters);
+  if (lines.size() > kFooterLines) lines.resize(kFooterLines);
+  int y = kFooterY - static_cast<int>(lines.size() - 1) * kFooterLineHeight;
+  for (const std::string& line : lines) {
+    DrawText(f, kFooterX, y, line, menus.notice.empty() ? kNoteColour : kNoticeColour);
+    y += kFooterLineHeight;
+  }
+}
+
+std::vector<std::string> WrapText(std::string_view text, size_t letters) {
+  std::vector<std::string> lines;
+  while (text.size() > letters) {
+    // At the last space that fits; a longer word (a path) after its last
+    // "/" that fits, else where the line is full (never inside a letter of
+    // more than one byte).
+    size_t cut = text.rfind(' ', letters);
+    size_t skip = 1;
+    if (cut == std::string_view::npos || cut == 0) {
+      skip = 0;
+      cut = text.rfind('/', letters - 1);
+      if (cut == std::string_view::npos || cut == 0) {
+        cut = letters;
+        while (cut > 1 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+      } else {
+        ++cut;
+      }
+    }
+    lines.emplace_back(text.substr(0, cut));
+    text.remove_prefix(cut + skip);
+  }
+  lines.emplace_back(text);
+  return lines;
 }
 
 }  // namespace game

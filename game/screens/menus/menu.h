@@ -8,6 +8,8 @@
 #include <bitset>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/app.h"
 #include "platform/bindings.h"
@@ -154,6 +156,9 @@ class HeldKeys {
 
 // Draws the open page (its heading, entries, values and the line under them).
 void DrawMenus(TForm1& form);
+// `text` in lines of at most `letters` bytes, broken at spaces (or, in a
+// word longer than a line, after a "/").
+std::vector<std::string> WrapText(std::string_view text, size_t letters);
 
 // The controls page's answer to a key going down or up while it asks for one.
 void CaptureKey(TForm1& form, const platform::KeyEvent& key, bool down);

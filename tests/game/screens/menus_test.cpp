@@ -118,5 +118,22 @@ TEST_F(MenuTest, ACommandLineChoiceShowsUntilChanged) {
   EXPECT_NE(text.find("[display]\nscale = \"fit\"\n"), std::string::npos) << text;
 }
 
+// The line under a menu in lines that fit: a notice names a file and why it
+// could not be written.
+TEST(MenuText, LongNoticesWrap) {
+  struct Case {
+    const char* text;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {"fits", {"fits"}},
+      {"not saved: Permission denied", {"not saved:", "Permission", "denied"}},
+      {"in /home/me/.config/solvara/x", {"in", "/home/me/", ".config/", "solvara/x"}},
+      {"abcdefghijklmnop", {"abcdefghijkl", "mnop"}},
+      {"abcdefghijk\xC3\xA9z", {"abcdefghijk", "\xC3\xA9z"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(WrapText(c.text, 12), c.lines) << c.text;
+}
+
 }  // namespace
 }  // namespace game::testing
