@@ -60,8 +60,10 @@ constexpr ScanCodePair kScanCodes[] = {
     {SDL_SCANCODE_POWER, 0xDE}, {SDL_SCANCODE_SLEEP, 0xDF},
 };
 
-static_assert(SDL_CONTROLLER_BUTTON_A == kPadA && SDL_CONTROLLER_BUTTON_START == kPadStart &&
-              SDL_CONTROLLER_BUTTON_DPAD_RIGHT == kPadDpadRight && SDL_CONTROLLER_BUTTON_MAX == kPadButtonCount);
+// The pad's buttons are SDL's by number.
+static_assert(int{SDL_CONTROLLER_BUTTON_A} == kPadA && int{SDL_CONTROLLER_BUTTON_START} == kPadStart &&
+              int{SDL_CONTROLLER_BUTTON_DPAD_RIGHT} == kPadDpadRight &&
+              int{SDL_CONTROLLER_BUTTON_MAX} == kPadButtonCount);
 
 constexpr int32_t kSdlAxisMinimum = -32768;
 constexpr int32_t kSdlAxisMaximum = 32767;
