@@ -264,8 +264,8 @@ void DrawMenus(TForm1& f) {
                              : capture->pad       ? "Escape or Start: keep the button it has"
                                                   : "Escape or Start: keep the key it has";
   // A notice names a file and why it could not be written: it may need
-  // more than one line, the last one at the bottom.
-  std::vector<std::string> lines = WrapText(footer, kFooterLetters);
+  // more than one line, the last one at the bottom. The help lines fit.
+  std::vector<std::string> lines = menus.notice.empty() ? std::vector{footer} : WrapText(footer, kFooterLetters);
   if (lines.size() > kFooterLines) lines.resize(kFooterLines);
   int y = kFooterY - static_cast<int>(lines.size() - 1) * kFooterLineHeight;
   for (const std::string& line : lines) {
