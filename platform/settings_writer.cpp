@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "platform/files.h"
+#include "platform/settings.h"
 #include "platform/user_dirs.h"
 
 namespace platform {
@@ -220,6 +221,10 @@ bool Backup(const std::string& path, const std::string& text, std::string& backu
 }  // namespace
 
 bool EditSettingsText(std::string& text, const std::vector<SettingChange>& changes, std::string& error) {
+  if (const std::optional<SettingsProblem> problem = UnparsableSettings(text)) {
+    error = (problem->line > 0 ? "line " + std::to_string(problem->line) + ": " : std::string()) + problem->what;
+    return false;
+  }
   toml::table expected;
   try {
     expected = toml::parse(text);
@@ -281,10 +286,12 @@ std::optional<bool> TakeOverRememberedMode(bool settingsNameAMode, std::string& 
   std::string text, error;
   if (state.empty() || !Exists(state) || !ReadExisting(state, text, error)) return std::nullopt;
   std::optional<bool> fullScreen;
-  try {
-    fullScreen = toml::parse(text)[kFullScreenState].value_exact<bool>();
-  } catch (const toml::parse_error&) {
-    // Damaged: nothing to take over.
+  // Damaged, or too deep for the parser: nothing to take over.
+  if (!UnparsableSettings(text)) {
+    try {
+      fullScreen = toml::parse(text)[kFullScreenState].value_exact<bool>();
+    } catch (const toml::parse_error&) {
+    }
   }
   if (fullScreen && !settingsNameAMode) {
     const SettingsSaved saved = SaveSettings({{"display", "mode", *fullScreen ? "\"fullscreen\"" : "\"window\""}});

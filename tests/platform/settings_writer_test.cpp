@@ -22,9 +22,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A key of 30,000 dotted parts, which would run the TOML parser's recursion
+// out of stack.
+std::string DeepKeyLine() {
+  std::string line = "a";
+  for (int part = 1; part < 30000; ++part) line += ".a";
+  return line + " = 1\n";
+}
+
 TEST(SettingsText, OneLineChangesAndTheRestStays) {
   struct Case {
-    const char* before;
+    std::string before;
     SettingChange change;
     const char* after;  // null: refused
   };
@@ -52,6 +60,7 @@ TEST(SettingsText, OneLineChangesAndTheRestStays) {
       {"sound = { music = 80 }\n", {"sound", "music", "5"}, nullptr},
       {"[sound]\nmusic = \"\"\"\n80\"\"\"\n", {"sound", "music", "5"}, nullptr},
       {"[sound]\nmusic = 1\n[sound\n", {"sound", "music", "5"}, nullptr},
+      {DeepKeyLine(), {"sound", "music", "5"}, nullptr},
   };
   for (const Case& c : cases) {
     std::string text = c.before, error;
@@ -210,7 +219,7 @@ TEST(SettingsFile, APlayersEditBetweenTwoChangesStays) {
 TEST(SettingsFile, TheRememberedModeIsTakenOverOnce) {
   const fs::path root = fs::temp_directory_path() / ("solvara-takeover-" + std::to_string(getpid()));
   struct Case {
-    const char* state;
+    std::string state;
     bool fileNamesAMode;
     std::optional<bool> taken;
     const char* settings;  // afterwards (null: none)
@@ -219,6 +228,7 @@ TEST(SettingsFile, TheRememberedModeIsTakenOverOnce) {
       {"fullscreen = false\n", false, false, "\n[display]\nmode = \"window\"\n"},
       {"fullscreen = false\n", true, std::nullopt, nullptr},
       {"fullscreen = ", false, std::nullopt, nullptr},
+      {DeepKeyLine(), false, std::nullopt, nullptr},
   };
   for (const Case& c : cases) {
     fs::remove_all(root);

@@ -5,7 +5,6 @@
 
 #include "game/form.h"
 #include "platform/display.h"
-#include "platform/encoding.h"
 #include "platform/input.h"
 #include "platform/platform.h"
 #include "platform/sound.h"
@@ -150,8 +149,8 @@ void SaveChanges(TForm1& f, const std::vector<platform::SettingChange>& changes)
   if (f.unsavedReasons.insert(saved.error).second) {
     // The message takes the keys until it is read.
     f.menus.ForgetHeld();
-    platform::Current().app->ShowMessage(platform::Utf8ToCp932(
-        "Your settings could not be saved: " + saved.error + ". The change applies until the game closes."));
+    platform::Current().app->ShowPlainMessage("Your settings could not be saved: " + saved.error +
+                                              ". The change applies until the game closes.");
   }
 }
 
