@@ -169,7 +169,7 @@ settings="$XDG_CONFIG_HOME/solvara/settings.toml"
 remembered() { grep -qx 'mode = "window"' "$settings" 2>/dev/null; }
 for _ in $(seq 100); do remembered && break; sleep 0.1; done
 remembered || fail "Alt+Enter's choice did not go into the settings file"
-head -2 "$settings" | cmp -s - "$work/settings.toml" || fail "the player's lines of the settings file were changed"
+head -n "$(wc -l <"$work/settings.toml")" "$settings" | cmp -s - "$work/settings.toml" || fail "the player's lines of the settings file were changed"
 cmp -s "$settings.bak" "$work/settings.toml" || fail "the player's settings file was not kept as settings.toml.bak"
 xdotool key --window "$window" Escape
 status_of "$game" || fail "the game ended with status $?"
