@@ -22,6 +22,12 @@
 #include "vantor/system/frame.h"
 
 namespace game {
+namespace {
+
+// How much of the frozen picture under a menu is taken away (of 255).
+constexpr int kMenuDimming = 224;
+
+}  // namespace
 
 using VantorDrawSystem::TVantorDraw;
 using VantorInputSystem::TVantorInput;
@@ -50,7 +56,8 @@ TForm1::TForm1(TComponent* owner, std::shared_ptr<const Replay> watch)
                                             [this](const std::string& reason) { ReportSaveFailure(reason); },
                                             replays.Watching());
 
-  app.OnKeyDown([this](int key) { FormKeyDown(key); });
+  app.OnKeyDown([this](const platform::KeyEvent& key) { FormKeyDown(key); });
+  app.OnKeyUp([this](const platform::KeyEvent& key) { FormKeyUp(key); });
   app.OnCloseRequest([this] { Close(); });
   app.OnDeactivate([this] { FormDeactivate(); });
   app.OnExplain([this](const std::string& text) { return ExplainMessage(text, scoreStore->LeftAlone()); });
@@ -66,6 +73,7 @@ TForm1::~TForm1() {
   if (platform::Application* app = platform::Current().app) {
     app->OnIdle(nullptr);
     app->OnKeyDown(nullptr);
+    app->OnKeyUp(nullptr);
     app->OnCloseRequest(nullptr);
     app->OnDeactivate(nullptr);
     app->OnExplain(nullptr);
@@ -106,8 +114,8 @@ bool TForm1::FrameIdle() {
   pacer_.Pace(vsync);
   songStarted = 0;
   effectStarted = 0;
-  if (paused_) {
-    DrawPause();
+  if (menus.IsOpen()) {
+    RunMenuFrame();
     return false;
   }
   // A watched replay that is over closes the form.
@@ -169,10 +177,58 @@ void TForm1::ReportStartUp() {
   platform::FinishStartUp();
 }
 
-void TForm1::FormKeyDown(int key) {
-  if (key == platform::kVirtualKeyPause) TogglePause();
-  // Watching, any other key ends the replay.
-  else if (key == platform::kVirtualKeyEscape || replays.Watching()) Close();
+void TForm1::FormKeyDown(const platform::KeyEvent& key) {
+  heldKeys.Change(key, true);
+  const bool fullScreen = key.virtualKey == platform::kVirtualKeyFullScreen;
+  // A menu hears Alt+Enter too: one asking for a key takes neither of the two.
+  if (menus.IsOpen()) menus.KeyDown(*this, key);
+  else if (IsPauseKey(key)) OpenMenu();
+  // Watching, any other key ends the replay (a modifier alone is half of
+  // Alt+Enter).
+  else if (key.virtualKey == platform::kVirtualKeyEscape || (replays.Watching() && !key.modifier && !fullScreen))
+    Close();
+  // Alt+Enter changed the window: the settings say so from now on.
+  if (fullScreen) ChangeSetting(*this, kSettingMode, window_->FullScreen() ? 0 : 1);
+}
+
+void TForm1::FormKeyUp(const platform::KeyEvent& key) {
+  heldKeys.Change(key, false);
+  if (menus.IsOpen()) menus.KeyUp(*this, key);
+}
+
+bool TForm1::IsPauseKey(const platform::KeyEvent& key) const {
+  const platform::Bindings& b = playerSettings.bindings;
+  if (key.virtualKey == platform::kVirtualKeyPause || key.padButton == platform::kPadStart) return true;
+  return (key.scanCode != 0 && key.scanCode == b.keys[platform::kPause]) ||
+         (key.padButton != platform::kPadNone && key.padButton == b.pad[platform::kPause]);
+}
+
+void TForm1::ShowMenu(const MenuPage& page) {
+  // The picture on the screen now stays under the menus.
+  cdraw->UpdateTmp();
+  menus.CloseAll();
+  menus.Push(page);
+}
+
+void TForm1::CloseMenus() {
+  menus.CloseAll();
+  replays.IgnoreHeldInput(heldKeys.Controls(playerSettings.bindings));
+}
+
+void TForm1::RunMenuFrame() {
+  cdraw->Clear();
+  DrawMenus(*this);
+  menus.Frame(*this);
+  // The title menu keeps the title's music going; a pause holds it.
+  if (!paused_) ServeRequests();
+  pacer_.WaitToPresent();
+  // The frozen picture, dimmed, added under the menu.
+  cdraw->UpdateEx(kMenuDimming, VantorDrawSystem::ueBlendAdd);
+}
+
+void TForm1::UseSettings(const PlayerSettings& settings) {
+  playerSettings = settings;
+  ApplyAll(*this);
 }
 
 void TForm1::Close() {

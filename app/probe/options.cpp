@@ -37,7 +37,8 @@ int ParseOptions(int argc, const char* const argv[], Options& o, std::ostream& o
                             ->type_name("N")
                             ->check(CLI::Range(0, kMaxFrames).description(""));
   CLI::Option* seed = app.add_option("--seed", o.seed, "seed of the random generator (default 1)")->type_name("S");
-  app.add_option("--home", o.home, "folder of score.dat and the replays (default: a fresh temporary folder)")
+  app.add_option("--home", o.home,
+                 "folder of score.dat, the replays and settings.toml (default: a fresh temporary folder)")
       ->type_name("DIR")
       ->check(given);
   app.add_option("--assets", o.assets, "folder holding bmp/ and sound/ (default: beside the runner, else installed)")

@@ -69,7 +69,24 @@ void ReplayDeck::Read(VantorInputSystem::TVantorInput& chip, VantorInputSystem::
     return;
   }
   chip.GetState(state);
+  if (held_) state = InputState(WithoutHeld(InputCode(state)));
   if (recording_ == Recording::kOn) frameCode_ = InputCode(state);
+}
+
+uint16_t ReplayDeck::WithoutHeld(uint16_t code) {
+  for (int shift = 0; shift < 16; shift += 2) {
+    const uint16_t field = static_cast<uint16_t>(3u << shift);
+    if (!(held_ & field)) continue;
+    if (code & field) code &= static_cast<uint16_t>(~field);
+    else held_ &= static_cast<uint16_t>(~field);
+  }
+  return code;
+}
+
+void ReplayDeck::AbandonGame() {
+  if (watch_ || recording_ == Recording::kIdle) return;
+  recording_ = Recording::kIdle;
+  tape_.runs.clear();
 }
 
 std::shared_ptr<const Replay> ReplayDeck::EndGame(const TForm1& f, const std::string& when) {

@@ -37,6 +37,13 @@ class ReplayDeck {
   // when none was recorded, or when watching).
   std::shared_ptr<const Replay> EndGame(const TForm1& f, const std::string& when);
 
+  // The game is left before its end (the pause menu's Quit game): its
+  // recording is dropped.
+  void AbandonGame();
+  // The fields of `held` (the controls held as the menus close) read as let
+  // go until they are: a key that chose an entry does not fire in play.
+  void IgnoreHeldInput(const VantorInputSystem::TVantorInputState& held) { held_ = InputCode(held); }
+
   // The last game recorded (null: none yet).
   std::shared_ptr<const Replay> LastRecorded() const { return last_; }
 
@@ -57,6 +64,11 @@ class ReplayDeck {
  private:
   void StartRecording(const TForm1& f);
   void Commit();
+  // `code` without the fields still held since IgnoreHeldInput; a field let
+  // go counts again from then on.
+  uint16_t WithoutHeld(uint16_t code);
+
+  uint16_t held_ = 0;
 
   // Recording.
   enum class Recording { kIdle, kOn, kAbandoned };
