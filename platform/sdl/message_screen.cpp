@@ -86,14 +86,17 @@ std::vector<std::string> WrapText(TtfTextRenderer& text, const std::string& utf8
 MessageScreen::MessageScreen(SdlWindow& window) : window_(window) {
   // The first message may come before the display has shown the window.
   if (!(SDL_GetWindowFlags(window_.Handle()) & SDL_WINDOW_SHOWN)) window_.SetFullScreen(window_.PreferredFullScreen());
-  window_.Show();
   renderer_ = SDL_GetRenderer(window_.Handle());
   // Where the display device presents through the window surface, the
   // message goes there too: a renderer of its own would take the surface.
+  // The renderer comes before the window is shown: making one may replace
+  // the window underneath (an OpenGL window on X11), and a window replaced
+  // after it was mapped flickers and loses what the desktop knew of it.
   if (!renderer_ && !window_.SurfacePresentation()) {
     renderer_ = SDL_CreateRenderer(window_.Handle(), -1, 0);
     ownRenderer_ = renderer_ != nullptr;
   }
+  window_.Show();
   // Any pad's buttons close the message, also before the input component
   // has opened one.
   pads_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
