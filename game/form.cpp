@@ -49,6 +49,7 @@ TForm1::TForm1(TComponent* owner, std::shared_ptr<const Replay> watch)
   scoreStore = std::make_unique<ScoreStore>(platform::DataDir(), platform::ResolvePath(kScoreFile),
                                             [this](const std::string& reason) { ReportSaveFailure(reason); },
                                             replays.Watching());
+  scoreStore->OnLastReplayFailed([this](const std::string& reason) { ReportLastReplayFailure(reason); });
 
   app.OnKeyDown([this](int key) { FormKeyDown(key); });
   app.OnCloseRequest([this] { Close(); });
@@ -110,23 +111,35 @@ bool TForm1::FrameIdle() {
     DrawPause();
     return false;
   }
-  // A watched replay that is over closes the form.
-  if (!replays.BeginFrame(*this)) {
-    closeLater_.Post(0, 0, 0);
-    return false;
-  }
+  if (pendingPractice_) ApplyPractice();
   // The first frame's drawing and presenting are the last stages of the start-up.
   std::optional<platform::StageTimer> stage;
   if (!firstFrameShown_) stage.emplace("first frame");
+  // Fast play runs the frames before the one shown in full, every routine
+  // of each (the world also moves inside drawing), drawn into nothing and
+  // without their effects; their song requests still start the songs.
+  const int frames = WatchSpeed();
   try {
-    cdraw->Clear();
-    RunScreen();
-    replays.EndFrame(*this);
-    ServeRequests();
+    for (int k = 1; k <= frames; ++k) {
+      const bool shown = k == frames;
+      // A watched replay that is over closes the form.
+      if (!replays.BeginFrame(*this)) {
+        cdraw->SetDiscarding(false);
+        closeLater_.Post(0, 0, 0);
+        return false;
+      }
+      cdraw->SetDiscarding(!shown);
+      cdraw->Clear();
+      RunScreen();
+      replays.EndFrame(*this);
+      ServeRequests(shown);
+    }
+    cdraw->SetDiscarding(false);
     pacer_.WaitToPresent();
     if (stage) stage.emplace("present");
     cdraw->Update();
   } catch (const std::exception& e) {
+    cdraw->SetDiscarding(false);
     // The framework reports it; a watched replay cannot go on as recorded.
     replays.Fail(e.what());
     throw;
@@ -167,6 +180,14 @@ void TForm1::ReportStartUp() {
           " ms without opening this log (" + platform::DescribeStages(way) + " ms); music ready after " +
           std::to_string(std::lround(musicAt_)) + " ms (" + music + ")");
   platform::FinishStartUp();
+}
+
+int TForm1::WatchSpeed() {
+  if (!replays.Watching()) return 1;
+  // The player's own controls, read beside the replay's input.
+  VantorInputSystem::TVantorInputState held{};
+  chip->GetState(held);
+  return fastPlay || held.Button1 != 0 ? kFastPlayFrames : 1;
 }
 
 void TForm1::FormKeyDown(int key) {

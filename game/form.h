@@ -11,6 +11,7 @@
 
 #include "game/frame_pacer.h"
 #include "game/records/replay_deck.h"
+#include "game/world/start_worlds.h"
 #include "game/world/world.h"
 #include "platform/app.h"
 #include "platform/display.h"
@@ -43,6 +44,8 @@ constexpr int kNoNewRow = 10;
 // With reduced flashing, a flash is lit this many frames and dark as many:
 // three flashes a second at 30 frames a second.
 constexpr int kReducedFlashFrames = 5;
+// Fast play: frames of a watched replay played per frame shown.
+constexpr int kFastPlayFrames = 4;
 
 // The names of the songs ("01" ... "06") and effects ("01" ... "10") that
 // request numbers start; null for any other number.
@@ -64,8 +67,12 @@ class TForm1 : public TComponent {
 
   // ---------------------------------------------------------- the frame
   void FormCreate();
-  // One frame. Returns false: idle processing is never done.
+  // One frame, or while watching fast, kFastPlayFrames frames of which the
+  // last is shown. Returns false: idle processing is never done.
   bool FrameIdle();
+  // Frames a watched replay plays per frame shown: kFastPlayFrames while the
+  // player holds button 1 (or fastPlay is set), else 1; 1 when not watching.
+  int WatchSpeed();
   void FormKeyDown(int key);
   // Losing the focus during play (or a watched replay) pauses it.
   void FormDeactivate();
@@ -85,6 +92,15 @@ class TForm1 : public TComponent {
   bool Paused() const { return paused_; }
   void DrawPause();
 
+  // ---------------------------------------------------------- practice
+  // Starts a practice from `point` (one of PracticePoints) with the ship's
+  // power `power` (0 to kMaxPower) at the top of the next frame, the first
+  // of the practice. It never enters the ranking, and ends at the end of its
+  // stage or boss, or at game over: the results screen, then the title.
+  void StartPractice(const StartPoint& point, int power);
+  // The practice being played or watched (null: a game, or none).
+  const StartPoint* practice = nullptr;
+
   // ---------------------------------------------------------- world
   void ResetRun();
   void ResetStage();
@@ -99,7 +115,9 @@ class TForm1 : public TComponent {
   // The songs, loaded when the first of them is to play (the synthesizer
   // loads its SoundFont meanwhile): the first frame does not wait for them.
   void LoadSongs();
-  void ServeRequests();
+  // Starts the frame's requested song, and its effect when `withEffects`
+  // (a frame fast play does not show plays none); both requests are taken.
+  void ServeRequests(bool withEffects = true);
 
   // ---------------------------------------------------------- rendering and HUD
   void ScrollBackground();
@@ -121,6 +139,9 @@ class TForm1 : public TComponent {
   void SaveRanking();
   // The save-failure message, after the reason on stderr.
   void ReportSaveFailure(const std::string& reason);
+  // last.rpl could not be written: said in the window once a run, and on
+  // stderr every time; play goes on.
+  void ReportLastReplayFailure(const std::string& reason);
   void InsertScore();
   void DrawRanking();
   void DrawRankRow(int row, int style, uint32_t shadowColour, uint32_t textColour);
@@ -145,6 +166,9 @@ class TForm1 : public TComponent {
   // Leaves the results or ranking screen for the title (the title song
   // again after a game-over or ending song).
   void ReturnToTitle(bool pressed);
+  // The game is over without game over (the ship flew out, a practice's
+  // stage or boss ended): the results screen.
+  void ShowResults();
 
   // ---------------------------------------------------------- play routines
   // Stage play, stage scripts, enemies, bullets, effects, bosses, game-over
@@ -197,6 +221,8 @@ class TForm1 : public TComponent {
   // ---------------------------------------------------------- checks (runner, tests)
   // Keeps the ship from being hit (the runner's --invincible, for checks only).
   bool keepShipUnhurt = false;
+  // Watching, fast play whether or not button 1 is held.
+  bool fastPlay = false;
   // What the request service started in the last frame (0 = nothing), for
   // the runner's trace.
   int32_t songStarted = 0;
@@ -230,6 +256,13 @@ class TForm1 : public TComponent {
   // frame and the music came (0: not yet).
   std::vector<platform::StartUpStage> startUpStages_;
   double firstFrameAt_ = 0, musicAt_ = 0;
+  bool lastFailureShown_ = false;
+  // A practice to start at the top of the next frame, and its power.
+  const StartPoint* pendingPractice_ = nullptr;
+  int pendingPower_ = 0;
+  void ApplyPractice();
+  // Whether the practice's stage or boss is over.
+  bool PracticeOver() const;
 };
 
 }  // namespace game

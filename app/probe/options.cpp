@@ -43,7 +43,7 @@ int ParseOptions(int argc, const char* const argv[], Options& o, std::ostream& o
   app.add_option("--assets", o.assets, "folder holding bmp/ and sound/ (default: beside the runner, else installed)")
       ->type_name("DIR")
       ->check(given);
-  CLI::Option* keys = app.add_option("--keys", o.keys, "key script: FROM-TO KEY[+KEY...], FROM KEY, FROM- KEY")
+  app.add_option("--keys", o.keys, "key script: FROM-TO KEY[+KEY...], FROM KEY, FROM- KEY")
                           ->type_name("FILE")
                           ->check(given);
   app.add_option("--shot", shots, "screenshot of a frame (repeatable)")
@@ -66,12 +66,26 @@ int ParseOptions(int argc, const char* const argv[], Options& o, std::ostream& o
           ->check(given)
           ->excludes(invincible);
   CLI::Option* replay =
-      app.add_option("--replay", o.replay, "play a replay: the frames of its game, its input instead of keys or pilot")
+      app.add_option("--replay", o.replay, "play a replay: the frames of its game; --keys then work the watching controls only")
           ->type_name("FILE")
           ->check(given)
-          ->excludes(keys, bot, invincible, seed, record);
+          ->excludes(bot, invincible, seed, record);
   app.add_flag("--verify", o.verify,
                "with --replay: exit 0 only if its game ends with the recorded score and world, else say why and exit 1")
+      ->needs(replay);
+  CLI::Option* practice =
+      app.add_option("--practice", o.practice,
+                     "start a practice at once: 1 stage 1, 2 stage 2, 3 the first boss, 4 the stage-1 boss, "
+                     "5 the stage-2 boss")
+          ->type_name("N")
+          ->check(CLI::Range(1, 5).description(""))
+          ->excludes(replay);
+  app.add_option("--power", o.power, "with --practice: the ship's power, 0-4 (default 0)")
+      ->type_name("P")
+      ->check(CLI::Range(0, 4).description(""))
+      ->needs(practice);
+  app.add_flag("--fast", o.fast,
+               "with --replay: watch it at fast play's speed (4 frames a frame shown), as holding button 1 does")
       ->needs(replay);
   app.footer("Exit status: 0 done; 1 the game failed to start, a file of the run could not be written, no game "
              "ended to --record, or --verify found the replay did not play as recorded; 2 a bad command line, or a "

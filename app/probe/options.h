@@ -25,6 +25,9 @@ struct Options {
   std::string record;       // the first game of the run, written as a replay (empty: none)
   std::string replay;       // a replay played in place of keys and pilot (empty: none)
   bool verify = false;      // with replay: exit 0 only if it ends as recorded
+  bool fast = false;        // with replay: watched at fast play's speed throughout
+  int practice = 0;         // 1-5: a practice from that start point (0: none)
+  int power = 0;            // with practice: the ship's power
 };
 
 // Parses argv[1..] into `options`. Returns command_line::kRun to go on, else

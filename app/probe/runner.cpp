@@ -190,6 +190,9 @@ int Runner::Play(std::ostream& log) {
     // Reproducible runs: the seed replaces the start time the form seeded with.
     platform::Rand().Seed(options_.seed);
     form.keepShipUnhurt = options_.invincible;
+    form.fastPlay = options_.fast;
+    if (started && options_.practice > 0)
+      form.StartPractice(game::PracticePoints()[static_cast<size_t>(options_.practice - 1)], options_.power);
     game::Pilot pilot;
 
     // A replay runs the frames of its game (and stops at its end), unless

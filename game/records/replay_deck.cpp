@@ -19,12 +19,20 @@ constexpr TColor kMarkShadow = 0x335577, kMarkText = 0x77DDFF;
 }  // namespace
 
 ReplayDeck::ReplayDeck(std::shared_ptr<const Replay> watch) : watch_(std::move(watch)) {
-  if (!watch_) tape_.runs.reserve(kMaxReplayFrames);
+  if (!watch_) {
+    tape_.runs.reserve(kMaxReplayFrames);
+    tape_.checkpoints.reserve(kMaxReplayFrames / kCheckpointFrames);
+  }
 }
 
 bool ReplayDeck::BeginFrame(TForm1& f) {
   if (!watch_) {
-    if (recording_ == Recording::kOn) Commit();
+    if (recording_ == Recording::kOn) {
+      Commit();
+      // The world after the whole frame, its requests served.
+      if (recording_ == Recording::kOn && tape_.frames % kCheckpointFrames == 0)
+        tape_.checkpoints.push_back(TakeCheckpoint(f));
+    }
     // A game starts on the play screen; the runner's unhurt ship is no game.
     else if (recording_ == Recording::kIdle && f.GameState.screen == ScreenPlay && !f.keepShipUnhurt)
       StartRecording(f);
@@ -33,6 +41,8 @@ bool ReplayDeck::BeginFrame(TForm1& f) {
   }
   if (failed_) return false;
   if (ended_) return f.GameState.screen != ScreenTitle;
+  if (frame_ % kCheckpointFrames == 0 && frame_ / kCheckpointFrames <= watch_->checkpoints.size())
+    CompareCheckpoint(f);
   if (frame_ == 0) {
     RestoreWorldStart(f, *watch_);
   } else if (run_ < watch_->runs.size() && ++runFrame_ == watch_->runs[run_].frames) {
@@ -43,6 +53,16 @@ bool ReplayDeck::BeginFrame(TForm1& f) {
   if (frame_ > watch_->frames && mismatch_.empty())
     mismatch_ = "its input ends after frame " + std::to_string(watch_->frames) + ", before the game does";
   return true;
+}
+
+void ReplayDeck::CompareCheckpoint(const TForm1& f) {
+  if (frame_ == 0 || !mismatch_.empty()) return;
+  const uint32_t n = frame_ / kCheckpointFrames;
+  const std::string difference = CheckpointDifference(watch_->checkpoints[n - 1], TakeCheckpoint(f));
+  if (difference.empty()) return;
+  mismatch_ = "checkpoint " + std::to_string(n) + ", after frame " + std::to_string(frame_) + " (frames " +
+              std::to_string(frame_ - kCheckpointFrames + 1) + "-" + std::to_string(frame_) + "), differs: " +
+              difference;
 }
 
 void ReplayDeck::Fail(const std::string& cp932Text) {
@@ -98,6 +118,7 @@ std::shared_ptr<const Replay> ReplayDeck::EndGame(const TForm1& f, const std::st
   tape_.endChecksum = WorldChecksum(f);
   last_ = std::make_shared<const Replay>(tape_);
   tape_.runs.clear();
+  tape_.checkpoints.clear();
   return last_;
 }
 
@@ -106,6 +127,7 @@ void ReplayDeck::StartRecording(const TForm1& f) {
   tape_.simulationVersion = kSimulationVersion;
   tape_.frames = 0;
   tape_.runs.clear();
+  tape_.checkpoints.clear();
   TakeWorldStart(f, tape_);
 }
 

@@ -54,6 +54,9 @@ class ReplayDeck {
 
  private:
   void StartRecording(const TForm1& f);
+  // Watching, after a whole frame that ends a stretch of kCheckpointFrames:
+  // the world against the replay's checkpoint there.
+  void CompareCheckpoint(const TForm1& f);
   void Commit();
 
   // Recording.

@@ -3,6 +3,7 @@
 // the replay of each row a game entered; watching writes nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <filesystem>
@@ -15,9 +16,11 @@
 
 #include "app/probe/runner.h"
 #include "game/form.h"
+#include "game/records/last_replay.h"
 #include "game/records/ranking_replays.h"
 #include "game/records/replay_file.h"
 #include "game/records/score_file.h"
+#include "game/world/start_worlds.h"
 #include "platform/app.h"
 #include "platform/files.h"
 #include "platform/headless/backend.h"
@@ -39,6 +42,19 @@ void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
 // Where a field of GameState or PlayerShip is in a replay's start world.
 constexpr size_t StateField(size_t offset) { return offset / 4; }
 constexpr size_t ShipField(size_t offset) { return sizeof(game::GameState) / 4 + offset / 4; }
+
+// The replay with the input code of frame `frame` (counted from 1) replaced.
+void SetInputAt(game::Replay& r, uint32_t frame, uint16_t code) {
+  std::vector<game::InputRun> runs;
+  uint32_t at = 1;
+  for (const game::InputRun& run : r.runs)
+    for (uint16_t k = 0; k < run.frames; ++k, ++at) {
+      const uint16_t c = at == frame ? code : run.code;
+      if (!runs.empty() && runs.back().code == c && runs.back().frames < UINT16_MAX) ++runs.back().frames;
+      else runs.push_back({c, 1});
+    }
+  r.runs = runs;
+}
 
 // A trace line without its frame number (what is left of it must match).
 std::string WithoutFrame(const std::string& line) { return line.substr(line.find(',')); }
@@ -94,6 +110,13 @@ class ReplayTest : public ::testing::Test {
     platform::MapFolder("bmp", std::string(SOLVARA_BUILD_DIR) + "/bmp");
     platform::MapFolder("sound", std::string(SOLVARA_BUILD_DIR) + "/sound");
     return replay;
+  }
+
+  // The replays of ranking rows in a data folder.
+  static int RowReplays(const fs::path& folder) {
+    int n = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) n += entry.path().filename().string().starts_with("replay-");
+    return n;
   }
 
   static std::vector<std::string> Lines(const fs::path& path) {
@@ -193,7 +216,14 @@ TEST_F(ReplayTest, EveryDamageIsRefusedWithItsReason) {
       {"oversized", none, [](auto& b) { b.resize(game::kMaxReplayBytes + 1); }, "oversized"},
       {"bytes after its end", none, [](auto& b) { b.push_back(0); }, "oversized: 1 bytes after its end"},
       {"another kind of file", none, [](auto& b) { std::copy_n("RIFF", 4, b.begin()); }, "not a SOLVARA 2001 replay"},
-      {"another file format", none, [&](auto& b) { put32(b, 8, 2); }, "file format 2, this game reads format 1"},
+      {"another file format", none, [&](auto& b) { put32(b, 8, 3); }, "file format 3, this game reads formats 1 and 2"},
+      {"a checkpoint missing", [](auto& r) { r.checkpoints.pop_back(); }, none,
+       "it holds 4 checkpoints, where its 1594 frames have 5"},
+      {"a checkpoint too many", [](auto& r) { r.checkpoints.push_back(r.checkpoints.back()); }, none,
+       "it holds 6 checkpoints, where its 1594 frames have 5"},
+      {"more checkpoints than a replay holds", none,
+       [&](auto& b) { put32(b, 476 + 4 * good.runs.size(), game::kMaxCheckpoints + 1); }, "oversized: 720 checkpoints"},
+      {"checkpoints cut short", none, [](auto& b) { b.resize(b.size() - 100); }, "its 5 checkpoints need"},
       {"more runs than a replay holds", none, [&](auto& b) { put32(b, 472, game::kMaxInputRuns + 1); },
        "oversized: 262145 input runs"},
       {"another simulation version", [](auto& r) { r.simulationVersion += 1; }, none,
@@ -275,6 +305,10 @@ TEST_F(ReplayTest, EveryDamageIsRefusedWithItsReason) {
          for (game::InputRun& run : r.runs) run.code = 0;
        },
        none, 1, "did not play as recorded"},
+      // Up held for one frame where the pilot did otherwise: found at the
+      // first checkpoint after it, by the fields that differ.
+      {[](auto& r) { SetInputAt(r, 1000, 2); }, none, 1,
+       "checkpoint 4, after frame 1200 (frames 901-1200), differs: GameState.score recorded "},
   };
   for (const Verified& v : runs) {
     game::Replay r = good;
@@ -290,6 +324,108 @@ TEST_F(ReplayTest, EveryDamageIsRefusedWithItsReason) {
     EXPECT_NE(log_.find(v.reason), std::string::npos) << log_;
     EXPECT_NE(log_.find(file.string()), std::string::npos) << log_;
   }
+}
+
+// Replays recorded by the game before checkpoints came: they still play and
+// verify (their end), and read back to the same bytes.
+TEST_F(ReplayTest, FormatOneReplaysStillVerify) {
+  for (const char* name : {"bot-seed5.rpl", "bot-seed3.rpl"}) {
+    SCOPED_TRACE(name);
+    const fs::path file = fs::path(SOLVARA_SOURCE_DIR) / "tests/app/format1" / name;
+    game::Replay r;
+    std::string reason;
+    ASSERT_TRUE(game::ReadReplayFile(file.string(), r, reason)) << reason;
+    EXPECT_EQ(r.format, 1u);
+    EXPECT_TRUE(r.checkpoints.empty());
+    EXPECT_EQ(game::EncodeReplay(r), ReadBytes(file));
+    Options play = Base("watcher");
+    play.replay = file.string();
+    play.verify = true;
+    EXPECT_EQ(Run(play), 0) << log_;
+    EXPECT_NE(log_.find("played as recorded"), std::string::npos) << log_;
+  }
+}
+
+// Every start point played by the pilot until the game ends (it loses, or
+// beats the stage or the boss) leaves last.rpl, which verifies however it is
+// watched: at normal speed, at fast play's speed, holding button 1. A
+// practice enters nothing in the ranking.
+TEST_F(ReplayTest, EveryStartPointLeavesALastGameThatVerifiesWatchedAnyWay) {
+  enum Watch { kNormal, kFast, kHoldButton1 };
+  struct Path {
+    const char* name;
+    int practice;  // 0: a new game from the title
+    int power;
+    uint32_t seed;
+    int frames;
+    Watch watch;
+  };
+  const Path paths[] = {
+      {"a ranked game", 0, 0, 3, 3800, kFast},
+      {"stage 1", 1, 0, 1, 2000, kHoldButton1},
+      {"stage 2", 2, 1, 1, 2000, kNormal},
+      {"the first boss", 3, 2, 1, 1200, kFast},
+      {"the stage-1 boss", 4, 3, 1, 1200, kHoldButton1},
+      {"the stage-2 boss", 5, 4, 1, 1200, kNormal},
+  };
+  for (const Path& p : paths) {
+    SCOPED_TRACE(p.name);
+    Options play = Base(p.name);
+    play.bot = true;
+    play.seed = p.seed;
+    play.frames = p.frames;
+    play.practice = p.practice;
+    play.power = p.power;
+    ASSERT_EQ(Run(play), 0) << log_;
+    const fs::path home = play.home;
+    game::Replay last;
+    std::string reason;
+    ASSERT_TRUE(game::ReadReplayFile((home / "last.rpl").string(), last, reason)) << reason;
+    const game::StartPoint* point = game::FindStartPoint(last.world);
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(point, p.practice ? &game::PracticePoints()[p.practice - 1] : &game::StartPoints()[0]) << point->name;
+    EXPECT_EQ(last.world[ShipField(offsetof(game::PlayerShip, power))], p.power);
+    game::RankEntry rows[game::kRankRows] = {};
+    ASSERT_EQ(game::ReadScoreFile((home / "score.dat").string(), rows), game::ScoreFileState::kRead);
+    const bool ranked = std::any_of(rows, rows + game::kSavedRows, [&](auto& row) { return row.score == last.finalScore; });
+    EXPECT_EQ(ranked, p.practice == 0);
+    EXPECT_EQ(RowReplays(home), p.practice ? 0 : 1);
+
+    Options watch = Base(std::string(p.name) + " watched");
+    watch.replay = (home / "last.rpl").string();
+    watch.verify = true;
+    watch.fast = p.watch == kFast;
+    watch.trace = (dir_ / "watch.jsonl").string();
+    if (p.watch == kHoldButton1) {
+      watch.keys = (dir_ / "keys.txt").string();
+      std::ofstream(watch.keys) << "1- Z\n";
+    }
+    ASSERT_EQ(Run(watch), 0) << log_;
+    EXPECT_NE(log_.find("played as recorded"), std::string::npos) << log_;
+    // Fast play shows one frame in four.
+    const size_t shown = Lines(watch.trace).size();
+    EXPECT_EQ(shown, p.watch == kNormal ? last.frames : (last.frames + 3) / 4);
+  }
+}
+
+// "Save last replay": last.rpl copied into replays/ under its end time and
+// score; saving the same game again finds its copy.
+TEST_F(ReplayTest, TheLastGameIsCopiedIntoTheReplaysFolderOnce) {
+  const int32_t score = BotGame(5, 1800, dir_ / "5.rpl");
+  const fs::path home = dir_ / "home";
+  game::Replay last;
+  std::string saved, again, reason;
+  ASSERT_TRUE(game::ReadReplayFile((home / "last.rpl").string(), last, reason)) << reason;
+  ASSERT_TRUE(game::SaveLastReplay(home.string(), saved, reason)) << reason;
+  const std::string name = game::KeptReplayName(last.endTime, score);
+  EXPECT_EQ(name.size(), std::string("2026-12-07_14-38-33_").size() + std::to_string(score).size()) << name;
+  EXPECT_EQ(fs::path(saved), home / "replays" / (name + ".rpl"));
+  EXPECT_EQ(ReadBytes(saved), ReadBytes(home / "last.rpl"));
+  ASSERT_TRUE(game::SaveLastReplay(home.string(), again, reason)) << reason;
+  EXPECT_EQ(again, saved);
+  fs::remove(home / "last.rpl");
+  EXPECT_FALSE(game::SaveLastReplay(home.string(), again, reason));
+  EXPECT_NE(reason.find("last.rpl"), std::string::npos) << reason;
 }
 
 // Three games into one ranking (the default table): the first enters as
@@ -330,9 +466,9 @@ TEST_F(ReplayTest, TheRankingKeepsTheReplayOfEachRowItsGameEntered) {
   game::Replay r;
   EXPECT_FALSE(game::ReadRankReplay(home.string(), 1, r, path, reason));
   EXPECT_EQ(reason, "the row has no replay");
-  int replays = 0;
-  for (const auto& entry : fs::directory_iterator(home)) replays += entry.path().extension() == ".rpl";
-  EXPECT_EQ(replays, 2);
+  EXPECT_EQ(RowReplays(home), 2);
+  // The last game is kept whether it entered the ranking or not.
+  EXPECT_EQ(ReadBytes(home / "last.rpl"), ReadBytes(dir_ / "3.rpl"));
 
   // Watched to its end and on through the results screen (the shorter game,
   // row 7): the form closes itself back on the title, having written nothing.
