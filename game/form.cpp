@@ -191,9 +191,10 @@ int TForm1::WatchSpeed() {
 }
 
 void TForm1::FormKeyDown(int key) {
+  // Watching too, Escape ends it; other keys do nothing (button 1 held is
+  // read as the frame's fast play).
   if (key == platform::kVirtualKeyPause) TogglePause();
-  // Watching, any other key ends the replay.
-  else if (key == platform::kVirtualKeyEscape || replays.Watching()) Close();
+  else if (key == platform::kVirtualKeyEscape) Close();
 }
 
 void TForm1::Close() {

@@ -491,9 +491,9 @@ TEST_F(ReplayTest, TheRankingKeepsTheReplayOfEachRowItsGameEntered) {
   EXPECT_EQ(listing(), before);
 }
 
-// Watching: the pause key pauses the replay and resumes it; any other key
-// ends it, and the program with it.
-TEST_F(ReplayTest, WatchingThePauseKeyPausesAndAnyOtherKeyCloses) {
+// Watching: the pause key pauses the replay and resumes it; other keys do
+// nothing; Escape ends it, and the program with it.
+TEST_F(ReplayTest, WatchingThePauseKeyPausesOtherKeysDoNothingAndEscapeCloses) {
   const std::shared_ptr<const game::Replay> replay = WatchInThisProcess();
   ASSERT_TRUE(replay);
   {
@@ -510,6 +510,10 @@ TEST_F(ReplayTest, WatchingThePauseKeyPausesAndAnyOtherKeyCloses) {
     EXPECT_EQ(form.replays.Frame(), 11u);
     EXPECT_FALSE(backend.app.Terminated());
     backend.app.PressKey(platform::kVirtualKeyOther);
+    backend.app.Step();
+    EXPECT_FALSE(backend.app.Terminated());
+    EXPECT_EQ(form.replays.Frame(), 12u);
+    backend.app.PressKey(platform::kVirtualKeyEscape);
     EXPECT_TRUE(backend.app.Terminated());
   }
   platform::ClearFolderMaps();
