@@ -1,6 +1,8 @@
 #include "game/records/replay_deck.h"
 
+#include <cstdio>
 #include <ctime>
+#include <utility>
 
 #include "game/form.h"
 #include "game/records/replay_file.h"
@@ -12,7 +14,8 @@ namespace {
 
 // "REPLAY" in small letters with a shadow, in the bottom right corner,
 // clear of the spare ships on the left; the colours of the ranking's text.
-constexpr int kMarkX = 566, kMarkY = 458;
+// Left of it, the frame watched of the replay's frames, and the score so far.
+constexpr int kMarkX = 566, kMarkY = 458, kCounterX = 410;
 constexpr int kMarkPoints = 12;
 constexpr TColor kMarkShadow = 0x335577, kMarkText = 0x77DDFF;
 
@@ -76,10 +79,13 @@ void ReplayDeck::EndFrame(TForm1& f) {
   if (!watch_) return;
   TFont* font = f.cdraw->GetFont();
   font->SetSize(kMarkPoints);
-  font->Color = kMarkShadow;
-  f.cdraw->TextOutA(kMarkX + 1, kMarkY + 1, "REPLAY");
-  font->Color = kMarkText;
-  f.cdraw->TextOutA(kMarkX, kMarkY, "REPLAY");
+  char counter[48];
+  std::snprintf(counter, sizeof counter, "%u/%u  %d", frame_, watch_->frames, f.GameState.score);
+  for (const auto& [dx, colour] : {std::pair{1, kMarkShadow}, std::pair{0, kMarkText}}) {
+    font->Color = colour;
+    f.cdraw->TextOutA(kCounterX + dx, kMarkY + dx, counter);
+    f.cdraw->TextOutA(kMarkX + dx, kMarkY + dx, "REPLAY");
+  }
 }
 
 void ReplayDeck::Read(VantorInputSystem::TVantorInput& chip, VantorInputSystem::TVantorInputState& state) {
