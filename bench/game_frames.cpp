@@ -20,6 +20,7 @@
 #include <string>
 
 #include "game/form.h"
+#include "game/world_snapshot.h"
 #include "game/records/replay.h"
 #include "game/records/replay_deck.h"
 #include "game/records/score_file.h"
@@ -89,37 +90,7 @@ class Game {
 
 // The world as it was when the scene was set, put back before every frame
 // so that each measured frame draws the same full scene.
-struct World {
-  game::GameState state;
-  game::PlayerShip ship;
-  game::TrailPoint trail[game::kTrailLength];
-  game::ShotPool shots;
-  game::EnemyPool enemies;
-  game::EnemyBulletPool bullets;
-  game::EffectPool effects;
-  game::BannerPool banners;
-
-  void Take(const game::TForm1& f) {
-    state = f.GameState;
-    ship = f.PlayerShip;
-    std::copy(std::begin(f.Trail), std::end(f.Trail), trail);
-    shots = f.Shot;
-    enemies = f.Enemy;
-    bullets = f.EnemyBullet;
-    effects = f.Effect;
-    banners = f.Banner;
-  }
-  void Restore(game::TForm1& f) const {
-    f.GameState = state;
-    f.PlayerShip = ship;
-    std::copy(std::begin(trail), std::end(trail), f.Trail);
-    f.Shot = shots;
-    f.Enemy = enemies;
-    f.EnemyBullet = bullets;
-    f.Effect = effects;
-    f.Banner = banners;
-  }
-};
+using World = game::WorldSnapshot;
 
 // Every free bullet and effect record becomes a live one, spread over the
 // field, with every kind represented.

@@ -88,6 +88,7 @@ void TForm1::ServeRequests(bool withEffects) {
     if (music <= static_cast<int>(std::size(kSongs))) {
       cmid->Play(kSongs[music - 1].name, music <= kLastLoopingSong);
       songStarted = music;
+      currentSong = music;
     }
   }
   const int sound = GameState.soundRequest;

@@ -125,7 +125,8 @@ bool TForm1::FrameIdle() {
       // A watched replay that is over closes the form.
       if (!replays.BeginFrame(*this)) {
         cdraw->SetDiscarding(false);
-        closeLater_.Post(0, 0, 0);
+        if (returnFromWatching_) EndWatching();
+        else closeLater_.Post(0, 0, 0);
         return false;
       }
       cdraw->SetDiscarding(!shown);
@@ -182,6 +183,24 @@ void TForm1::ReportStartUp() {
   platform::FinishStartUp();
 }
 
+void TForm1::WatchReplay(std::shared_ptr<const Replay> replay) {
+  beforeWatching_.Take(*this);
+  returnFromWatching_ = true;
+  replays.Watch(std::move(replay));
+}
+
+void TForm1::EndWatching() {
+  replays.StopWatching();
+  returnFromWatching_ = false;
+  if (paused_) SetPaused(false);
+  beforeWatching_.Restore(*this);
+  // The song of the world put back starts again; with none, the replay's
+  // stops here.
+  if (GameState.musicRequest == 0) GameState.musicRequest = beforeWatching_.song;
+  if (GameState.musicRequest == 0) cmid->Stop();
+  if (afterWatching) afterWatching(*this);
+}
+
 int TForm1::WatchSpeed() {
   if (!replays.Watching()) return 1;
   // The player's own controls, read beside the replay's input.
@@ -194,6 +213,7 @@ void TForm1::FormKeyDown(int key) {
   // Watching too, Escape ends it; other keys do nothing (button 1 held is
   // read as the frame's fast play).
   if (key == platform::kVirtualKeyPause) TogglePause();
+  else if (key == platform::kVirtualKeyEscape && returnFromWatching_) EndWatching();
   else if (key == platform::kVirtualKeyEscape) Close();
 }
 

@@ -4,12 +4,14 @@
 // close that saves the ranking. The routines of every screen are members, so
 // they all work on the same fixed world.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "game/frame_pacer.h"
+#include "game/world_snapshot.h"
 #include "game/records/replay_deck.h"
 #include "game/world/start_worlds.h"
 #include "game/world/world.h"
@@ -91,6 +93,14 @@ class TForm1 : public TComponent {
   void SetPaused(bool paused);
   bool Paused() const { return paused_; }
   void DrawPause();
+
+  // ---------------------------------------------------------- watching from the game
+  // Watches `replay` from the next frame on, the world it interrupts kept
+  // aside: once the replay is over (back on the title after its results,
+  // Escape, or a failure) the world is put back as it was and
+  // `afterWatching` runs. Watching enters no row and writes nothing.
+  void WatchReplay(std::shared_ptr<const Replay> replay);
+  std::function<void(TForm1&)> afterWatching;
 
   // ---------------------------------------------------------- practice
   // Starts a practice from `point` (one of PracticePoints) with the ship's
@@ -227,6 +237,8 @@ class TForm1 : public TComponent {
   // the runner's trace.
   int32_t songStarted = 0;
   int32_t effectStarted = 0;
+  // The last song started (0: none yet).
+  int32_t currentSong = 0;
 
  private:
   platform::Window* window_ = nullptr;
@@ -257,6 +269,10 @@ class TForm1 : public TComponent {
   std::vector<platform::StartUpStage> startUpStages_;
   double firstFrameAt_ = 0, musicAt_ = 0;
   bool lastFailureShown_ = false;
+  // Watching from the game: the world to put back once the replay is over.
+  bool returnFromWatching_ = false;
+  WorldSnapshot beforeWatching_;
+  void EndWatching();
   // A practice to start at the top of the next frame, and its power.
   const StartPoint* pendingPractice_ = nullptr;
   int pendingPower_ = 0;

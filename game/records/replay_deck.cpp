@@ -28,6 +28,18 @@ ReplayDeck::ReplayDeck(std::shared_ptr<const Replay> watch) : watch_(std::move(w
   }
 }
 
+void ReplayDeck::Watch(std::shared_ptr<const Replay> replay) {
+  recording_ = Recording::kIdle;
+  watch_ = std::move(replay);
+  frame_ = 0;
+  run_ = 0;
+  runFrame_ = 0;
+  ended_ = failed_ = false;
+  mismatch_.clear();
+}
+
+void ReplayDeck::StopWatching() { watch_ = nullptr; }
+
 bool ReplayDeck::BeginFrame(TForm1& f) {
   if (!watch_) {
     if (recording_ == Recording::kOn) {

@@ -21,6 +21,10 @@ class ReplayDeck {
   explicit ReplayDeck(std::shared_ptr<const Replay> watch = nullptr);
 
   bool Watching() const { return watch_ != nullptr; }
+  // Watches `replay` from the next frame on, in place of the game's own
+  // input (any game being recorded is dropped), until StopWatching.
+  void Watch(std::shared_ptr<const Replay> replay);
+  void StopWatching();
 
   // Around the screen step of each frame that runs one (a paused frame runs
   // none). BeginFrame returns false once a watched replay is over: its game

@@ -24,6 +24,7 @@
 #include "platform/app.h"
 #include "platform/files.h"
 #include "platform/headless/backend.h"
+#include "platform/random.h"
 
 namespace probe {
 namespace {
@@ -518,6 +519,56 @@ TEST_F(ReplayTest, WatchingThePauseKeyPausesOtherKeysDoNothingAndEscapeCloses) {
   }
   platform::ClearFolderMaps();
   EXPECT_FALSE(fs::exists(dir_ / "watcher" / "score.dat"));
+}
+
+// Watched from inside the game (the title's Replays list): the world the
+// title had is put back once the replay is over, whether it ran to its end
+// at normal speed or at fast play's, or Escape ended it; nothing is entered
+// in the ranking and nothing written, and the form goes on.
+TEST_F(ReplayTest, WatchingFromTheGamePutsTheWorldBack) {
+  const std::shared_ptr<const game::Replay> replay = WatchInThisProcess();
+  ASSERT_TRUE(replay);
+  struct Way {
+    const char* name;
+    bool fast;
+    int escapeAfter;  // frames; 0: watched to the end
+  };
+  const Way ways[] = {{"to the end", false, 0}, {"to the end, fast", true, 0}, {"ended by Escape", false, 40}};
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    platform::headless::Backend backend;
+    game::TForm1 form(nullptr);
+    for (int i = 0; i < 77; ++i) backend.app.Step();
+    const game::Checkpoint before = game::TakeCheckpoint(form);
+    const uint32_t random = platform::Rand().State();
+    int returned = 0;
+    form.afterWatching = [&](game::TForm1&) { ++returned; };
+    form.fastPlay = way.fast;
+    form.WatchReplay(replay);
+    int frames = 0;
+    while (returned == 0 && frames < 4000 && !backend.app.Terminated()) {
+      backend.app.Step();
+      if (++frames == way.escapeAfter) backend.app.PressKey(platform::kVirtualKeyEscape);
+    }
+    EXPECT_EQ(returned, 1);
+    EXPECT_FALSE(backend.app.Terminated());
+    EXPECT_FALSE(form.replays.Watching());
+    if (way.escapeAfter == 0) {
+      EXPECT_TRUE(form.replays.Mismatch().empty()) << form.replays.Mismatch();
+    }
+    // The title's song asked for again; all else as it was.
+    EXPECT_EQ(form.GameState.musicRequest, 1);
+    form.GameState.musicRequest = 0;
+    EXPECT_EQ(game::CheckpointDifference(before, game::TakeCheckpoint(form)), "");
+    EXPECT_EQ(platform::Rand().State(), random);
+    backend.app.Step();
+    EXPECT_EQ(form.GameState.screen, game::ScreenTitle);
+    form.Close();
+  }
+  platform::ClearFolderMaps();
+  // The watcher's home holds a ranking saved at each close, and no replay.
+  EXPECT_EQ(RowReplays(dir_ / "watcher"), 0);
+  EXPECT_FALSE(fs::exists(dir_ / "watcher" / "last.rpl"));
 }
 
 // Watching writes nothing: the runner's own fresh home folder, left empty,
