@@ -2,6 +2,7 @@
 // a damaged or foreign replay is refused with its reason; the ranking keeps
 // the replay of each row a game entered; watching writes nothing.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -18,6 +19,7 @@
 #include "game/form.h"
 #include "game/records/last_replay.h"
 #include "game/records/ranking_replays.h"
+#include "game/records/replay_list.h"
 #include "game/records/replay_file.h"
 #include "game/records/score_file.h"
 #include "game/world/start_worlds.h"
@@ -427,6 +429,82 @@ TEST_F(ReplayTest, TheLastGameIsCopiedIntoTheReplaysFolderOnce) {
   fs::remove(home / "last.rpl");
   EXPECT_FALSE(game::SaveLastReplay(home.string(), again, reason));
   EXPECT_NE(reason.find("last.rpl"), std::string::npos) << reason;
+}
+
+// The Replays list: the ranking's row with its replay, the last game, and
+// every file of the replays folder, watchable or greyed with the reason; a
+// file of any kind is never waited on nor read past a replay's size, and a
+// folder of many files is listed only in part.
+TEST_F(ReplayTest, TheReplaysListShowsEachFileWithWhyItCannotBeWatched) {
+  BotGame(3, 3800, dir_ / "3.rpl");
+  const fs::path home = dir_ / "home", kept = home / "replays";
+  fs::create_directories(kept);
+  const std::vector<uint8_t> good = ReadBytes(dir_ / "3.rpl");
+  const auto write = [](std::vector<uint8_t> bytes) {
+    return [bytes](const fs::path& p) { WriteBytes(p, bytes); };
+  };
+  std::vector<uint8_t> damaged = good, cut = good, forged = good;
+  damaged[damaged.size() / 2] ^= 1;
+  cut.resize(cut.size() / 2);
+  game::Replay r;
+  std::string reason;
+  ASSERT_TRUE(game::DecodeReplay(good, r, reason)) << reason;
+  r.world[StateField(offsetof(game::GameState, lives))] = 99;
+  forged = game::EncodeReplay(r);
+  struct File {
+    std::string name;
+    std::function<void(const fs::path&)> make;
+    const char* label;
+    const char* refusal;  // empty: it can be watched
+  };
+  const File files[] = {
+      {"good.rpl", write(good), "good.rpl", ""},
+      {"damaged.rpl", write(damaged), "damaged.rpl", "damaged"},
+      {"cut.rpl", write(cut), "cut.rpl", "truncated"},
+      {"notes.txt", write({'j', 'u', 's', 't', ' ', 'n', 'o', 't', 'e', 's'}), "notes.txt", "not a SOLVARA 2001 replay"},
+      {"empty.rpl", write({}), "empty.rpl", "truncated: 0 bytes"},
+      {"forged.rpl", write(forged), "forged.rpl", "its world is not one a game starts from: GameState.lives is 99"},
+      {"fifo.rpl", [](const fs::path& p) { mkfifo(p.c_str(), 0644); }, "fifo.rpl", "not a regular file"},
+      {"device.rpl", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }, "device.rpl", "not a regular file"},
+      {"nowhere.rpl", [](const fs::path& p) { fs::create_symlink("gone.rpl", p); }, "nowhere.rpl", "No such file"},
+      {"folder.rpl", [](const fs::path& p) { fs::create_directory(p); }, "folder.rpl", "not a regular file"},
+      {"huge.rpl",
+       [](const fs::path& p) {
+         WriteBytes(p, {});
+         fs::resize_file(p, uintmax_t{1} << 31);
+       },
+       "huge.rpl", "oversized: 2147483648 bytes"},
+      {"two\nlines.rpl", write(good), "two?lines.rpl", ""},
+      {"\xff\xfe\x80.rpl", write(good), "???.rpl", ""},
+      {".half-written.rpl.tmp", write(cut), nullptr, ""},
+  };
+  for (const File& f : files) f.make(kept / f.name);
+  game::RankEntry rows[game::kRankRows] = {};
+  ASSERT_EQ(game::ReadScoreFile((home / "score.dat").string(), rows), game::ScoreFileState::kRead);
+
+  game::ReplayList list = game::ListReplays(home.string(), rows);
+  ASSERT_GE(list.rows.size(), 2u);
+  EXPECT_EQ(list.rows[0].label.substr(0, 9), "3RD 11960");
+  EXPECT_TRUE(list.rows[0].replay && list.rows[0].refusal.empty()) << list.rows[0].refusal;
+  EXPECT_EQ(list.rows[1].label.substr(0, 15), "LAST GAME 11960");
+  EXPECT_TRUE(list.rows[1].replay);
+  EXPECT_EQ(list.rows.size(), 2 + std::size(files) - 1);
+  for (const File& f : files) {
+    SCOPED_TRACE(f.name);
+    const auto row = std::find_if(list.rows.begin(), list.rows.end(), [&](auto& r) { return f.label && r.label == f.label; });
+    ASSERT_EQ(row != list.rows.end(), f.label != nullptr);
+    if (!f.label) continue;
+    EXPECT_EQ(row->source, game::ReplayListRow::kKeptFile);
+    EXPECT_NE(row->refusal.find(f.refusal), std::string::npos) << row->refusal;
+    EXPECT_EQ(row->replay != nullptr, *f.refusal == '\0');
+  }
+
+  // Many more files: a hundred are read, the rest only counted.
+  for (int i = 0; i < 150; ++i) WriteBytes(kept / ("many-" + std::to_string(1000 + i) + ".rpl"), cut);
+  list = game::ListReplays(home.string(), rows);
+  EXPECT_EQ(list.rows.size(), 2 + game::kMaxListedFiles);
+  EXPECT_EQ(list.filesLeftOut, std::size(files) - 1 + 150 - game::kMaxListedFiles);
+  EXPECT_FALSE(list.folderCut);
 }
 
 // Three games into one ranking (the default table): the first enters as
