@@ -11,34 +11,33 @@
 #include "game/records/ranking_replays.h"
 #include "game/records/replay_file.h"
 #include "platform/app.h"
+#include "platform/bindings.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/sdl/backend.h"
 #include "platform/settings.h"
+#include "platform/settings_writer.h"
 #include "platform/startup.h"
 #include "platform/user_dirs.h"
-#include "vantor/input/input.h"
 #include "vantor/system/debug.h"
 
 namespace {
 
-using VantorInputSystem::TInputKeys;
-using VantorInputSystem::TVantorInput;
-
-// The input component's key property of each control the settings name.
-constexpr std::pair<platform::Control, TInputKeys TVantorInput::*> kKeyProperties[] = {
-    {platform::kUp, &TVantorInput::KeyUp},           {platform::kDown, &TVantorInput::KeyDown},
-    {platform::kLeft, &TVantorInput::KeyLeft},       {platform::kRight, &TVantorInput::KeyRight},
-    {platform::kButton1, &TVantorInput::KeyButton1}, {platform::kButton2, &TVantorInput::KeyButton2},
-    {platform::kButton3, &TVantorInput::KeyButton3},
-};
-
-// The command line overrides the settings.
-void Override(platform::Settings& settings, const GameOptions& options) {
-  if (options.fullScreen) settings.fullScreen = options.fullScreen;
-  if (options.scaling) settings.scaling = options.scaling;
-  if (options.vsync) settings.vsync = *options.vsync;
-  if (options.mute) settings.musicVolume = settings.effectsVolume = 0;
+// The command line chooses over the settings file, for this run.
+void Override(game::PlayerSettings& settings, const GameOptions& options) {
+  auto choose = [&](game::SettingId setting, int value, const char* option) {
+    settings.values[setting] = value;
+    settings.overriddenBy[setting] = option;
+  };
+  if (options.fullScreen)
+    choose(game::kSettingMode, *options.fullScreen ? 0 : 1, *options.fullScreen ? "--fullscreen" : "--window");
+  if (options.scaling) choose(game::kSettingScale, static_cast<int>(*options.scaling), "--scale");
+  if (options.vsync) choose(game::kSettingVSync, static_cast<int>(*options.vsync), "--vsync");
+  if (options.mute) {
+    choose(game::kSettingMusic, 0, "--mute");
+    choose(game::kSettingEffects, 0, "--mute");
+  }
 }
 
 // The replay --replay or --replay-rank names; null with the message saying
@@ -66,16 +65,19 @@ int main(int argc, char** argv) {
 
   std::vector<platform::SettingsProblem> problems;
   platform::Settings settings = platform::LoadSettings(problems);
-  // What the player chose with Alt+Enter last, unless the settings say.
-  if (!settings.fullScreen) settings.fullScreen = platform::RememberedFullScreen();
-  Override(settings, options);
+  // Alt+Enter's choice of earlier versions, kept in the state folder.
+  std::string note;
+  if (const std::optional<bool> remembered = platform::TakeOverRememberedMode(settings.fullScreen.has_value(), note))
+    settings.fullScreen = remembered;
+  if (!note.empty()) std::fprintf(stderr, "solvara: %s\n", note.c_str());
   if (!options.dataDir.empty()) platform::SetDataDir(std::filesystem::absolute(options.dataDir));
   const std::string assets = platform::AssetDir();
   platform::MapFolder("bmp", assets + "/bmp");
   platform::MapFolder("sound", assets + "/sound");
   std::unique_ptr<platform::sdl::Backend> backend;
   try {
-    backend = platform::sdl::Start({SOLVARA_APP_ID, assets + "/" SOLVARA_WINDOW_ICON}, settings, problems);
+    backend = platform::sdl::Start({SOLVARA_APP_ID, assets + "/" SOLVARA_WINDOW_ICON},
+                                   options.fullScreen.value_or(settings.fullScreen.value_or(true)));
   } catch (const std::exception& e) {
     std::fprintf(stderr, "solvara: %s\n", e.what());
     return 1;
@@ -109,11 +111,10 @@ int main(int argc, char** argv) {
     game::TForm1 form(nullptr, watch);
     // Its message has been read: the program ends.
     if (form.StartUpFailed()) return 1;
-    // Keys the settings do not name keep the form's.
-    for (const auto& [control, property] : kKeyProperties)
-      VantorInputSystem::KeyOfScanCode(backend->KeyScanCode(control), (*form.chip).*property);
-    form.reducedFlashing = settings.reducedFlashing;
-    form.vsync = settings.vsync;
+    game::PlayerSettings player =
+        game::FromFile(settings, platform::BindingsOf(settings, *platform::Current().input, problems));
+    Override(player, options);
+    form.UseSettings(player);
     if (!problems.empty()) app.ShowPlainMessage(platform::ProblemsMessage(settings.file, problems));
     app.Run();
     // A replay the library failed on ended early: the program failed.

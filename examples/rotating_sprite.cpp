@@ -9,14 +9,12 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
-#include <vector>
 
 #include "platform/app.h"
 #include "platform/clock.h"
 #include "platform/encoding.h"
 #include "platform/platform.h"
 #include "platform/sdl/backend.h"
-#include "platform/settings.h"
 #include "vantor/draw/draw.h"
 #include "vantor/input/input.h"
 #include "vantor/midi/midi.h"
@@ -47,8 +45,8 @@ class ExampleForm : public TComponent {
     midi_->CreateData("song", song);
     midi_->Play("song", true);
 
-    app.OnKeyDown([&app](int key) {
-      if (key == platform::kVirtualKeyEscape) app.Terminate();
+    app.OnKeyDown([&app](const platform::KeyEvent& key) {
+      if (key.virtualKey == platform::kVirtualKeyEscape) app.Terminate();
     });
     frameTime_ = platform::Current().clock->Milliseconds() - kFrameMilliseconds;
     app.OnIdle([this] { return Frame(); });
@@ -104,10 +102,7 @@ int main(int argc, char** argv) {
   const long frames = argc == 5 ? std::strtol(argv[4], nullptr, 10) : 0;
   try {
     // A window rather than the full screen the game opens by default.
-    platform::Settings settings;
-    settings.fullScreen = false;
-    std::vector<platform::SettingsProblem> problems;
-    auto backend = platform::sdl::Start({}, settings, problems);
+    auto backend = platform::sdl::Start({}, false);
     ExampleForm form(argv[1], argv[2], argv[3], frames);
     platform::Current().app->Run();
   } catch (const std::exception& e) {

@@ -22,6 +22,12 @@
 #include "vantor/system/frame.h"
 
 namespace game {
+namespace {
+
+// How much of the frozen picture under a menu is taken away (of 255).
+constexpr int kMenuDimming = 224;
+
+}  // namespace
 
 using VantorDrawSystem::TVantorDraw;
 using VantorInputSystem::TVantorInput;
@@ -51,7 +57,8 @@ TForm1::TForm1(TComponent* owner, std::shared_ptr<const Replay> watch)
                                             replays.Watching());
   scoreStore->OnLastReplayFailed([this](const std::string& reason) { ReportLastReplayFailure(reason); });
 
-  app.OnKeyDown([this](int key) { FormKeyDown(key); });
+  app.OnKeyDown([this](const platform::KeyEvent& key) { FormKeyDown(key); });
+  app.OnKeyUp([this](const platform::KeyEvent& key) { FormKeyUp(key); });
   app.OnCloseRequest([this] { Close(); });
   app.OnDeactivate([this] { FormDeactivate(); });
   app.OnExplain([this](const std::string& text) { return ExplainMessage(text, scoreStore->LeftAlone()); });
@@ -67,6 +74,7 @@ TForm1::~TForm1() {
   if (platform::Application* app = platform::Current().app) {
     app->OnIdle(nullptr);
     app->OnKeyDown(nullptr);
+    app->OnKeyUp(nullptr);
     app->OnCloseRequest(nullptr);
     app->OnDeactivate(nullptr);
     app->OnExplain(nullptr);
@@ -107,8 +115,8 @@ bool TForm1::FrameIdle() {
   pacer_.Pace(vsync);
   songStarted = 0;
   effectStarted = 0;
-  if (paused_) {
-    DrawPause();
+  if (menus.IsOpen()) {
+    RunMenuFrame();
     return false;
   }
   if (pendingPractice_) ApplyPractice();
@@ -209,12 +217,58 @@ int TForm1::WatchSpeed() {
   return fastPlay || held.Button1 != 0 ? kFastPlayFrames : 1;
 }
 
-void TForm1::FormKeyDown(int key) {
-  // Watching too, Escape ends it; other keys do nothing (button 1 held is
-  // read as the frame's fast play).
-  if (key == platform::kVirtualKeyPause) TogglePause();
-  else if (key == platform::kVirtualKeyEscape && returnFromWatching_) EndWatching();
-  else if (key == platform::kVirtualKeyEscape) Close();
+void TForm1::FormKeyDown(const platform::KeyEvent& key) {
+  heldKeys.Change(key, true);
+  const bool fullScreen = key.virtualKey == platform::kVirtualKeyFullScreen;
+  // A menu hears Alt+Enter too: one asking for a key takes neither of the two.
+  if (menus.IsOpen()) menus.KeyDown(*this, key);
+  else if (IsPauseKey(key)) OpenMenu();
+  // Watching too, Escape ends it, back where watching began, if anywhere;
+  // other keys do nothing (button 1 held is read as the frame's fast play).
+  else if (key.virtualKey == platform::kVirtualKeyEscape && returnFromWatching_) EndWatching();
+  else if (key.virtualKey == platform::kVirtualKeyEscape) Close();
+  // Alt+Enter changed the window: the settings say so from now on.
+  if (fullScreen) ChangeSetting(*this, kSettingMode, window_->FullScreen() ? 0 : 1);
+}
+
+void TForm1::FormKeyUp(const platform::KeyEvent& key) {
+  heldKeys.Change(key, false);
+  if (menus.IsOpen()) menus.KeyUp(*this, key);
+}
+
+bool TForm1::IsPauseKey(const platform::KeyEvent& key) const {
+  const platform::Bindings& b = playerSettings.bindings;
+  if (key.virtualKey == platform::kVirtualKeyPause || key.padButton == platform::kPadStart) return true;
+  return (key.scanCode != 0 && key.scanCode == b.keys[platform::kPause]) ||
+         (key.padButton != platform::kPadNone && key.padButton == b.pad[platform::kPause]);
+}
+
+void TForm1::ShowMenu(const MenuPage& page) {
+  // The picture on the screen now stays under the menus.
+  cdraw->UpdateTmp();
+  menus.CloseAll();
+  menus.Push(page);
+}
+
+void TForm1::CloseMenus() {
+  menus.CloseAll();
+  replays.IgnoreHeldInput(heldKeys.Controls(playerSettings.bindings));
+}
+
+void TForm1::RunMenuFrame() {
+  cdraw->Clear();
+  DrawMenus(*this);
+  menus.Frame(*this);
+  // The title menu keeps the title's music going; a pause holds it.
+  if (!paused_) ServeRequests();
+  pacer_.WaitToPresent();
+  // The frozen picture, dimmed, added under the menu.
+  cdraw->UpdateEx(kMenuDimming, VantorDrawSystem::ueBlendAdd);
+}
+
+void TForm1::UseSettings(const PlayerSettings& settings) {
+  playerSettings = settings;
+  ApplyAll(*this);
 }
 
 void TForm1::Close() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,8 @@
 #include "game/world_snapshot.h"
 #include "game/records/replay_deck.h"
 #include "game/world/start_worlds.h"
+#include "game/screens/menus/menu.h"
+#include "game/screens/menus/player_settings.h"
 #include "game/world/world.h"
 #include "platform/app.h"
 #include "platform/display.h"
@@ -75,8 +78,12 @@ class TForm1 : public TComponent {
   // Frames a watched replay plays per frame shown: kFastPlayFrames while the
   // player holds button 1 (or fastPlay is set), else 1; 1 when not watching.
   int WatchSpeed();
-  void FormKeyDown(int key);
-  // Losing the focus during play (or a watched replay) pauses it.
+  // Escape closes on every screen (watching, it ends the replay); the pause
+  // key pauses play (or a watched replay) and opens the menu on the title.
+  // While a menu is open, it has every key.
+  void FormKeyDown(const platform::KeyEvent& key);
+  void FormKeyUp(const platform::KeyEvent& key);
+  // Losing the focus or the pad during play (or a watched replay) pauses it.
   void FormDeactivate();
   void FormCloseQuery(bool& canClose);
   // The start-up line of the debug log, once the first frame is presented
@@ -85,14 +92,25 @@ class TForm1 : public TComponent {
   // Asks the form to close (Escape, the window's close button).
   void Close();
 
-  // ---------------------------------------------------------- pause
-  // The pause key pauses play (or a watched replay) and resumes it. Paused,
-  // the world, the input component, the music and the effects stand still,
-  // and each frame shows the frozen picture with "PAUSE" over it.
-  void TogglePause();
+  // ---------------------------------------------------------- pause and menus
+  // The pause key (the Pause key, the settings' pause key, the pad's Start
+  // or the settings' pause button).
+  bool IsPauseKey(const platform::KeyEvent& key) const;
+  // The pause key with no menu open: pauses play or a watched replay, opens
+  // the title menu on the title; nothing elsewhere.
+  void OpenMenu();
+  // Paused, the world, the input component, the music and the effects stand
+  // still under the pause menu; resuming closes it.
   void SetPaused(bool paused);
   bool Paused() const { return paused_; }
-  void DrawPause();
+  // Opens `page` over the picture on the screen now, which stands still
+  // under the menus while they are open.
+  void ShowMenu(const MenuPage& page);
+  // Closes every menu; what the player holds then counts for play only
+  // once let go.
+  void CloseMenus();
+  // A frame while a menu is open: the frozen picture, dimmed, under it.
+  void RunMenuFrame();
 
   // ---------------------------------------------------------- watching from the game
   // Watches `replay` from the next frame on, the world it interrupts kept
@@ -222,11 +240,18 @@ class TForm1 : public TComponent {
   RankEntry Ranking[kRankRows] = {};
 
   // ---------------------------------------------------------- the player's settings
+  // Takes the settings (file and command line) and applies them all.
+  void UseSettings(const PlayerSettings& settings);
+  PlayerSettings playerSettings;
   // For those sensitive to flashing light: the new ranking row and the
   // blinking ship flash at most three times a second.
   bool reducedFlashing = false;
   // Whether the pictures wait for the display's vertical blank.
   platform::VSync vsync = platform::VSync::Auto;
+  // Why changes could not be saved, each told to the player once.
+  std::set<std::string> unsavedReasons;
+  Menus menus;
+  HeldKeys heldKeys;
 
   // ---------------------------------------------------------- checks (runner, tests)
   // Keeps the ship from being hit (the runner's --invincible, for checks only).

@@ -6,7 +6,7 @@ set(CPACK_PACKAGE_CONTACT "${SOLVARA_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_HOMEPAGE_URL "${SOLVARA_HOMEPAGE}")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_COMPONENTS_ALL game dev)
+set(CPACK_COMPONENTS_ALL game dev board)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
@@ -43,7 +43,22 @@ debug log and profiler, on SDL2.
 This package holds the headers, the static libraries and the CMake package:
 find_package(Vantor) gives the target Vantor::vantor.")
 
+set(CPACK_DEBIAN_BOARD_PACKAGE_NAME solvara-board)
+set(CPACK_DEBIAN_BOARD_PACKAGE_SECTION net)
+# The verifier plays the game's own pictures, songs and effects; pg_dump backs up a
+# PostgreSQL board.
+set(CPACK_DEBIAN_BOARD_PACKAGE_DEPENDS "solvara (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_BOARD_PACKAGE_SUGGESTS "postgresql-client, nginx")
+set(CPACK_DEBIAN_BOARD_DESCRIPTION "shared ranking server for SOLVARA 2001
+solvara-board keeps a ranking of SOLVARA 2001 games shared by everyone who
+sends games to it. A game is sent as its replay, and its score counts only
+when the replay, played again from a new game's start by the sandboxed
+solvara-verify, reaches the same score and world. The ranking is served as
+JSON and as web pages without JavaScript; the games are kept in SQLite or
+PostgreSQL.")
+
 set(SOLVARA_PROGRAMS "${CMAKE_BINARY_DIR}/solvara ${CMAKE_BINARY_DIR}/solvara-probe")
+set(SOLVARA_BOARD_PROGRAMS "${CMAKE_BINARY_DIR}/solvara-board ${CMAKE_BINARY_DIR}/solvara-verify")
 configure_file(shlibdeps.cmake.in shlibdeps.cmake @ONLY)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/shlibdeps.cmake)
 

@@ -8,6 +8,48 @@
 
 namespace platform {
 
+// Virtual key codes (the platform's own numbers where it has them). Menus
+// need the cursor keys, Enter, Space, Escape and the pad's A, B, Start,
+// Back, D-pad and stick; the pause key stands for itself, the key the
+// settings name for pausing is told by its scan code.
+constexpr int kVirtualKeyReturn = 13;
+constexpr int kVirtualKeyPause = 19;
+constexpr int kVirtualKeyEscape = 27;
+constexpr int kVirtualKeySpace = 32;
+constexpr int kVirtualKeyLeft = 37;
+constexpr int kVirtualKeyUp = 38;
+constexpr int kVirtualKeyRight = 39;
+constexpr int kVirtualKeyDown = 40;
+constexpr int kVirtualKeyPadA = 0xC3;
+constexpr int kVirtualKeyPadB = 0xC4;
+constexpr int kVirtualKeyPadDpadUp = 0xCB;
+constexpr int kVirtualKeyPadDpadDown = 0xCC;
+constexpr int kVirtualKeyPadDpadLeft = 0xCD;
+constexpr int kVirtualKeyPadDpadRight = 0xCE;
+constexpr int kVirtualKeyPadStart = 0xCF;
+constexpr int kVirtualKeyPadBack = 0xD0;
+// The left stick pushed past half way, and back.
+constexpr int kVirtualKeyStickUp = 0xD3;
+constexpr int kVirtualKeyStickDown = 0xD4;
+constexpr int kVirtualKeyStickRight = 0xD5;
+constexpr int kVirtualKeyStickLeft = 0xD6;
+// Any other key or pad button (not a repeat).
+constexpr int kVirtualKeyOther = 255;
+// Alt+Enter, after the main window changed between full screen and a window.
+constexpr int kVirtualKeyFullScreen = 256;
+
+// A key or pad button that went down or up.
+struct KeyEvent {
+  int virtualKey = kVirtualKeyOther;
+  // The keyboard key's PC scan code (0 for pad buttons and keys the input
+  // service has none for).
+  uint8_t scanCode = 0;
+  // The pad button (PadButton of platform/pad.h), -1 for keys.
+  int padButton = -1;
+  // Shift, Ctrl, Alt and the logo keys: half of a combination (Alt+Enter).
+  bool modifier = false;
+};
+
 // A message for a hidden message window (stands in for a window message).
 struct Message {
   uint32_t id;
@@ -64,14 +106,21 @@ class Application {
   // Handlers of the main window. The idle handler returns true when idle
   // processing is done (then the loop waits for the next event).
   virtual void OnIdle(std::function<bool()> handler) = 0;
-  virtual void OnKeyDown(std::function<void(int virtualKey)> handler) = 0;
+  // Keys and pad buttons going down (never the keyboard's own repeats) and
+  // up, the left stick's push past half way counting as a pad button.
+  virtual void OnKeyDown(std::function<void(const KeyEvent&)> handler) = 0;
+  virtual void OnKeyUp(std::function<void(const KeyEvent&)> handler) = 0;
   virtual void OnCloseRequest(std::function<void()> handler) = 0;
   // The main window lost the keyboard focus (another window took it, or it
-  // was minimised).
+  // was minimised), or a game controller was unplugged.
   virtual void OnDeactivate(std::function<void()> handler) = 0;
   // Gives the plain-English line shown below a message or an exception's
   // text: what failed and what the player can do.
   virtual void OnExplain(std::function<std::string(const std::string& cp932Text)> handler) = 0;
+
+  // The player's choice between full screen and a window for the main
+  // window: at once, and whenever a display opens full screen in it.
+  virtual void SetFullScreen(bool fullScreen) = 0;
 
   // Runs the message loop until Terminate. An exception that escapes a
   // handler is shown by ShowException and the loop goes on.
@@ -96,13 +145,6 @@ class Application {
 
 // Writes a message's text and its English line (when there is one) on stderr.
 void PrintMessage(const std::string& cp932Text, const std::string& english);
-
-// Virtual key codes delivered by OnKeyDown. The pause key stands for every
-// key and pad button the player pauses with.
-constexpr int kVirtualKeyPause = 19;
-constexpr int kVirtualKeyEscape = 27;
-// Any other key or pad button pressed (not a modifier, not a repeat).
-constexpr int kVirtualKeyOther = 255;
 
 // Component palette registration (used by design-time tools only).
 void RegisterComponent(const std::string& page, const std::string& className);

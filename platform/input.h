@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/pad.h"
+
 namespace platform {
 
 class Window;
@@ -94,6 +96,18 @@ class InputSystem {
   virtual ~InputSystem() = default;
   // Null when the input object cannot be created.
   virtual std::unique_ptr<InputObject> CreateInputObject() = 0;
+
+  // The name printed on the key with PC scan code `scanCode` in the keyboard
+  // layout in use ("Z", "Left Shift", UTF-8); empty when it has none.
+  virtual std::string KeyName(uint8_t scanCode) const = 0;
+  // The PC scan code of the key printed with `name` (as KeyName gives it; a
+  // one-letter name is the key that types it); 0 when no key has that name.
+  virtual uint8_t KeyNamed(const std::string& name) const = 0;
+  // Whose labels the first pad attached wears (Xbox's when none is).
+  virtual PadFamily AttachedPadFamily() const = 0;
+  // The pad buttons that count as buttons 1-3 of the joystick record; pads
+  // open now take them at their next read.
+  virtual void SetPadButtons(const std::array<PadButton, 3>& buttons) = 0;
 };
 
 // Scales `value` from [fromMin, fromMax] to [toMin, toMax] (ends map to ends).

@@ -114,8 +114,8 @@ std::optional<std::string> Take(const std::string& table, const std::string& key
 int Line(const toml::source_position& at) { return static_cast<int>(at.line); }
 
 constexpr const char* kSettingsFile = "settings.toml";
+// Where Alt+Enter remembered the display mode before the settings file held it.
 constexpr const char* kStateFile = "state.toml";
-constexpr const char* kFullScreenState = "fullscreen";
 
 // Settings are a few hundred bytes; a file larger than this is a mistake.
 constexpr size_t kMaxSettingsBytes = 64 * 1024;
@@ -128,10 +128,20 @@ bool ReadText(const std::string& path, std::string& text) {
   return ReadRegularFile(path, text, kMaxSettingsBytes + 1);
 }
 
-// Why `text` must not reach the TOML parser: larger than settings are, or a
-// key or table name with more dots than the parser can take (counted without
-// parsing quotes, up to the line's "=" or "#"). Nothing when it may.
-std::optional<SettingsProblem> Unparsable(std::string_view text) {
+
+// Temporary files of a settings or state file whose writer died; no lock
+// serialises those writers, so only old ones go.
+bool SettingsOrState(std::string_view name) { return name == kSettingsFile || name == kStateFile; }
+constexpr std::chrono::minutes kTemporaryAge{10};
+
+// The mistakes one message lists (the window holds about this many below
+// its heading); the rest are counted.
+constexpr size_t kListedProblems = 10;
+
+}  // namespace
+
+// Dots are counted without parsing quotes, up to the line's "=" or "#".
+std::optional<SettingsProblem> UnparsableSettings(std::string_view text) {
   constexpr const char* kKept = "; every setting keeps its default";
   if (text.size() > kMaxSettingsBytes)
     return SettingsProblem{0, "the file is larger than " + std::to_string(kMaxSettingsBytes / 1024) +
@@ -153,22 +163,11 @@ std::optional<SettingsProblem> Unparsable(std::string_view text) {
   return std::nullopt;
 }
 
-// Temporary files of a settings or state file whose writer died; no lock
-// serialises those writers, so only old ones go.
-bool SettingsOrState(std::string_view name) { return name == kSettingsFile || name == kStateFile; }
-constexpr std::chrono::minutes kTemporaryAge{10};
-
-// The mistakes one message lists (the window holds about this many below
-// its heading); the rest are counted.
-constexpr size_t kListedProblems = 10;
-
-}  // namespace
-
 Settings ParseSettings(std::string_view text, const std::string& fileName,
                        std::vector<SettingsProblem>& problems) {
   Settings settings;
   settings.file = fileName;
-  if (const std::optional<SettingsProblem> problem = Unparsable(text)) {
+  if (const std::optional<SettingsProblem> problem = UnparsableSettings(text)) {
     problems.push_back(*problem);
     return settings;
   }
@@ -216,24 +215,6 @@ std::string ProblemsMessage(const std::string& fileName, std::vector<SettingsPro
             problems[i].what;
   if (problems.size() > kListedProblems) text += "\nand " + std::to_string(problems.size() - kListedProblems) + " more";
   return text;
-}
-
-std::optional<bool> RememberedFullScreen() {
-  std::string text;
-  if (!ReadText(StateDir() + "/" + kStateFile, text) || Unparsable(text)) return std::nullopt;
-  try {
-    return toml::parse(text)[kFullScreenState].value_exact<bool>();
-  } catch (const toml::parse_error&) {
-    // The game's own file, damaged: it is written again at the next choice.
-    return std::nullopt;
-  }
-}
-
-bool RememberFullScreen(bool fullScreen, std::string& error) {
-  const std::string dir = StateDir();
-  if (dir.empty() || !MakeFolders(dir, &error)) return false;
-  const std::string text = std::string(kFullScreenState) + " = " + (fullScreen ? "true" : "false") + "\n";
-  return WriteFileAtomically(dir + "/" + kStateFile, text.data(), text.size(), &error);
 }
 
 }  // namespace platform

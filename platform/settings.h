@@ -1,7 +1,7 @@
 #pragma once
-// The player's settings: settings.toml in the player's config folder, written
-// by the player only (the game never rewrites it), and what the game
-// remembers by itself (Alt+Enter's choice) in state.toml in the state folder.
+// The player's settings: settings.toml in the player's config folder,
+// written by the player and by the game's Options (platform/settings_writer.h,
+// which keeps the player's lines as they are).
 //
 //   [display]
 //   mode = "fullscreen"        # or "window"
@@ -62,6 +62,11 @@ struct Settings {
 std::optional<VSync> VSyncNamed(std::string_view name);
 std::optional<Scaling> ScalingNamed(std::string_view name);
 
+// Why a settings or state text must not reach the TOML parser, which
+// recurses once per dot of a key: larger than settings are, or a key or
+// table name with more than 8 dots. Nothing when it may.
+std::optional<SettingsProblem> UnparsableSettings(std::string_view text);
+
 // Reads settings from the TOML text of the file `fileName`. Whatever is
 // wrong keeps its default and is one of `problems` (a file that is no TOML
 // at all keeps every default).
@@ -74,12 +79,5 @@ Settings LoadSettings(std::vector<SettingsProblem>& problems);
 // The one message that tells the player the mistakes of the file, in the
 // order of their lines.
 std::string ProblemsMessage(const std::string& fileName, std::vector<SettingsProblem> problems);
-
-// The display mode Alt+Enter chose last (full screen: true); nothing when
-// it never chose one, or the state file cannot be read.
-std::optional<bool> RememberedFullScreen();
-// Remembers it in the state folder, replacing the file atomically; false
-// (with the reason) when it cannot be written.
-bool RememberFullScreen(bool fullScreen, std::string& error);
 
 }  // namespace platform

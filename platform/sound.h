@@ -125,6 +125,9 @@ class SoundBuffer {
   virtual bool SetVolume(int32_t volume) = 0;
   virtual bool SetPan(int32_t pan) = 0;
   virtual bool SetFrequency(uint32_t frequency) = 0;
+  // Whether the device's pause holds this buffer (it does unless told
+  // otherwise); false when the buffer cannot be left out.
+  virtual bool SetPausable(bool pausable) = 0;
   // Primary buffer only: the output format.
   virtual bool SetFormat(const WaveFormat& format) = 0;
   // Null when the buffer was not created with kBufferPositionNotify.
@@ -143,8 +146,8 @@ class SoundDevice {
   // A buffer sharing `original`'s samples with its own position, volume, pan
   // and rate; null on failure.
   virtual std::unique_ptr<SoundBuffer> DuplicateBuffer(SoundBuffer& original) = 0;
-  // Paused, every buffer stands still where it is (its play cursor, its
-  // notifications); the mix sources go on.
+  // Paused, every pausable buffer stands still where it is (its play cursor,
+  // its notifications); the others and the mix sources go on.
   virtual void SetPaused(bool paused) = 0;
 };
 
@@ -171,9 +174,14 @@ class SoundSystem {
   // sources), 0 to 100 percent.
   void SetEffectsVolume(int percent) { effectsGain_ = static_cast<float>(percent) / 100.0f; }
   float EffectsGain() const { return effectsGain_; }
+  // The player's volume of the music (the synthesizer among the sources),
+  // 0 to 100 percent; the synthesizer follows it as it renders.
+  void SetMusicVolume(int percent) { musicVolume_ = percent; }
+  int MusicVolume() const { return musicVolume_; }
 
  private:
   std::atomic<float> effectsGain_{1.0f};
+  std::atomic<int> musicVolume_{100};
   std::mutex sourcesMutex_;
   std::vector<std::pair<int, MixSource>> sources_;
   int nextSourceId_ = 1;

@@ -5,9 +5,11 @@
 
 namespace probe {
 
-const KeyName kKeyNames[10] = {
-    {"Up", kKeyUp}, {"Down", kKeyDown}, {"Left", kKeyLeft}, {"Right", kKeyRight},   {"Z", kKeyZ},
-    {"X", kKeyX},   {"C", kKeyC},       {"V", kKeyV},       {"Escape", kKeyEscape}, {"P", kKeyPause},
+const KeyName kKeyNames[14] = {
+    {"Up", kKeyUp},          {"Down", kKeyDown}, {"Left", kKeyLeft}, {"Right", kKeyRight},
+    {"Z", kKeyZ},            {"X", kKeyX},       {"C", kKeyC},       {"V", kKeyV},
+    {"Escape", kKeyEscape},  {"P", kKeyP},       {"Enter", kKeyEnter}, {"PadA", kKeyPadA},
+    {"PadB", kKeyPadB},      {"PadStart", kKeyPadStart},
 };
 
 namespace {
@@ -73,6 +75,12 @@ bool KeyScript::Parse(std::istream& in, std::string& error) {
     ranges_.push_back(r);
   }
   return true;
+}
+
+uint16_t KeyScript::AllKeys() const {
+  uint16_t keys = 0;
+  for (const Range& r : ranges_) keys |= r.keys;
+  return keys;
 }
 
 uint16_t KeyScript::KeysAt(int frame) const {

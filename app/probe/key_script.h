@@ -4,8 +4,8 @@
 //   FROM-TO KEY[+KEY...]   frames FROM to TO
 //   FROM KEY[+KEY...]      frame FROM only
 //   FROM- KEY[+KEY...]     frame FROM to the end
-// Keys: Up Down Left Right Z X C V Escape P (the pause key: one press where
-// it goes down). "#" starts a comment.
+// Keys: Up Down Left Right Z X C V Escape P Enter, and the pad's PadA PadB
+// PadStart. "#" starts a comment.
 #include <cstdint>
 #include <istream>
 #include <string>
@@ -23,21 +23,27 @@ enum Key : uint16_t {
   kKeyC = 1 << 6,
   kKeyV = 1 << 7,
   kKeyEscape = 1 << 8,
-  kKeyPause = 1 << 9,
+  kKeyP = 1 << 9,
+  kKeyEnter = 1 << 10,
+  kKeyPadA = 1 << 11,
+  kKeyPadB = 1 << 12,
+  kKeyPadStart = 1 << 13,
 };
+constexpr uint16_t kPadKeys = kKeyPadA | kKeyPadB | kKeyPadStart;
 
 struct KeyName {
   const char* name;
   Key key;
 };
-extern const KeyName kKeyNames[10];
+extern const KeyName kKeyNames[14];
 
 class KeyScript {
  public:
   // Reads the script; false with "line N: reason" in `error` on a bad line.
   bool Parse(std::istream& in, std::string& error);
-  // The keys held on `frame`.
+  // The keys held on `frame`, and all the script ever holds.
   uint16_t KeysAt(int frame) const;
+  uint16_t AllKeys() const;
 
  private:
   struct Range {

@@ -37,7 +37,8 @@ int ParseOptions(int argc, const char* const argv[], Options& o, std::ostream& o
                             ->type_name("N")
                             ->check(CLI::Range(0, kMaxFrames).description(""));
   CLI::Option* seed = app.add_option("--seed", o.seed, "seed of the random generator (default 1)")->type_name("S");
-  app.add_option("--home", o.home, "folder of score.dat and the replays (default: a fresh temporary folder)")
+  app.add_option("--home", o.home,
+                 "folder of score.dat, the replays and settings.toml (default: a fresh temporary folder)")
       ->type_name("DIR")
       ->check(given);
   app.add_option("--assets", o.assets, "folder holding bmp/ and sound/ (default: beside the runner, else installed)")
@@ -87,9 +88,25 @@ int ParseOptions(int argc, const char* const argv[], Options& o, std::ostream& o
   app.add_flag("--fast", o.fast,
                "with --replay: watch it at fast play's speed (4 frames a frame shown), as holding button 1 does")
       ->needs(replay);
-  app.footer("Exit status: 0 done; 1 the game failed to start, a file of the run could not be written, no game "
-             "ended to --record, or --verify found the replay did not play as recorded; 2 a bad command line, or a "
-             "file the run reads (--keys, --replay) that cannot be used.");
+  CLI::Option* submit =
+      app.add_option("--submit", o.submit, "send a replay to a shared-ranking board and wait for its verdict")
+          ->type_name("FILE")
+          ->check(given)
+          ->excludes(frames, keys, bot, invincible, seed, record, replay, practice);
+  CLI::Option* server = app.add_option("--server", o.server, "with --submit: the board, http[s]://HOST[:PORT]")
+                            ->type_name("URL")
+                            ->check(given)
+                            ->needs(submit);
+  CLI::Option* name =
+      app.add_option("--name", o.name, "with --submit: your name there (its token is kept in the state folder)")
+          ->type_name("NAME")
+          ->check(given)
+          ->needs(submit);
+  submit->needs(server, name);
+  app.footer("Exit status: 0 done (--submit: accepted); 1 the game failed to start, a file of the run could not be "
+             "written, no game ended to --record, or --verify found the replay did not play as recorded (--submit: "
+             "refused, not taken, no verdict yet, or the board unreachable); 2 a bad command line, or a file the run "
+             "reads (--keys, --replay, --submit) that cannot be used.");
 
   const int status = command_line::Parse(app, argc, argv, out, err);
   o.framesGiven = frames->count() > 0;

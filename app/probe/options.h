@@ -28,6 +28,9 @@ struct Options {
   bool fast = false;        // with replay: watched at fast play's speed throughout
   int practice = 0;         // 1-5: a practice from that start point (0: none)
   int power = 0;            // with practice: the ship's power
+  std::string submit;       // a replay sent to a shared-ranking board (empty: none)
+  std::string server;       // with submit: the board's address
+  std::string name;         // with submit: the player's name there
 };
 
 // Parses argv[1..] into `options`. Returns command_line::kRun to go on, else

@@ -2,21 +2,26 @@
 
 #include <unistd.h>
 
+#include <cinttypes>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
 
 #include "app/probe/trace.h"
+#include "app/verify/verifier.h"
 #include "game/play/bot.h"
 #include "game/form.h"
 #include "game/records/replay_file.h"
 #include "platform/app.h"
+#include "platform/bindings.h"
 #include "platform/files.h"
 #include "platform/headless/backend.h"
 #include "platform/headless/mix_recorder.h"
 #include "platform/headless/wav_writer.h"
 #include "platform/random.h"
+#include "platform/settings.h"
 #include "platform/startup.h"
 #include "platform/sdl/midi_synth.h"
 #include "platform/sdl/sound_mixer.h"
@@ -29,18 +34,39 @@ namespace {
 
 using VantorInputSystem::ScanCode;
 
-// The keyboard keys behind the script's key names (Escape goes to the form
-// as a key-down instead).
-struct HeldKey {
+// The key or pad button behind each of the script's names: held in the
+// keyboard snapshot or on the pad while the script holds it, and going down
+// and up as the form's key events, as a player's keys do.
+struct ScriptKey {
   Key key;
-  VantorInputSystem::TInputKeys input;
+  platform::KeyEvent event;
 };
-constexpr HeldKey kHeldKeys[] = {
-    {kKeyUp, VantorInputSystem::ikUp},     {kKeyDown, VantorInputSystem::ikDown},
-    {kKeyLeft, VantorInputSystem::ikLeft}, {kKeyRight, VantorInputSystem::ikRight},
-    {kKeyZ, VantorInputSystem::ikZ},       {kKeyX, VantorInputSystem::ikX},
-    {kKeyC, VantorInputSystem::ikC},       {kKeyV, VantorInputSystem::ikV},
+const ScriptKey kScriptKeys[] = {
+    {kKeyUp, {platform::kVirtualKeyUp, ScanCode(VantorInputSystem::ikUp)}},
+    {kKeyDown, {platform::kVirtualKeyDown, ScanCode(VantorInputSystem::ikDown)}},
+    {kKeyLeft, {platform::kVirtualKeyLeft, ScanCode(VantorInputSystem::ikLeft)}},
+    {kKeyRight, {platform::kVirtualKeyRight, ScanCode(VantorInputSystem::ikRight)}},
+    {kKeyZ, {platform::kVirtualKeyOther, ScanCode(VantorInputSystem::ikZ)}},
+    {kKeyX, {platform::kVirtualKeyOther, ScanCode(VantorInputSystem::ikX)}},
+    {kKeyC, {platform::kVirtualKeyOther, ScanCode(VantorInputSystem::ikC)}},
+    {kKeyV, {platform::kVirtualKeyOther, ScanCode(VantorInputSystem::ikV)}},
+    {kKeyEscape, {platform::kVirtualKeyEscape, ScanCode(VantorInputSystem::ikEscape)}},
+    {kKeyP, {platform::kVirtualKeyOther, ScanCode(VantorInputSystem::ikP)}},
+    {kKeyEnter, {platform::kVirtualKeyReturn, ScanCode(VantorInputSystem::ikReturn)}},
+    {kKeyPadA, {platform::kVirtualKeyPadA, 0, platform::kPadA}},
+    {kKeyPadB, {platform::kVirtualKeyPadB, 0, platform::kPadB}},
+    {kKeyPadStart, {platform::kVirtualKeyPadStart, 0, platform::kPadStart}},
 };
+
+// The settings of the home folder, as the game reads them; what is wrong
+// with them goes to `log`.
+game::PlayerSettings HomeSettings(const platform::InputSystem& input, std::ostream& log) {
+  std::vector<platform::SettingsProblem> problems;
+  const platform::Settings settings = platform::LoadSettings(problems);
+  const platform::Bindings bindings = platform::BindingsOf(settings, input, problems);
+  if (!problems.empty()) log << "solvara-probe: " << platform::ProblemsMessage(settings.file, problems) << "\n";
+  return game::FromFile(settings, bindings);
+}
 
 // The --wav recording: the real synthesizer with TimGM6mb as the MIDI sink,
 // and the mix written to the file as the virtual clock moves.
@@ -169,6 +195,8 @@ int Runner::Play(std::ostream& log) {
   int status = 0;
   {
     platform::headless::Backend backend;
+    // A pad is attached when the script presses its buttons.
+    if (keys_.AllKeys() & kPadKeys) backend.input.SetJoystickCount(1);
     // Nothing reads the MIDI messages of a run; the recording sink would keep
     // every one of them and grow without bound over a long run.
     backend.midi.Use(platform::headless::HeadlessMidi::Sink::Null);
@@ -183,6 +211,7 @@ int Runner::Play(std::ostream& log) {
     // A game that failed to start runs no frames (its message is on stderr).
     const bool started = !form.StartUpFailed();
     if (!started) status = 1;
+    else form.UseSettings(HomeSettings(backend.input, log));
     // The game plays its first song once the synthesizer has its SoundFont;
     // on the virtual clock the run waits for it, so every run (and every
     // --wav file) starts the music at frame 1, as the same run always does.
@@ -200,18 +229,30 @@ int Runner::Play(std::ostream& log) {
     const int frames = replay_ && !options_.framesGiven ? static_cast<int>(replay_->frames) : options_.frames;
     bool recorded = false;
     uint16_t held = 0;
-    for (int frame = 1; started && frame <= frames && !backend.app.Terminated(); ++frame) {
-      const uint16_t scripted = keys_.KeysAt(frame);
-      if ((scripted & ~held) & kKeyPause) backend.app.PressKey(platform::kVirtualKeyPause);
-      held = scripted;
-      // The pilot sits still while the game is paused, as a player would.
-      const bool flying = options_.bot && !form.Paused();
-      const uint16_t keys = scripted | (flying ? PilotKeys(pilot.Next(form)) : 0);
-      if (keys & kKeyEscape) {
-        backend.app.PressKey(platform::kVirtualKeyEscape);
-        break;
+    // Holds the keys of `keys` and lets go of the others, each going down or
+    // up as the form's key event.
+    auto hold = [&](uint16_t keys) {
+      for (const ScriptKey& k : kScriptKeys) {
+        const bool now = keys & k.key, before = held & k.key;
+        if (now == before || backend.app.Terminated()) continue;
+        const platform::KeyEvent& key = k.event;
+        if (key.padButton > platform::kPadNone)
+          backend.input.SetPadButton(static_cast<platform::PadButton>(key.padButton), now);
+        else backend.input.SetKey(key.scanCode, now);
+        held ^= k.key;
+        if (now) backend.app.PressKey(key);
+        else backend.app.ReleaseKey(key);
       }
-      for (const HeldKey& k : kHeldKeys) backend.input.SetKey(ScanCode(k.input), (keys & k.key) != 0);
+    };
+    for (int frame = 1; started && frame <= frames && !backend.app.Terminated(); ++frame) {
+      // The script's keys go down first: one may open a menu, and the pilot
+      // sits still while one is open, as a player would.
+      const uint16_t scripted = keys_.KeysAt(frame);
+      hold(held | scripted);
+      const bool flying = options_.bot && !form.menus.IsOpen();
+      hold(scripted | (flying ? PilotKeys(pilot.Next(form)) : 0));
+      // Escape may have closed the game.
+      if (backend.app.Terminated()) break;
       backend.app.Step();
       if (trace.is_open()) trace << TraceLine(frame, form) << "\n";
       for (const auto& [shotFrame, file] : options_.shots)
@@ -256,16 +297,15 @@ bool Runner::SaveRecording(const game::TForm1& form, std::ostream& log) const {
 }
 
 bool Runner::CheckReplay(const game::TForm1& form, std::ostream& log) const {
-  const game::ReplayDeck& deck = form.replays;
-  std::string mismatch = deck.Mismatch();
-  if (mismatch.empty() && !deck.GameEnded())
-    mismatch = "its game had not ended after the " + std::to_string(deck.Frame()) + " frames run";
+  const std::string mismatch = verify::ReplayMismatch(form.replays);
   if (!mismatch.empty()) {
     log << "solvara-probe: the replay " << options_.replay << " did not play as recorded: " << mismatch << "\n";
     return false;
   }
+  char checksum[17];
+  std::snprintf(checksum, sizeof checksum, "%016" PRIx64, form.replays.EndChecksum());
   log << "solvara-probe: the replay " << options_.replay << " played as recorded: " << replay_->finalScore
-      << " points in " << replay_->frames << " frames\n";
+      << " points in " << replay_->frames << " frames, end checksum " << checksum << "\n";
   return true;
 }
 

@@ -32,6 +32,8 @@ std::string TraceLine(int frame, game::TForm1& form) {
   std::string line = "{";
   for (const auto& [key, value] : numbers) line += "\"" + std::string(key) + "\":" + std::to_string(value) + ",";
   line += std::string("\"paused\":") + (form.Paused() ? "true," : "false,");
+  const std::string menu = form.menus.TraceName();
+  line += "\"menu\":" + (menu.empty() ? std::string("null") : "\"" + menu + "\"") + ",";
   line += "\"song\":" + JsonName(game::SongName(form.songStarted));
   line += ",\"effect\":" + JsonName(game::EffectName(form.effectStarted)) + "}";
   return line;

@@ -107,7 +107,24 @@ void ReplayDeck::Read(VantorInputSystem::TVantorInput& chip, VantorInputSystem::
     return;
   }
   chip.GetState(state);
+  if (held_) state = InputState(WithoutHeld(InputCode(state)));
   if (recording_ == Recording::kOn) frameCode_ = InputCode(state);
+}
+
+uint16_t ReplayDeck::WithoutHeld(uint16_t code) {
+  for (int shift = 0; shift < 16; shift += 2) {
+    const uint16_t field = static_cast<uint16_t>(3u << shift);
+    if (!(held_ & field)) continue;
+    if (code & field) code &= static_cast<uint16_t>(~field);
+    else held_ &= static_cast<uint16_t>(~field);
+  }
+  return code;
+}
+
+void ReplayDeck::AbandonGame() {
+  if (watch_ || recording_ == Recording::kIdle) return;
+  recording_ = Recording::kIdle;
+  tape_.runs.clear();
 }
 
 std::shared_ptr<const Replay> ReplayDeck::EndGame(const TForm1& f, const std::string& when) {
@@ -115,6 +132,7 @@ std::shared_ptr<const Replay> ReplayDeck::EndGame(const TForm1& f, const std::st
     if (ended_) return nullptr;
     ended_ = true;
     const Replay& r = *watch_;
+    endChecksum_ = WorldChecksum(f);
     if (!mismatch_.empty()) return nullptr;
     if (frame_ != r.frames)
       mismatch_ = "the game ended on frame " + std::to_string(frame_) + ", the recorded one on frame " +
@@ -122,7 +140,7 @@ std::shared_ptr<const Replay> ReplayDeck::EndGame(const TForm1& f, const std::st
     else if (f.GameState.score != r.finalScore)
       mismatch_ = "the game ended with " + std::to_string(f.GameState.score) + " points, the recorded one with " +
                   std::to_string(r.finalScore);
-    else if (WorldChecksum(f) != r.endChecksum)
+    else if (endChecksum_ != r.endChecksum)
       mismatch_ = "the world at the end is not the recorded one (its checksum differs)";
     return nullptr;
   }

@@ -41,6 +41,13 @@ class ReplayDeck {
   // when none was recorded, or when watching).
   std::shared_ptr<const Replay> EndGame(const TForm1& f, const std::string& when);
 
+  // The game is left before its end (the pause menu's Quit game): its
+  // recording is dropped.
+  void AbandonGame();
+  // The fields of `held` (the controls held as the menus close) read as let
+  // go until they are: a key that chose an entry does not fire in play.
+  void IgnoreHeldInput(const VantorInputSystem::TVantorInputState& held) { held_ = InputCode(held); }
+
   // The last game recorded (null: none yet).
   std::shared_ptr<const Replay> LastRecorded() const { return last_; }
 
@@ -55,6 +62,8 @@ class ReplayDeck {
   bool GameEnded() const { return ended_; }
   bool Failed() const { return failed_; }
   const std::string& Mismatch() const { return mismatch_; }
+  // Watching: the world's checksum when the game ended (0 before).
+  uint64_t EndChecksum() const { return endChecksum_; }
 
  private:
   void StartRecording(const TForm1& f);
@@ -62,6 +71,11 @@ class ReplayDeck {
   // the world against the replay's checkpoint there.
   void CompareCheckpoint(const TForm1& f);
   void Commit();
+  // `code` without the fields still held since IgnoreHeldInput; a field let
+  // go counts again from then on.
+  uint16_t WithoutHeld(uint16_t code);
+
+  uint16_t held_ = 0;
 
   // Recording.
   enum class Recording { kIdle, kOn, kAbandoned };
@@ -77,6 +91,7 @@ class ReplayDeck {
   uint32_t runFrame_ = 0;  // frames of that run before the current one
   bool ended_ = false;
   bool failed_ = false;
+  uint64_t endChecksum_ = 0;
   std::string mismatch_;
 };
 

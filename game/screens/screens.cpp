@@ -1,4 +1,6 @@
 #include "game/form.h"
+#include "game/screens/menus/player_settings.h"
+#include "platform/encoding.h"
 #include "vantor/draw/draw.h"
 #include "vantor/input/input.h"
 
@@ -14,6 +16,14 @@ constexpr int kTitleAngleStep = 50;
 constexpr int kFullTurn = 65536;
 constexpr int kTitleZoomLow = 768;
 constexpr int kTitleZoomHigh = 919;
+
+// The line naming the menu's key, under the title's own lines; plain text
+// runs about 7 pixels a letter at this size.
+constexpr int kHintY = 440;
+constexpr int kHintLetter = 7;
+// The credit line's colours, which the hint shares.
+constexpr TColor kTitleTextShadow = 0x006655;
+constexpr TColor kTitleText = 0x22FFDD;
 
 }  // namespace
 
@@ -57,12 +67,22 @@ void TForm1::DrawTitle() {
   cdraw->Draw(90, 65, "title", 0, VantorDrawSystem::beNormal, -1);
   TFont* font = cdraw->GetFont();
   font->SetSize(12);
-  font->Color = 0x006655;
+  font->Color = kTitleTextShadow;
   cdraw->TextOutA(252, 295, "Qenn ( August 2001 )");
-  font->Color = 0x22FFDD;
+  font->Color = kTitleText;
   cdraw->TextOutA(251, 294, "Qenn ( August 2001 )");
   DrawGlyphText(170, 350, 0, "HIT[BUTTON[TO[START");
   DrawGlyphText(229, 390, 0, "ESC[TO[EXIT");
+  // The menu's key as the player's settings have it (the glyph font has no "/").
+  const platform::Bindings& b = playerSettings.bindings;
+  std::string hint = KeyName(b.keys[platform::kPause]);
+  if (chip->HasJoystick()) hint += " / " + PadLabel(b.pad[platform::kPause]);
+  hint = platform::Utf8ToCp932(hint + ": menu");
+  const int x = 320 - static_cast<int>(hint.size()) * kHintLetter / 2;
+  font->Color = kTitleTextShadow;
+  cdraw->TextOutA(x + 1, kHintY + 1, hint);
+  font->Color = kTitleText;
+  cdraw->TextOutA(x, kHintY, hint);
 }
 
 void TForm1::RunTitleScreen() {

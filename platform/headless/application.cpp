@@ -30,8 +30,12 @@ void HeadlessApplication::Guarded(F&& f) {
   }
 }
 
-void HeadlessApplication::PressKey(int virtualKey) {
-  if (keyDown_) Guarded([&] { keyDown_(virtualKey); });
+void HeadlessApplication::PressKey(const KeyEvent& key) {
+  if (keyDown_) Guarded([&] { keyDown_(key); });
+}
+
+void HeadlessApplication::ReleaseKey(const KeyEvent& key) {
+  if (keyUp_) Guarded([&] { keyUp_(key); });
 }
 
 void HeadlessApplication::RequestClose() {

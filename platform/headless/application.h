@@ -47,10 +47,15 @@ class HeadlessApplication final : public Application {
   HeadlessWindow* Headless() { return window_.get(); }
 
   void OnIdle(std::function<bool()> handler) override { idle_ = std::move(handler); }
-  void OnKeyDown(std::function<void(int)> handler) override { keyDown_ = std::move(handler); }
+  void OnKeyDown(std::function<void(const KeyEvent&)> handler) override { keyDown_ = std::move(handler); }
+  void OnKeyUp(std::function<void(const KeyEvent&)> handler) override { keyUp_ = std::move(handler); }
   void OnCloseRequest(std::function<void()> handler) override { close_ = std::move(handler); }
   void OnDeactivate(std::function<void()> handler) override { deactivate_ = std::move(handler); }
   void OnExplain(std::function<std::string(const std::string&)> handler) override { explain_ = std::move(handler); }
+
+  void SetFullScreen(bool fullScreen) override {
+    if (window_) window_->SetFullScreen(fullScreen);
+  }
 
   void Run() override;
   void Terminate() override { terminated_ = true; }
@@ -60,7 +65,9 @@ class HeadlessApplication final : public Application {
   // messages, then one idle call (exceptions go to ShowException). Returns
   // false once terminated.
   bool Step();
-  void PressKey(int virtualKey);
+  void PressKey(const KeyEvent& key);
+  void PressKey(int virtualKey) { PressKey(KeyEvent{virtualKey}); }
+  void ReleaseKey(const KeyEvent& key);
   void RequestClose();
   // The window loses the focus.
   void Deactivate();
@@ -86,7 +93,8 @@ class HeadlessApplication final : public Application {
   std::string title_;
   std::unique_ptr<HeadlessWindow> window_;
   std::function<bool()> idle_;
-  std::function<void(int)> keyDown_;
+  std::function<void(const KeyEvent&)> keyDown_;
+  std::function<void(const KeyEvent&)> keyUp_;
   std::function<void()> close_;
   std::function<void()> deactivate_;
   std::function<std::string(const std::string&)> explain_;

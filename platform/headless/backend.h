@@ -22,11 +22,11 @@ class Backend {
 
   HeadlessApplication app;
   VirtualClock clock;
-  HeadlessDisplayDevice display;
+  HeadlessDisplayDevice display;  // pictures decoded by SDL
   sdl::TtfTextRenderer text;  // real text rendering, no screen needed
   HeadlessInput input;
   HeadlessSoundSystem sound;
-  HeadlessMidi midi{clock, sound};
+  HeadlessMidi midi;  // the synthesizer sink is FluidSynth's
 };
 
 }  // namespace platform::headless

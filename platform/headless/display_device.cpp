@@ -1,12 +1,8 @@
 #include "platform/headless/display_device.h"
 
-#include <SDL.h>
-#include <SDL_image.h>
-
 #include <algorithm>
 
 #include "platform/app.h"
-#include "platform/sdl/display_picture.h"
 
 namespace platform::headless {
 
@@ -53,7 +49,7 @@ SurfaceResult HeadlessSurface::Transfer(const Picture& picture) {
   return Blit([&] { return MemorySurface::Transfer(picture); });
 }
 
-HeadlessDisplayDevice::HeadlessDisplayDevice() = default;
+HeadlessDisplayDevice::HeadlessDisplayDevice(PictureReader readPicture) : readPicture_(readPicture) {}
 
 HeadlessDisplayDevice::~HeadlessDisplayDevice() {
   // Surfaces that outlive the device no longer report to it.
@@ -135,25 +131,8 @@ Frame HeadlessDisplayDevice::LastFrame() const {
   return out;
 }
 
-bool HeadlessDisplayDevice::SaveLastFrame(const std::string& pngPath) const {
-  Frame frame = LastFrame();
-  return frame.width > 0 && SavePng(pngPath, frame);
-}
-
 bool HeadlessDisplayDevice::LoadPicture(const std::string& hostPath, Picture& picture) {
-  return sdl::LoadBmpPicture(hostPath, picture);
+  return readPicture_ && readPicture_(hostPath, picture);
 }
-
-bool SavePng(const std::string& path, const Frame& frame) {
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(frame.rgb.data()), frame.width,
-                                                            frame.height, 24, frame.width * 3,
-                                                            SDL_PIXELFORMAT_RGB24);
-  if (!surface) return false;
-  bool saved = IMG_SavePNG(surface, path.c_str()) == 0;
-  SDL_FreeSurface(surface);
-  return saved;
-}
-
-bool LoadPng(const std::string& path, Frame& frame) { return sdl::TakePicture(IMG_Load(path.c_str()), frame); }
 
 }  // namespace platform::headless

@@ -50,9 +50,13 @@ class HeadlessSurface final : public sdl::MemorySurface {
 // The last presented picture as 8-bit red, green and blue.
 using Frame = Picture;
 
+// Reads a picture file (a host path) into 8-bit RGB; false when it cannot.
+using PictureReader = bool (*)(const std::string& hostPath, Picture& picture);
+
 class HeadlessDisplayDevice final : public DisplayDevice {
  public:
-  HeadlessDisplayDevice();
+  // Pictures are read with `readPicture` (none: every picture is missing).
+  explicit HeadlessDisplayDevice(PictureReader readPicture = nullptr);
   ~HeadlessDisplayDevice() override;
 
   bool Open(Window* window, bool fullScreen, int width, int height, int bitsPerPixel) override;
@@ -75,7 +79,7 @@ class HeadlessDisplayDevice final : public DisplayDevice {
 
   // The picture of the last Present (empty before the first).
   Frame LastFrame() const;
-  // Writes LastFrame as a PNG file; false on failure.
+  // Writes LastFrame as a PNG file; false on failure (png.cpp, SDL2_image).
   bool SaveLastFrame(const std::string& pngPath) const;
 
   // Live surfaces in creation order (the primary included).
@@ -105,6 +109,7 @@ class HeadlessDisplayDevice final : public DisplayDevice {
   friend class HeadlessSurface;
   bool CreationFails();
 
+  PictureReader readPicture_;
   bool open_ = false;
   PixelFormat format_ = PixelFormat::Xrgb8888;
   std::vector<HeadlessSurface*> surfaces_;

@@ -1,7 +1,11 @@
 #include "platform/headless/input.h"
 
+#include <SDL.h>
+
 #include <cstring>
 #include <string>
+
+#include "platform/sdl/input.h"
 
 namespace platform::headless {
 namespace {
@@ -91,6 +95,8 @@ class HeadlessJoystick final : public JoystickDevice {
     state.y = ranges_.ScaleY(input_.stickY_, -100, 100);
     for (uint32_t& hat : state.hats) hat = kHatCentred;
     std::memcpy(state.buttons, input_.buttons_, sizeof state.buttons);
+    for (int slot = 0; slot < kPadRecordButtons; ++slot)
+      if (input_.padHeld_.test(input_.order_[slot])) state.buttons[slot] = 0x80;
     return ReadResult::Ok;
   }
 
@@ -141,6 +147,18 @@ std::unique_ptr<InputObject> HeadlessInput::CreateInputObject() {
 
 void HeadlessInput::SetButton(int index, bool held) {
   if (index >= 0 && index < kJoystickButtonCount) buttons_[index] = held ? 0x80 : 0;
+}
+
+void HeadlessInput::SetPadButton(PadButton button, bool held) {
+  if (button >= 0 && button < kPadButtonCount) padHeld_.set(button, held);
+}
+
+std::string HeadlessInput::KeyName(uint8_t scanCode) const {
+  return SDL_GetScancodeName(static_cast<SDL_Scancode>(sdl::SdlScancode(scanCode)));
+}
+
+uint8_t HeadlessInput::KeyNamed(const std::string& name) const {
+  return sdl::PcScanCode(SDL_GetScancodeFromName(name.c_str()));
 }
 
 }  // namespace platform::headless

@@ -1,8 +1,11 @@
 #pragma once
 // The scripted input service: tests and the runner hold keys down by scan
 // code, attach a joystick and move it, and make any step of the service fail.
+#include <bitset>
 #include <cstdint>
+#include <string>
 
+#include "platform/bindings.h"
 #include "platform/input.h"
 
 namespace platform::headless {
@@ -28,9 +31,15 @@ struct InputFaults {
   ReadResult joystickRead = ReadResult::Ok;
 };
 
+// Keys are named as on a US keyboard, whatever the machine's layout, so runs
+// are the same everywhere.
 class HeadlessInput final : public InputSystem {
  public:
   std::unique_ptr<InputObject> CreateInputObject() override;
+  std::string KeyName(uint8_t scanCode) const override;
+  uint8_t KeyNamed(const std::string& name) const override;
+  PadFamily AttachedPadFamily() const override { return PadFamily::Xbox; }
+  void SetPadButtons(const std::array<PadButton, 3>& buttons) override { order_ = RecordOrder(buttons); }
 
   void SetKey(uint8_t scanCode, bool held) { keys_[scanCode] = held ? 0x80 : 0; }
   void ReleaseAllKeys() { keys_.fill(0); }
@@ -44,6 +53,9 @@ class HeadlessInput final : public InputSystem {
     stickY_ = y;
   }
   void SetButton(int index, bool held);
+  // A game controller's button held: it lands in the record's button byte
+  // that SetPadButtons gives it, as on a real pad.
+  void SetPadButton(PadButton button, bool held);
 
   InputFaults faults;
 
@@ -65,6 +77,8 @@ class HeadlessInput final : public InputSystem {
   int32_t stickX_ = 0;
   int32_t stickY_ = 0;
   uint8_t buttons_[kJoystickButtonCount] = {};
+  std::bitset<kPadButtonCount> padHeld_;
+  PadRecordOrder order_ = RecordOrder(Bindings().PadButtons());
   int keyboardAcquisitions_ = 0;
   int joystickAcquisitions_ = 0;
   int joystickPolls_ = 0;

@@ -1,10 +1,5 @@
 #include "platform/headless/midi_sink.h"
 
-#include <unistd.h>
-
-#include "platform/sdl/midi_device.h"
-#include "platform/sdl/midi_synth.h"
-
 namespace platform::headless {
 
 class HeadlessMidiOut final : public MidiOut {
@@ -47,7 +42,8 @@ class HeadlessMidiOut final : public MidiOut {
   std::unique_ptr<MidiOut> synth_;
 };
 
-HeadlessMidi::HeadlessMidi(Clock& clock, SoundSystem& sound) : clock_(clock), sound_(sound) {}
+HeadlessMidi::HeadlessMidi(Clock& clock, SoundSystem& sound, SynthesizerOpener openSynthesizer)
+    : clock_(clock), sound_(sound), openSynthesizer_(openSynthesizer) {}
 
 HeadlessMidi::~HeadlessMidi() = default;
 
@@ -62,10 +58,8 @@ std::unique_ptr<MidiOut> HeadlessMidi::Open() {
   if (sink == Sink::Unavailable) return nullptr;
   std::unique_ptr<MidiOut> synth;
   if (sink == Sink::Synthesizer) {
-    // A SoundFont that is not there fails the opening at once.
-    const std::string file = soundFont.empty() ? sdl::FindSoundFont() : soundFont;
-    if (file.empty() || access(file.c_str(), R_OK) != 0) return nullptr;
-    synth = sdl::OpenInBackground([file, &sound = sound_] { return sdl::OpenSynthesizer(file, sound); });
+    if (openSynthesizer_) synth = openSynthesizer_(soundFont, sound_);
+    if (!synth) return nullptr;
   }
   const bool recording = sink == Sink::Recording;
   auto out = std::make_unique<HeadlessMidiOut>(*this, recording, std::move(synth));

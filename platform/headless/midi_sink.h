@@ -25,11 +25,16 @@ struct MidiRecord {
   bool operator==(const MidiRecord&) const = default;
 };
 
+// Opens the real synthesizer playing `soundFont` (empty: the one the game
+// would find) into `sound`; null when it cannot.
+using SynthesizerOpener = std::unique_ptr<MidiOut> (*)(const std::string& soundFont, SoundSystem& sound);
+
 class HeadlessMidi final : public MidiSystem {
  public:
   enum class Sink { Recording, Null, Unavailable, Synthesizer };
 
-  HeadlessMidi(Clock& clock, SoundSystem& sound);
+  // Without `openSynthesizer` the synthesizer sink is unavailable.
+  HeadlessMidi(Clock& clock, SoundSystem& sound, SynthesizerOpener openSynthesizer = nullptr);
   ~HeadlessMidi() override;
 
   std::unique_ptr<MidiOut> Open() override;
@@ -57,6 +62,7 @@ class HeadlessMidi final : public MidiSystem {
 
   Clock& clock_;
   SoundSystem& sound_;
+  SynthesizerOpener openSynthesizer_;
   mutable std::mutex mutex_;
   std::condition_variable started_;
   bool held_ = false;

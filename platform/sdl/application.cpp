@@ -6,12 +6,63 @@
 #include <utility>
 
 #include "platform/encoding.h"
+#include "platform/sdl/input.h"
 #include "platform/sdl/message_screen.h"
-#include "platform/settings.h"
 #include "platform/signals.h"
 #include "platform/startup.h"
 
 namespace platform::sdl {
+namespace {
+
+struct KeyMeaning {
+  SDL_Keycode key;
+  int virtualKey;
+};
+constexpr KeyMeaning kKeyMeanings[] = {
+    {SDLK_RETURN, kVirtualKeyReturn}, {SDLK_KP_ENTER, kVirtualKeyReturn}, {SDLK_PAUSE, kVirtualKeyPause},
+    {SDLK_ESCAPE, kVirtualKeyEscape}, {SDLK_SPACE, kVirtualKeySpace},     {SDLK_LEFT, kVirtualKeyLeft},
+    {SDLK_UP, kVirtualKeyUp},         {SDLK_RIGHT, kVirtualKeyRight},     {SDLK_DOWN, kVirtualKeyDown},
+};
+
+struct PadMeaning {
+  SDL_GameControllerButton button;
+  int virtualKey;
+};
+constexpr PadMeaning kPadMeanings[] = {
+    {SDL_CONTROLLER_BUTTON_A, kVirtualKeyPadA},
+    {SDL_CONTROLLER_BUTTON_B, kVirtualKeyPadB},
+    {SDL_CONTROLLER_BUTTON_START, kVirtualKeyPadStart},
+    {SDL_CONTROLLER_BUTTON_BACK, kVirtualKeyPadBack},
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, kVirtualKeyPadDpadUp},
+    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, kVirtualKeyPadDpadDown},
+    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, kVirtualKeyPadDpadLeft},
+    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, kVirtualKeyPadDpadRight},
+};
+
+}  // namespace
+
+KeyEvent KeyboardKey(const SDL_Keysym& key) {
+  KeyEvent event;
+  for (const KeyMeaning& m : kKeyMeanings)
+    if (m.key == key.sym) event.virtualKey = m.virtualKey;
+  event.scanCode = PcScanCode(key.scancode);
+  event.modifier = (key.scancode >= SDL_SCANCODE_LCTRL && key.scancode <= SDL_SCANCODE_RGUI) ||
+                   key.scancode == SDL_SCANCODE_MODE;
+  return event;
+}
+
+KeyEvent PadKey(uint8_t button) {
+  KeyEvent event;
+  for (const PadMeaning& m : kPadMeanings)
+    if (m.button == button) event.virtualKey = m.virtualKey;
+  event.padButton = button;
+  return event;
+}
+
+int StickDirection(int value) {
+  constexpr int kHalfWay = 16384;
+  return value < -kHalfWay ? -1 : value > kHalfWay ? 1 : 0;
+}
 
 SdlApplication::SdlApplication(std::string iconFile) : iconFile_(std::move(iconFile)) {
   // Our own handlers, so SIGHUP closes too and a close on a signal is known
@@ -52,23 +103,11 @@ Window& SdlApplication::CreateMainWindow(const std::string& cp932Caption, int wi
   return *window_;
 }
 
-void SdlApplication::SetPreferredFullScreen(bool fullScreen) {
+void SdlApplication::SetFullScreen(bool fullScreen) {
   preferredFullScreen_ = fullScreen;
-  if (window_) window_->SetPreferredFullScreen(fullScreen);
-}
-
-bool SdlApplication::SetPauseKey(const std::string& name) {
-  const SDL_Keycode key = SDL_GetKeyFromName(name.c_str());
-  if (key == SDLK_UNKNOWN) return false;
-  pauseKey_ = key;
-  return true;
-}
-
-bool SdlApplication::SetPauseButton(const std::string& name) {
-  const SDL_GameControllerButton button = SDL_GameControllerGetButtonFromString(name.c_str());
-  if (button == SDL_CONTROLLER_BUTTON_INVALID) return false;
-  pauseButton_ = button;
-  return true;
+  if (!window_) return;
+  window_->SetPreferredFullScreen(fullScreen);
+  window_->SetFullScreen(fullScreen);
 }
 
 template <class F>
@@ -78,6 +117,21 @@ void SdlApplication::Guarded(F&& f) {
   } catch (const std::exception& e) {
     ShowException(e.what());
   }
+}
+
+void SdlApplication::Deliver(const std::function<void(const KeyEvent&)>& handler, const KeyEvent& key) {
+  if (handler) Guarded([&] { handler(key); });
+}
+
+void SdlApplication::StickMoved(int axis, int value) {
+  constexpr int kKeys[2][2] = {{kVirtualKeyStickLeft, kVirtualKeyStickRight},
+                               {kVirtualKeyStickUp, kVirtualKeyStickDown}};
+  const int now = StickDirection(value);
+  const int was = stick_[axis];
+  if (now == was) return;
+  stick_[axis] = now;
+  if (was != 0) Deliver(keyUp_, {kKeys[axis][was > 0]});
+  if (now != 0) Deliver(keyDown_, {kKeys[axis][now > 0]});
 }
 
 void SdlApplication::HandleEvent(const SDL_Event& event) {
@@ -90,36 +144,32 @@ void SdlApplication::HandleEvent(const SDL_Event& event) {
       // Uncovered: what was drawn there is gone where nothing keeps it.
       if (event.window.event == SDL_WINDOWEVENT_EXPOSED && window_) window_->LosePicture();
       break;
-    case SDL_CONTROLLERBUTTONDOWN:
-      if (keyDown_)
-        Guarded([&] { keyDown_(event.cbutton.button == pauseButton_ ? kVirtualKeyPause : kVirtualKeyOther); });
+    // A pad that loses its connection leaves the player without controls.
+    case SDL_JOYDEVICEREMOVED:
+      if (deactivate_) Guarded(deactivate_);
       break;
-    case SDL_KEYDOWN: {
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+      Deliver(event.type == SDL_CONTROLLERBUTTONDOWN ? keyDown_ : keyUp_, PadKey(event.cbutton.button));
+      break;
+    case SDL_CONTROLLERAXISMOTION:
+      if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX || event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY)
+        StickMoved(event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY, event.caxis.value);
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      // Menus count their own repeats, in frames.
+      if (event.key.repeat) break;
       const SDL_Keysym& key = event.key.keysym;
+      const bool down = event.type == SDL_KEYDOWN;
       if ((key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT)) {
-        if (window_ && !event.key.repeat) {
-          window_->SetFullScreen(!window_->FullScreen());
-          SetPreferredFullScreen(window_->FullScreen());
-          // The next start shows what the player chose last.
-          std::string error;
-          if (!RememberFullScreen(window_->FullScreen(), error))
-            std::fprintf(stderr, "solvara: the display mode cannot be remembered: %s\n", error.c_str());
+        if (window_ && down) {
+          SetFullScreen(!window_->FullScreen());
+          Deliver(keyDown_, {kVirtualKeyFullScreen});
         }
         break;
       }
-      int vk = 0;
-      // A held pause key pauses once, not again with every repeat.
-      if (key.sym == pauseKey_ || key.sym == SDLK_PAUSE) vk = event.key.repeat ? 0 : kVirtualKeyPause;
-      else if (key.sym == SDLK_ESCAPE) vk = kVirtualKeyEscape;
-      else if (key.sym == SDLK_RETURN) vk = 13;
-      else if (key.sym == SDLK_SPACE) vk = 32;
-      else if (key.sym >= SDLK_a && key.sym <= SDLK_z) vk = 'A' + (key.sym - SDLK_a);
-      else if (key.sym >= SDLK_0 && key.sym <= SDLK_9) vk = static_cast<int>(key.sym);
-      // A modifier alone is half of a combination (Alt+Enter), not a key.
-      else if (!event.key.repeat && !(key.scancode >= SDL_SCANCODE_LCTRL && key.scancode <= SDL_SCANCODE_RGUI) &&
-               key.scancode != SDL_SCANCODE_MODE)
-        vk = kVirtualKeyOther;
-      if (vk && keyDown_) Guarded([&] { keyDown_(vk); });
+      Deliver(down ? keyDown_ : keyUp_, KeyboardKey(key));
       break;
     }
     default:

@@ -7,6 +7,14 @@
 
 namespace platform::sdl {
 
+// What the form's key handlers are told of an SDL key and of a game
+// controller's button.
+KeyEvent KeyboardKey(const SDL_Keysym& key);
+KeyEvent PadKey(uint8_t button);
+// A stick axis's position (-32768 .. 32767) as a direction: -1, 0 or 1
+// past half way.
+int StickDirection(int value);
+
 class SdlApplication final : public Application {
  public:
   // Throws when there is no display: SDL found none but its offscreen or
@@ -20,14 +28,11 @@ class SdlApplication final : public Application {
   Window* MainWindow() override { return window_.get(); }
   SdlWindow* Sdl() { return window_.get(); }
   // Full screen or a window for the main window (made or to be made).
-  void SetPreferredFullScreen(bool fullScreen);
-  // The key (by the name printed on it) and the pad button that pause, with
-  // the Pause key; false when nothing has that name.
-  bool SetPauseKey(const std::string& name);
-  bool SetPauseButton(const std::string& name);
+  void SetFullScreen(bool fullScreen) override;
 
   void OnIdle(std::function<bool()> handler) override { idle_ = std::move(handler); }
-  void OnKeyDown(std::function<void(int)> handler) override { keyDown_ = std::move(handler); }
+  void OnKeyDown(std::function<void(const KeyEvent&)> handler) override { keyDown_ = std::move(handler); }
+  void OnKeyUp(std::function<void(const KeyEvent&)> handler) override { keyUp_ = std::move(handler); }
   void OnCloseRequest(std::function<void()> handler) override { close_ = std::move(handler); }
   void OnDeactivate(std::function<void()> handler) override { deactivate_ = std::move(handler); }
   void OnExplain(std::function<std::string(const std::string&)> handler) override { explain_ = std::move(handler); }
@@ -44,6 +49,10 @@ class SdlApplication final : public Application {
 
  private:
   void HandleEvent(const SDL_Event& event);
+  void Deliver(const std::function<void(const KeyEvent&)>& handler, const KeyEvent& key);
+  // The left stick's axis `axis` (0: x, 1: y) at `value`: a push past half
+  // way goes down as a key, its return up.
+  void StickMoved(int axis, int value);
   // The window's close button or a close signal.
   void RequestClose();
   template <class F>
@@ -52,14 +61,14 @@ class SdlApplication final : public Application {
   std::string iconFile_;
   std::unique_ptr<SdlWindow> window_;
   std::function<bool()> idle_;
-  std::function<void(int)> keyDown_;
+  std::function<void(const KeyEvent&)> keyDown_;
+  std::function<void(const KeyEvent&)> keyUp_;
   std::function<void()> close_;
   std::function<void()> deactivate_;
   std::function<std::string(const std::string&)> explain_;
   std::set<std::string> shownExceptions_;
   bool preferredFullScreen_ = true;
-  SDL_Keycode pauseKey_ = SDLK_p;
-  SDL_GameControllerButton pauseButton_ = SDL_CONTROLLER_BUTTON_START;
+  int stick_[2] = {};  // the left stick's x and y: -1, 0 or 1
   bool terminated_ = false;
 };
 

@@ -1,10 +1,6 @@
 #pragma once
-#include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
-
-#include "platform/settings.h"
 
 namespace platform::sdl {
 
@@ -13,9 +9,6 @@ namespace platform::sdl {
 class Backend {
  public:
   virtual ~Backend() = default;
-  // The PC scan code of the key the settings name for `control`; 0 where
-  // they name none (or none that exists).
-  virtual uint8_t KeyScanCode(Control control) const = 0;
 };
 
 // What the desktop knows the program by: the window class names its desktop
@@ -26,10 +19,8 @@ struct Identity {
   std::string iconFile;
 };
 
-// Throws when there is no display. The player's settings take effect; a key
-// or button they name that does not exist is one of `problems` and keeps its
-// default.
-std::unique_ptr<Backend> Start(const Identity& identity, const Settings& settings,
-                               std::vector<SettingsProblem>& problems);
+// Throws when there is no display. `fullScreen`: the player's choice between
+// full screen and a window, known before the window shows.
+std::unique_ptr<Backend> Start(const Identity& identity, bool fullScreen = true);
 
 }  // namespace platform::sdl

@@ -60,16 +60,10 @@ constexpr ScanCodePair kScanCodes[] = {
     {SDL_SCANCODE_POWER, 0xDE}, {SDL_SCANCODE_SLEEP, 0xDF},
 };
 
-// A game controller's buttons in the order of the joystick record: the four
-// face buttons first, so buttons 0-3 are the ones under the right thumb.
-constexpr int kControllerButtonCount = 11;
-using ButtonOrder = std::array<SDL_GameControllerButton, kControllerButtonCount>;
-constexpr ButtonOrder kControllerButtons = {
-    SDL_CONTROLLER_BUTTON_A,         SDL_CONTROLLER_BUTTON_B,          SDL_CONTROLLER_BUTTON_X,
-    SDL_CONTROLLER_BUTTON_Y,         SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
-    SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, SDL_CONTROLLER_BUTTON_BACK, SDL_CONTROLLER_BUTTON_START,
-    SDL_CONTROLLER_BUTTON_LEFTSTICK, SDL_CONTROLLER_BUTTON_RIGHTSTICK, SDL_CONTROLLER_BUTTON_GUIDE,
-};
+// The pad's buttons are SDL's by number.
+static_assert(int{SDL_CONTROLLER_BUTTON_A} == kPadA && int{SDL_CONTROLLER_BUTTON_START} == kPadStart &&
+              int{SDL_CONTROLLER_BUTTON_DPAD_RIGHT} == kPadDpadRight &&
+              int{SDL_CONTROLLER_BUTTON_MAX} == kPadButtonCount);
 
 constexpr int32_t kSdlAxisMinimum = -32768;
 constexpr int32_t kSdlAxisMaximum = 32767;
@@ -109,7 +103,8 @@ class SdlKeyboard final : public KeyboardDevice {
 // again takes whichever pad is first then (a pad plugged in later works).
 class SdlJoystick final : public JoystickDevice {
  public:
-  explicit SdlJoystick(const ButtonOrder& order) : order_(order) {}
+  // `order`: the buttons of the record's button bytes, followed as it changes.
+  explicit SdlJoystick(const PadRecordOrder& order) : order_(order) {}
   ~SdlJoystick() override { Close(); }
 
   bool Open(int index) {
@@ -168,8 +163,9 @@ class SdlJoystick final : public JoystickDevice {
     vertical = SDL_GameControllerGetButton(controller_, SDL_CONTROLLER_BUTTON_DPAD_DOWN) -
                SDL_GameControllerGetButton(controller_, SDL_CONTROLLER_BUTTON_DPAD_UP);
     int slot = 0;
-    for (SDL_GameControllerButton button : order_)
-      state.buttons[slot++] = SDL_GameControllerGetButton(controller_, button) ? 0x80 : 0;
+    for (PadButton button : order_)
+      state.buttons[slot++] =
+          SDL_GameControllerGetButton(controller_, static_cast<SDL_GameControllerButton>(button)) ? 0x80 : 0;
   }
 
   void ReadPlainJoystick(int32_t& x, int32_t& y, int& horizontal, int& vertical, JoystickState& state) {
@@ -192,7 +188,7 @@ class SdlJoystick final : public JoystickDevice {
     joystick_ = nullptr;
   }
 
-  const ButtonOrder order_;
+  const PadRecordOrder& order_;
   SDL_GameController* controller_ = nullptr;
   SDL_Joystick* joystick_ = nullptr;
   bool acquired_ = false;
@@ -201,7 +197,7 @@ class SdlJoystick final : public JoystickDevice {
 
 class SdlInputObject final : public InputObject {
  public:
-  explicit SdlInputObject(const ButtonOrder& order) : order_(order) {}
+  explicit SdlInputObject(const PadRecordOrder& order) : order_(order) {}
   ~SdlInputObject() override {
     if (pads_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     if (events_) SDL_QuitSubSystem(SDL_INIT_EVENTS);
@@ -232,40 +228,55 @@ class SdlInputObject final : public InputObject {
   }
 
  private:
-  const ButtonOrder order_;
+  const PadRecordOrder& order_;
   bool events_ = false;
   bool pads_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<InputObject> SdlInput::CreateInputObject() {
-  // The chosen buttons first, the others after them in their usual order.
-  ButtonOrder order{};
-  auto next = order.begin();
-  for (const std::string& name : firstButtons_) *next++ = SDL_GameControllerGetButtonFromString(name.c_str());
-  const auto chosen = next;
-  for (SDL_GameControllerButton button : kControllerButtons)
-    if (std::find(order.begin(), chosen, button) == chosen && next != order.end()) *next++ = button;
-  return std::make_unique<SdlInputObject>(order);
+std::unique_ptr<InputObject> SdlInput::CreateInputObject() { return std::make_unique<SdlInputObject>(order_); }
+
+std::string SdlInput::KeyName(uint8_t scanCode) const {
+  const SDL_Keycode key = SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(SdlScancode(scanCode)));
+  return key == SDLK_UNKNOWN ? std::string() : SDL_GetKeyName(key);
 }
 
-bool SdlInput::SetControllerButton(int index, const std::string& name) {
-  if (index < 0 || index >= static_cast<int>(firstButtons_.size()) ||
-      SDL_GameControllerGetButtonFromString(name.c_str()) == SDL_CONTROLLER_BUTTON_INVALID)
-    return false;
-  firstButtons_[index] = name;
-  return true;
-}
-
-uint8_t ScanCodeOfKeyName(const std::string& name) {
+uint8_t SdlInput::KeyNamed(const std::string& name) const {
   // A one-letter name is the key that types it in the current layout.
   const SDL_Keycode key = SDL_GetKeyFromName(name.c_str());
-  if (key == SDLK_UNKNOWN) return 0;
-  const SDL_Scancode code = SDL_GetScancodeFromKey(key);
+  return key == SDLK_UNKNOWN ? 0 : PcScanCode(SDL_GetScancodeFromKey(key));
+}
+
+PadFamily SdlInput::AttachedPadFamily() const {
+  const int count = SDL_NumJoysticks();
+  for (int index = 0; index < count; ++index) {
+    if (!SDL_IsGameController(index)) continue;
+    switch (SDL_GameControllerTypeForIndex(index)) {
+      case SDL_CONTROLLER_TYPE_PS3:
+      case SDL_CONTROLLER_TYPE_PS4:
+      case SDL_CONTROLLER_TYPE_PS5: return PadFamily::PlayStation;
+      case SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_PRO:
+      case SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_JOYCON_LEFT:
+      case SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_JOYCON_RIGHT:
+      case SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_JOYCON_PAIR: return PadFamily::Nintendo;
+      default: return PadFamily::Xbox;
+    }
+  }
+  return PadFamily::Xbox;
+}
+
+uint8_t PcScanCode(int code) {
   for (const ScanCodePair& pair : kScanCodes)
     if (pair.sdl == code) return pair.pc;
   return 0;
+}
+
+int SdlScancode(uint8_t pcCode) {
+  if (pcCode == 0) return SDL_SCANCODE_UNKNOWN;
+  for (const ScanCodePair& pair : kScanCodes)
+    if (pair.pc == pcCode) return pair.sdl;
+  return SDL_SCANCODE_UNKNOWN;
 }
 
 }  // namespace platform::sdl

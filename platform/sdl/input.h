@@ -2,28 +2,30 @@
 #include <array>
 #include <string>
 
+#include "platform/bindings.h"
 #include "platform/input.h"
 
 namespace platform::sdl {
 
 // The keyboard through SDL's key state (mapped to PC scan codes) and the first
-// game controller or joystick SDL knows.
+// game controller or joystick SDL knows. Keys are named as printed in the
+// keyboard layout in use.
 class SdlInput final : public InputSystem {
  public:
   std::unique_ptr<InputObject> CreateInputObject() override;
-
-  // The game controller button (SDL's name: "a", "leftshoulder") that counts
-  // as button `index` (0-2) of the joystick record; false when no button of a
-  // game controller has that name. Pads opened afterwards take it.
-  bool SetControllerButton(int index, const std::string& name);
+  std::string KeyName(uint8_t scanCode) const override;
+  uint8_t KeyNamed(const std::string& name) const override;
+  PadFamily AttachedPadFamily() const override;
+  void SetPadButtons(const std::array<PadButton, 3>& buttons) override { order_ = RecordOrder(buttons); }
 
  private:
-  std::array<std::string, 3> firstButtons_ = {"a", "b", "x"};
+  PadRecordOrder order_ = RecordOrder(Bindings().PadButtons());
 };
 
-// The PC scan code of the key printed with `name` (an SDL key name: "Z",
-// "Left Shift", "Up") on the keyboard of the current layout; 0 when no key
-// has that name.
-uint8_t ScanCodeOfKeyName(const std::string& name);
+// The PC scan code of an SDL scancode (0: a key the input component cannot
+// name), and the SDL scancode of a PC scan code (0, SDL_SCANCODE_UNKNOWN:
+// none). Scancodes travel as int so this header needs none of SDL's.
+uint8_t PcScanCode(int sdlScancode);
+int SdlScancode(uint8_t pcCode);
 
 }  // namespace platform::sdl

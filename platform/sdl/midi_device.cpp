@@ -75,7 +75,10 @@ class SynthOut final : public MidiOut {
  public:
   SynthOut(std::unique_ptr<FluidSynthesizer> synth, SoundSystem& sound)
       : synth_(std::move(synth)), resampler_(*synth_), sound_(sound) {
+    synth_->SetVolume(volume_);
+    // The volume changes on the rendering thread, between two blocks.
     mixSource_ = sound_.AddMixSource([this](float* mix, int frames, int channels, int rate) {
+      if (const int volume = sound_.MusicVolume(); volume != volume_) synth_->SetVolume(volume_ = volume);
       resampler_.MixInto(mix, frames, channels, rate);
     });
   }
@@ -95,6 +98,7 @@ class SynthOut final : public MidiOut {
   std::unique_ptr<FluidSynthesizer> synth_;
   Resampler resampler_;
   SoundSystem& sound_;
+  int volume_ = sound_.MusicVolume();
   int mixSource_ = 0;
 };
 
@@ -145,13 +149,12 @@ class SilentOut final : public MidiOut {
 
 }  // namespace
 
-std::unique_ptr<MidiOut> OpenSynthesizer(const std::string& soundFont, SoundSystem& sound, int volume) {
+std::unique_ptr<MidiOut> OpenSynthesizer(const std::string& soundFont, SoundSystem& sound) {
   std::unique_ptr<FluidSynthesizer> synth = FluidSynthesizer::Create(soundFont);
   if (!synth) {
     std::fprintf(stderr, "MIDI: the SoundFont %s cannot be loaded; the music is silent\n", soundFont.c_str());
     return nullptr;
   }
-  synth->SetVolume(volume);
   return std::make_unique<SynthOut>(std::move(synth), sound);
 }
 
@@ -160,14 +163,14 @@ std::unique_ptr<MidiOut> OpenInBackground(std::function<std::unique_ptr<MidiOut>
 }
 
 std::unique_ptr<MidiOut> SdlMidiSystem::Open() {
-  return OpenInBackground([&sound = sound_, volume = volume_]() -> std::unique_ptr<MidiOut> {
+  return OpenInBackground([&sound = sound_]() -> std::unique_ptr<MidiOut> {
     StageTimer stage("SoundFont");
     const std::string soundFont = FindSoundFont();
     if (soundFont.empty()) {
       std::fprintf(stderr, "MIDI: no General MIDI SoundFont is installed (timgm6mb-soundfont); the music is silent\n");
       return std::make_unique<SilentOut>();
     }
-    std::unique_ptr<MidiOut> synth = OpenSynthesizer(soundFont, sound, volume);
+    std::unique_ptr<MidiOut> synth = OpenSynthesizer(soundFont, sound);
     if (!synth) return std::make_unique<SilentOut>();
     return synth;
   });

@@ -18,18 +18,15 @@ class SdlMidiSystem final : public MidiSystem {
   // SoundFont that loads, an output that plays nothing (said once on
   // stderr): the music is silent, as without an audio device.
   std::unique_ptr<MidiOut> Open() override;
-  // The player's music volume for outputs opened afterwards, 0 to 100.
-  void SetVolume(int percent) { volume_ = percent; }
 
  private:
   SoundSystem& sound_;
-  int volume_ = 100;
 };
 
-// The synthesizer playing the SoundFont at `soundFont` at `volume` percent
-// of its gain, heard through the device of `sound` while one is initialised;
-// null (said on stderr) when the SoundFont cannot be loaded.
-std::unique_ptr<MidiOut> OpenSynthesizer(const std::string& soundFont, SoundSystem& sound, int volume = 100);
+// The synthesizer playing the SoundFont at `soundFont` at the music volume
+// of `sound`, heard through its device while one is initialised; null (said
+// on stderr) when the SoundFont cannot be loaded.
+std::unique_ptr<MidiOut> OpenSynthesizer(const std::string& soundFont, SoundSystem& sound);
 
 // The output `open` makes, opened on a worker thread of its own: loading a
 // SoundFont takes tens of milliseconds (a large one, seconds), which the

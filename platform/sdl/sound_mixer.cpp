@@ -151,6 +151,14 @@ class MixVoice final : public SoundBuffer, public SoundNotifier {
 
   bool SetFormat(const WaveFormat&) override { return false; }
 
+  bool SetPausable(bool pausable) override {
+    std::lock_guard<std::mutex> lock(mixer_->mutex_);
+    pausable_ = pausable;
+    return true;
+  }
+  // Mixer lock held.
+  bool Pausable() const { return pausable_; }
+
   SoundNotifier* Notifier() override {
     return (flags_ & kBufferPositionNotify) && !mixer_->Fails(SoundOperation::kNotifier) ? this : nullptr;
   }
@@ -249,6 +257,7 @@ class MixVoice final : public SoundBuffer, public SoundNotifier {
 
   bool playing_ = false;
   bool looping_ = false;
+  bool pausable_ = true;
   uint64_t cursor_ = 0;  // frames, 32-bit fraction
   float volume_ = 1.0f, left_ = 1.0f, right_ = 1.0f;
   uint32_t frequency_ = 0;
@@ -284,6 +293,7 @@ class PrimaryBuffer final : public SoundBuffer {
   }
   bool SetPan(int32_t) override { return false; }
   bool SetFrequency(uint32_t) override { return false; }
+  bool SetPausable(bool) override { return false; }
   bool SetFormat(const WaveFormat& format) override { return device_.ChangeFormat(format); }
   SoundNotifier* Notifier() override { return nullptr; }
 
@@ -326,8 +336,8 @@ void Mixer::Render(const WaveFormat& f, uint8_t* out, uint32_t frames) {
   std::unique_lock<std::mutex> lock(mutex_);
   const float master = masterGain_;
   mix_.assign(size_t{frames} * f.channels, 0.0f);
-  if (!paused_)
-    for (MixVoice* voice : voices_) voice->MixInto(mix_.data(), frames, f.channels, f.samplesPerSec);
+  for (MixVoice* voice : voices_)
+    if (!paused_ || !voice->Pausable()) voice->MixInto(mix_.data(), frames, f.channels, f.samplesPerSec);
   lock.unlock();
   const float effects = system_.EffectsGain();
   if (effects != 1.0f)

@@ -134,10 +134,11 @@ TEST_F(RunnerTest, EscapeClosesTheGameAndSavesTheRanking) {
   EXPECT_EQ(fs::file_size(fs::path(options_.home) / "score.dat"), 308u);
 }
 
-// A game paused with P and resumed plays on exactly as if never paused: its
-// unpaused frames equal the frames of the same game left alone, and the
-// paused ones show one frozen picture.
-TEST_F(RunnerTest, PausedPlayResumesAsIfNeverPaused) {
+// A game paused with P, its pause menu visited (Options and back) and
+// resumed plays on exactly as if never paused: its unpaused frames equal the
+// frames of the same game left alone, and the paused ones show one frozen
+// picture under the menu.
+TEST_F(RunnerTest, APauseMenuVisitLeavesPlayAsIfNeverPaused) {
   options_.bot = true;
   options_.invincible = true;
   options_.seed = 3;
@@ -145,9 +146,9 @@ TEST_F(RunnerTest, PausedPlayResumesAsIfNeverPaused) {
   ASSERT_EQ(Run(), 0) << log_;
   std::vector<std::string> alone = TraceLines();
 
-  Keys("300-301 P\n400 P\n");
+  Keys("300-301 P\n310 Down\n315 Enter\n330 Escape\n340 Up\n400 Enter\n");
   options_.frames = 550;
-  options_.shots = {{350, (dir_ / "a.png").string()}, {380, (dir_ / "b.png").string()}};
+  options_.shots = {{305, (dir_ / "a.png").string()}, {350, (dir_ / "b.png").string()}};
   ASSERT_EQ(Run(), 0) << log_;
   std::vector<std::string> unpaused;
   int paused = 0;
@@ -166,6 +167,127 @@ TEST_F(RunnerTest, PausedPlayResumesAsIfNeverPaused) {
   for (size_t i = 0; i < alone.size(); ++i) ASSERT_EQ(withoutFrame(unpaused[i]), withoutFrame(alone[i])) << i;
   std::ifstream a(dir_ / "a.png", std::ios::binary), b(dir_ / "b.png", std::ios::binary);
   EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b), {}));
+}
+
+// Menus as a player goes through them with the keyboard or a pad: what is
+// highlighted where, what the settings file holds afterwards, and what a
+// second run does with it.
+TEST_F(RunnerTest, MenuPaths) {
+  struct Expect {
+    int frame;
+    const char* field;
+    const char* value;  // "!x": anything but x
+  };
+  struct Path {
+    const char* name;
+    const char* settings;  // the file before (null: none)
+    const char* keys;
+    int frames;
+    std::vector<Expect> trace;
+    std::vector<const char*> file;  // lines the settings file holds afterwards
+    const char* again = nullptr;    // a second run on the same home
+    std::vector<Expect> againTrace = {};
+    int closedAfter = 0;  // the frames run before the game closed (0: all)
+    const char* saidOnce = nullptr;  // a message on stderr, once
+  };
+  const Path paths[] = {
+      {"button 1 rebound to V fires, and is read again",
+       "# my keys\n[keys]\nbutton2 = \"X\"  # fire\n",
+       // P, Options, Controls, BUTTON 1; Enter cannot be bound; V; back to
+       // the title menu and START; V held fires.
+       "10 P\n20 Down\n25 Enter\n30 Down\n35 Down\n40 Enter\n45 Down\n47 Down\n49 Down\n51 Down\n"
+       "60 Enter\n65 Enter\n70 V\n75 Escape\n80 Escape\n85 Up\n90 Enter\n160-200 V\n",
+       200,
+       {{11, "menu", "\"title:START\""}, {41, "menu", "\"controls:UP\""}, {59, "menu", "\"controls:BUTTON 1\""},
+        {66, "menu", "\"controls:BUTTON 1:press\""}, {71, "menu", "\"controls:BUTTON 1\""},
+        {86, "menu", "\"title:START\""}, {91, "screen", "1"}, {91, "menu", "null"}, {200, "shots", "!0"}},
+       {"# my keys", "button2 = \"X\"  # fire", "button1 = \"V\""},
+       "10-40 V\n100-140 V\n",
+       {{12, "screen", "1"}, {140, "shots", "!0"}}},
+      {"a key another control has changes places",
+       nullptr,
+       "10 P\n20 Down\n25 Enter\n30 Down\n35 Down\n40 Enter\n45 Down\n47 Down\n49 Down\n51 Down\n"
+       "60 Enter\n65 X\n",
+       70,
+       {{66, "menu", "\"controls:BUTTON 1\""}},
+       {"button1 = \"X\"", "button2 = \"Z\""}},
+      {"music down a step, then held: repeats after 12 frames, then every 4",
+       "[sound]\nmusic = 100 # loud\n",
+       "10 P\n20 Down\n25 Enter\n30 Down\n35 Enter\n40 Left\n100-119 Left\n",
+       130,
+       {{36, "menu", "\"sound:MUSIC\""}},
+       {"music = 75 # loud"}},
+      {"Escape goes back in menus and closes on the title", nullptr,
+       "10 P\n20 Down\n25 Enter\n30 Escape\n35 Escape\n50 Escape\n", 100,
+       {{26, "menu", "\"options:DISPLAY\""}, {31, "menu", "\"title:OPTIONS\""}, {36, "menu", "null"}},
+       {},
+       nullptr,
+       {},
+       49},
+      {"Quit game goes back to the title, the title song with it", nullptr,
+       "10-40 X\n200 P\n205 Down\n207 Down\n210 Enter\n",
+       230,
+       {{201, "menu", "\"pause:RESUME\""}, {208, "menu", "\"pause:QUIT GAME\""}, {210, "screen", "0"},
+        {210, "paused", "false"}, {210, "song", "\"01\""}, {230, "screen", "0"}},
+       {}},
+      {"Quit program from the pause menu closes as Escape does", nullptr, "10-40 X\n200 P\n205 Up\n210 Enter\n", 300,
+       {{205, "menu", "\"pause:QUIT PROGRAM\""}},
+       {},
+       nullptr,
+       {},
+       209},
+      {"a settings file that cannot be changed: the volume applies, and the player is told once",
+       "[sound\nmusic = 5\n",
+       "10-14 P\n20 Down\n25 Enter\n30 Down\n35 Enter\n40 Left\n45 Left\n",
+       50,
+       {{36, "menu", "\"sound:MUSIC\""}, {50, "menu", "\"sound:MUSIC\""}},
+       {"[sound", "music = 5"},
+       nullptr,
+       {},
+       0,
+       "Your settings could not be saved"},
+      {"a pad alone: Start, A chooses, and A held then fires only once pressed again", nullptr,
+       "10 PadStart\n20-80 PadA\n100-130 PadStart\n110-150 PadA\n170-190 PadA\n",
+       190,
+       {{11, "menu", "\"title:START\""}, {21, "screen", "1"}, {101, "paused", "true"}, {111, "paused", "false"},
+        {150, "shots", "0"}, {190, "shots", "!0"}},
+       {}},
+  };
+  for (const Path& path : paths) {
+    SCOPED_TRACE(path.name);
+    fs::remove_all(options_.home);
+    fs::create_directories(options_.home);
+    const fs::path settings = fs::path(options_.home) / "settings.toml";
+    if (path.settings) std::ofstream(settings) << path.settings;
+    auto check = [&](const std::vector<Expect>& expects) {
+      const std::vector<std::string> lines = TraceLines();
+      for (const Expect& e : expects) {
+        ASSERT_LE(e.frame, static_cast<int>(lines.size())) << e.frame;
+        const std::string value = Field(lines[e.frame - 1], e.field);
+        if (e.value[0] == '!') EXPECT_NE(value, e.value + 1) << e.frame << " " << e.field;
+        else EXPECT_EQ(value, e.value) << e.frame << " " << e.field;
+      }
+    };
+    Keys(path.keys);
+    options_.frames = path.frames;
+    ASSERT_EQ(Run(), 0) << log_;
+    check(path.trace);
+    EXPECT_EQ(TraceLines().size(), static_cast<size_t>(path.closedAfter ? path.closedAfter : path.frames));
+    // Closed or not, the ranking is saved.
+    EXPECT_EQ(fs::file_size(fs::path(options_.home) / "score.dat"), 308u);
+    if (path.saidOnce) {
+      const size_t at = stderr_.find(path.saidOnce);
+      EXPECT_NE(at, std::string::npos) << stderr_;
+      EXPECT_EQ(stderr_.find(path.saidOnce, at + 1), std::string::npos) << stderr_;
+    }
+    std::ifstream in(settings);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    for (const char* line : path.file) EXPECT_NE(text.find(std::string(line) + "\n"), std::string::npos) << text;
+    if (!path.again) continue;
+    Keys(path.again);
+    ASSERT_EQ(Run(), 0) << log_;
+    check(path.againTrace);
+  }
 }
 
 // A game that cannot start runs no frame, and the runner says so by its status.

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The real game as a player meets it. Without a display it says so; on a
 # virtual X display of 1366 x 768 with a window manager, driven with xdotool:
-# a broken settings file is reported with its line and left as it was; full
-# screen the picture fills 1024 x 768; P pauses (two screenshots a second
-# apart are the same) and P resumes; Alt+Enter's choice is remembered; Escape
-# closes with the ranking saved in the data folder; a missing picture shows
-# its message in the window and the game exits 1 once Enter closes it.
+# a broken settings file is reported with its line; full screen the picture
+# fills 1024 x 768; P pauses (two screenshots a second apart are the same)
+# and P resumes; Alt+Enter's window goes into the settings file, the
+# player's own file copied once beside it; Escape closes with the ranking
+# saved in the data folder; P on the title opens the menu (the debug log
+# says so), Options > Display > Mode makes the full screen a window, and
+# Quit ends the game with status 0; a missing picture shows its message in
+# the window and the game exits 1 once Enter closes it.
 #   tests/desktop/play_on_xvfb.sh BUILD_DIR
 # SOLVARA_DESKTOP_SHOTS=DIR keeps the screenshots and logs there.
 set -euo pipefail
@@ -158,18 +161,49 @@ for _ in $(seq 10); do
 done
 [ "$resumed" = yes ] || fail "play did not resume after P"
 
-# 4. Alt+Enter's window is remembered; Escape closes with the ranking saved.
+# 4. Alt+Enter's window goes into the settings file, below the player's own
+# lines, which are kept once as settings.toml.bak; Escape closes with the
+# ranking saved.
 xdotool key --window "$window" alt+Return
-remembered() { grep -qx 'fullscreen = false' "$XDG_STATE_HOME/solvara/state.toml" 2>/dev/null; }
+settings="$XDG_CONFIG_HOME/solvara/settings.toml"
+remembered() { grep -qx 'mode = "window"' "$settings" 2>/dev/null; }
 for _ in $(seq 100); do remembered && break; sleep 0.1; done
-remembered || fail "Alt+Enter's choice was not remembered"
+remembered || fail "Alt+Enter's choice did not go into the settings file"
+head -n "$(wc -l <"$work/settings.toml")" "$settings" | cmp -s - "$work/settings.toml" || fail "the player's lines of the settings file were changed"
+cmp -s "$settings.bak" "$work/settings.toml" || fail "the player's settings file was not kept as settings.toml.bak"
 xdotool key --window "$window" Escape
 status_of "$game" || fail "the game ended with status $?"
 ranking="$XDG_DATA_HOME/solvara/score.dat"
 [ -f "$ranking" ] && [ "$(stat -c %s "$ranking")" = 308 ] || fail "no ranking was saved in the data folder"
-cmp -s "$XDG_CONFIG_HOME/solvara/settings.toml" "$work/settings.toml" || fail "the settings file was changed"
 
-# 5. A missing picture: its message in the window (the ranking found in the
+# The menus: full screen from the command line, P on the title opens the
+# title menu; Options, Display, and Enter on Mode makes it a window of
+# 640 x 480 (the largest whole multiple that fits); back up to the title
+# menu, where Quit ends the game with status 0 and the ranking saved.
+rm "$ranking"
+"$build/solvara" --fullscreen --log "$work/menus.log" >"$work/game.log" 2>&1 &
+game=$!
+pids+=($game)
+window=$(game_window "$game")
+enter_until "$window" title_shown
+size() { xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p'; }
+[ "$(size)" = 1366x768 ] || fail "the game did not start full screen ($(size))"
+press() { for key in "$@"; do xdotool key --window "$window" "$key"; sleep 0.3; done; }
+press p
+await "$work/menus.log" 'Menu: title'
+shot title-menu
+press Down Return
+await "$work/menus.log" 'Menu: options'
+press Return Return
+for _ in $(seq 50); do [ "$(size)" = 640x480 ] && break; sleep 0.1; done
+[ "$(size)" = 640x480 ] || fail "Options > Display > Mode did not make a window ($(size))"
+grep -qx 'mode = "window"' "$settings" || fail "the window chosen in Options is not in the settings file"
+shot display-menu "$window"
+press Escape Escape Down Return
+status_of "$game" || fail "Quit ended the game with status $?"
+[ -f "$ranking" ] && [ "$(stat -c %s "$ranking")" = 308 ] || fail "Quit did not save the ranking"
+
+# 6. A missing picture: its message in the window (the ranking found in the
 # folder --data-dir names, so that is the only message), then status 1.
 mkdir -p "$work/game/bmp"
 cp "$build/solvara" "$work/game/"

@@ -51,7 +51,7 @@ TEST_F(FormTest, RankingSavedAtOnceAfterANewRowAndKeptAtClose) {
   ASSERT_EQ(ReadScoreFile(ScorePath(), back), ScoreFileState::kRead);
   EXPECT_EQ(back[1].score, 33333);
 
-  form->FormKeyDown(platform::kVirtualKeyEscape);
+  form->FormKeyDown({platform::kVirtualKeyEscape});
   EXPECT_TRUE(backend.app.Terminated());
   EXPECT_FALSE(backend.app.HasIdleHandler());
   EXPECT_EQ(form->cdraw, nullptr);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# cpack -G DEB makes the game's package and the library's development package, each
-# with its own files and dependencies, and lintian finds neither an error nor a warning
-# in them.
+# cpack -G DEB makes the game's package, the library's development package and the
+# shared ranking's board package, each with its own files and dependencies, and
+# lintian finds neither an error nor a warning in them.
 #   package_test.sh BUILD_DIR WORK_DIR APP_ID LIBDIR GAMESDIR
 set -euo pipefail
 build=$1 work=$2 id=$3 libdir=$4 gamesdir=$5
@@ -12,7 +12,8 @@ mkdir -p "$work"
 (cd "$build" && cpack -G DEB -B "$work" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log" >&2; fail "cpack"; }
 game=$(echo "$work"/solvara_*.deb)
 dev=$(echo "$work"/libvantor-dev_*.deb)
-[ -f "$game" ] && [ -f "$dev" ] || fail "missing packages: $(ls "$work")"
+board=$(echo "$work"/solvara-board_*.deb)
+[ -f "$game" ] && [ -f "$dev" ] && [ -f "$board" ] || fail "missing packages: $(ls "$work")"
 
 game_files=(
   "usr/$gamesdir/solvara" "usr/$gamesdir/solvara-probe"
@@ -30,6 +31,18 @@ dev_files=(
 )
 for lib in system draw sound midi input platform_core platform_sdl; do dev_files+=("usr/$libdir/libvantor_$lib.a"); done
 
+board_files=(
+  usr/sbin/solvara-board usr/bin/solvara-verify usr/lib/systemd/system/solvara-board.service
+  usr/share/man/man8/solvara-board.8.gz usr/share/man/man1/solvara-verify.1.gz usr/share/doc/solvara-board/copyright
+  usr/share/doc/solvara-board/changelog.gz
+)
+dpkg-deb --contents "$board" | awk '{print $NF}' >"$work/board.list"
+for f in "${board_files[@]}"; do grep -qx "./$f" "$work/board.list" || fail "$f is not in $(basename "$board")"; done
+board_depends=$(dpkg-deb --field "$board" Depends)
+for dep in "solvara (=" libseccomp2 libsqlite3-0 libpqxx; do
+  [[ "$board_depends" == *"$dep"* ]] || fail "the board's package does not depend on $dep: $board_depends"
+done
+[[ "$board_depends" != *libsdl2* ]] || fail "the board's package depends on SDL: $board_depends"
 dpkg-deb --contents "$game" | awk '{print $NF}' >"$work/game.list"
 dpkg-deb --contents "$dev" | awk '{print $NF}' >"$work/dev.list"
 for f in "${game_files[@]}"; do grep -qx "./$f" "$work/game.list" || fail "$f is not in $(basename "$game")"; done
@@ -43,7 +56,7 @@ grep -qx "Exec=/usr/$gamesdir/solvara %f" "$work/entry.desktop" || fail "the des
 # Debian's own checks: no error, no warning (lintian says so much as root, and nothing else;
 # the files it leaves behind stay in the work folder).
 mkdir -p "$work/tmp"
-TMPDIR="$work/tmp" lintian --fail-on error,warning "$game" "$dev" >"$work/lintian.log" 2>&1 ||
+TMPDIR="$work/tmp" lintian --fail-on error,warning "$game" "$dev" "$board" >"$work/lintian.log" 2>&1 ||
   { cat "$work/lintian.log" >&2; fail "lintian"; }
 ! grep -v 'running with root privileges' "$work/lintian.log" || fail "lintian had something to say"
 

@@ -88,9 +88,8 @@ TEST(Settings, WhatIsWrongIsReportedWithItsLineAndKeepsItsDefault) {
   }
 }
 
-// The files themselves: the player's settings in the config folder (read,
-// never written), Alt+Enter's choice in the state folder.
-TEST(Settings, TheSettingsFileIsReadAndTheDisplayChoiceRemembered) {
+// The file itself, in the player's config folder.
+TEST(Settings, TheSettingsFileIsRead) {
   namespace fs = std::filesystem;
   const fs::path dir = fs::temp_directory_path() / ("solvara-settings-" + std::to_string(getpid()));
   fs::remove_all(dir);
@@ -99,7 +98,6 @@ TEST(Settings, TheSettingsFileIsReadAndTheDisplayChoiceRemembered) {
   std::vector<SettingsProblem> problems;
   EXPECT_EQ(LoadSettings(problems).musicVolume, 100);  // no file: the defaults
   EXPECT_TRUE(problems.empty());
-  EXPECT_FALSE(RememberedFullScreen());
 
   fs::create_directories(dir / "config");
   std::ofstream(dir / "config" / "settings.toml") << "[sound]\nmusic = 40\n";
@@ -129,16 +127,6 @@ TEST(Settings, TheSettingsFileIsReadAndTheDisplayChoiceRemembered) {
   LoadSettings(problems);
   EXPECT_FALSE(fs::exists(old));
   EXPECT_TRUE(fs::exists(young));
-
-  std::string error;
-  for (bool fullScreen : {false, true}) {
-    ASSERT_TRUE(RememberFullScreen(fullScreen, error)) << error;
-    EXPECT_EQ(RememberedFullScreen(), fullScreen);
-  }
-  std::ofstream(dir / "state" / "solvara" / "state.toml") << "fullscreen = ";
-  EXPECT_FALSE(RememberedFullScreen());  // damaged: as if never chosen
-  std::ofstream(dir / "state" / "solvara" / "state.toml") << DeepKey(50000) << " = true\n";
-  EXPECT_FALSE(RememberedFullScreen());
   SetConfigDir("");
   SetStateDir("");
   fs::remove_all(dir);

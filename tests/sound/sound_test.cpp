@@ -95,6 +95,24 @@ TEST_F(SoundComponentTest, APausedSoundGoesOnWhereItStood) {
   EXPECT_EQ(resumed, (std::vector<int16_t>{2 * kLevel, 2 * kLevel, kLevel, 0}));
 }
 
+// Over a pause, a menu's effect plays on a voice of its own while the
+// paused one stands; the next one ends it.
+TEST_F(SoundComponentTest, AnEffectOverAPausePlaysWhileThePausedOneStands) {
+  InitOutput(8000, sb16bit, false);
+  LoadConstant(3);
+  sound->Play("fx", false);
+  EXPECT_EQ(Step(), kLevel);
+  sound->SetPaused(true);
+  sound->PlayOverPause("fx");
+  const std::vector<int16_t> over = {Step(), Step(), Step(), Step()};
+  EXPECT_EQ(over, (std::vector<int16_t>{kLevel, kLevel, kLevel, 0}));
+  sound->PlayOverPause("fx");
+  sound->PlayOverPause("fx");
+  EXPECT_EQ(Step(), kLevel);
+  sound->SetPaused(false);
+  EXPECT_EQ(Step(), 2 * kLevel);  // the paused one goes on beside it
+}
+
 TEST_F(SoundComponentTest, OperationsBeforeInitAndOnUnknownNames) {
   const std::string notReady = SoundText("まだ初期化されてません。");
   ExpectThrowText<EVnSound>([&] { sound->SetPaused(true); }, notReady);

@@ -81,6 +81,7 @@ void TVantorSound::CleanUp() {
     initialized_ = false;
     paused_ = false;
     buffers_.clear();
+    overPause_.reset();
     primary_.reset();
     device_.reset();
   });
@@ -143,6 +144,16 @@ void TVantorSound::Play(const AnsiString& bufferName, bool loop) {
     }
     if (!copy.Play(loop)) throw EVnSound(VN_TEXT("バッファの再生に失敗しました。\nバッファ名：") + bufferName);
     ++buffer.playCounter_;
+  });
+}
+
+void TVantorSound::PlayOverPause(const AnsiString& bufferName) {
+  RunMethod("TVantorSound::PlayOverPause", [&] {
+    TVantorSoundBuffer& buffer = Lookup(bufferName);
+    overPause_.reset();
+    if (buffer.kind_ == 1) overPause_ = device_->DuplicateBuffer(*buffer.copies_[0]);
+    if (!overPause_ || !overPause_->SetPausable(false) || !overPause_->Play(false))
+      throw EVnSound(VN_TEXT("バッファの再生に失敗しました。\nバッファ名：") + bufferName);
   });
 }
 

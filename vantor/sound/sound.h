@@ -95,6 +95,10 @@ class TVantorSound : public TComponent {
   // resumed; sounds played meanwhile wait too.
   void SetPaused(bool paused);
   bool Paused() const { return paused_; }
+  // Plays a loaded (not streamed) sound once on a voice of its own that the
+  // pause does not hold: a menu's sound over a paused game. The next call
+  // ends the one before.
+  void PlayOverPause(const AnsiString& bufferName);
 
   // Published properties. All but Volume take effect at the next Init.
   bool Initialized() const { return initialized_; }
@@ -125,6 +129,7 @@ class TVantorSound : public TComponent {
 
   std::unique_ptr<platform::SoundDevice> device_;
   std::unique_ptr<platform::SoundBuffer> primary_;
+  std::unique_ptr<platform::SoundBuffer> overPause_;
   void* window_ = nullptr;
   std::map<AnsiString, VantorSystem::TVantorAutoPtr<TVantorSoundBuffer>> buffers_;
 };

@@ -158,11 +158,13 @@ TEST_F(ScreenTest, TitleBackgroundTurnsAndSwings) {
   EXPECT_EQ(form->GameState.titleZoom, 767);
   EXPECT_EQ(form->GameState.titleZoomDir, 0);
 
-  // The credit line: shadow first, one pixel down and right.
+  // The credit line: shadow first, one pixel down and right; then the menu's
+  // key in the same colours.
   std::vector<DrawCall> texts;
   for (const DrawCall& c : draw.calls)
     if (c.op == "TextOutA") texts.push_back(c);
-  ASSERT_EQ(texts.size(), 2u);
+  ASSERT_EQ(texts.size(), 4u);
+  EXPECT_EQ(texts[3].name, "P: menu");
   EXPECT_EQ(texts[0].x, 252);
   EXPECT_EQ(texts[0].a, 0x006655);
   EXPECT_EQ(texts[1].x, 251);

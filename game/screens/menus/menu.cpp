@@ -1,0 +1,302 @@
+#include "game/screens/menus/menu.h"
+
+#include <algorithm>
+
+#include "game/form.h"
+#include "platform/encoding.h"
+#include "vantor/draw/draw.h"
+#include "vantor/system/frame.h"
+
+namespace game {
+namespace {
+
+struct MenuKey {
+  int virtualKey;
+  MenuCommand command;
+};
+constexpr MenuKey kMenuKeys[] = {
+    {platform::kVirtualKeyUp, MenuCommand::kUp},
+    {platform::kVirtualKeyPadDpadUp, MenuCommand::kUp},
+    {platform::kVirtualKeyStickUp, MenuCommand::kUp},
+    {platform::kVirtualKeyDown, MenuCommand::kDown},
+    {platform::kVirtualKeyPadDpadDown, MenuCommand::kDown},
+    {platform::kVirtualKeyStickDown, MenuCommand::kDown},
+    {platform::kVirtualKeyLeft, MenuCommand::kLeft},
+    {platform::kVirtualKeyPadDpadLeft, MenuCommand::kLeft},
+    {platform::kVirtualKeyStickLeft, MenuCommand::kLeft},
+    {platform::kVirtualKeyRight, MenuCommand::kRight},
+    {platform::kVirtualKeyPadDpadRight, MenuCommand::kRight},
+    {platform::kVirtualKeyStickRight, MenuCommand::kRight},
+    {platform::kVirtualKeyReturn, MenuCommand::kChoose},
+    {platform::kVirtualKeySpace, MenuCommand::kChoose},
+    {platform::kVirtualKeyPadA, MenuCommand::kChoose},
+    {platform::kVirtualKeyEscape, MenuCommand::kBack},
+    {platform::kVirtualKeyPadB, MenuCommand::kBack},
+    {platform::kVirtualKeyPadBack, MenuCommand::kBack},
+};
+
+// A held direction repeats after this many frames, then every kRepeatEvery.
+constexpr int kRepeatAfter = 12;
+constexpr int kRepeatEvery = 4;
+
+// Where things go on the 640 x 480 picture. Glyphs are 16 pixels square.
+constexpr int kGlyph = 16;
+constexpr int kListSpacing = 30;
+constexpr int kSettingsSpacing = 24;
+constexpr int kLabelX = 72;
+constexpr int kValueX = 352;
+constexpr int kHeadingGap = 52;
+constexpr int kCursorGap = 40;  // the cursor ship sits this far left of its entry
+constexpr int kPromptY = 424;
+constexpr int kFooterX = 24, kFooterY = 452;
+// The footer's plain text runs about 7 pixels a letter: this many fit
+// between the margins, and this many lines go above the bottom one.
+constexpr size_t kFooterLetters = 76;
+constexpr size_t kFooterLines = 3;
+constexpr int kFooterLineHeight = 16;
+constexpr int kTextPoints = 12;
+
+// Plain text colours (0x00BBGGRR).
+constexpr TColor kShadow = 0x201010;
+constexpr TColor kValueColour = 0xFFFFFF;
+constexpr TColor kHighlightColour = 0x77DDFF;
+constexpr TColor kNoteColour = 0xBBBBBB;
+constexpr TColor kNoticeColour = 0x88AAFF;
+
+constexpr const char* kHelp = "Up, Down: choose    Enter or A: take    Escape or B: back";
+constexpr const char* kStepHelp = "Up, Down: choose    Left, Right: change    Enter or A: take    Escape or B: back";
+
+// The stick's pushes, in the order of the direction controls.
+constexpr int kStickKeys[] = {platform::kVirtualKeyStickUp, platform::kVirtualKeyStickDown,
+                              platform::kVirtualKeyStickLeft, platform::kVirtualKeyStickRight};
+// The D-pad, likewise.
+constexpr platform::PadButton kDpad[] = {platform::kPadDpadUp, platform::kPadDpadDown, platform::kPadDpadLeft,
+                                         platform::kPadDpadRight};
+
+bool Direction(MenuCommand c) {
+  return c == MenuCommand::kUp || c == MenuCommand::kDown || c == MenuCommand::kLeft || c == MenuCommand::kRight;
+}
+
+// The glyph font draws "[" as the gap between words.
+std::string Glyphs(std::string_view text) {
+  std::string glyphs(text);
+  std::replace(glyphs.begin(), glyphs.end(), ' ', '[');
+  return glyphs;
+}
+
+int CentredX(std::string_view glyphText) { return 320 - static_cast<int>(glyphText.size()) * kGlyph / 2; }
+
+// Plain text (UTF-8) with a shadow, in the size of the glyphs.
+void DrawText(TForm1& f, int x, int y, const std::string& utf8, TColor colour) {
+  TFont* font = f.cdraw->GetFont();
+  font->SetSize(kTextPoints);
+  const std::string text = platform::Utf8ToCp932(utf8);
+  font->Color = kShadow;
+  f.cdraw->TextOutA(x + 1, y + 1, text);
+  font->Color = colour;
+  f.cdraw->TextOutA(x, y, text);
+}
+
+void DrawValue(TForm1& f, int y, const MenuValue& value, bool highlighted) {
+  int x = kValueX;
+  if (value.glyphs) {
+    f.DrawGlyphText(x, y, highlighted ? 2 : 0, Glyphs(value.text));
+    x += static_cast<int>(value.text.size()) * kGlyph;
+  } else {
+    DrawText(f, x, y, value.text, highlighted ? kHighlightColour : kValueColour);
+    // Plain text runs about half a glyph a letter.
+    x += static_cast<int>(value.text.size()) * kGlyph / 2;
+  }
+  if (!value.note.empty()) DrawText(f, x + kGlyph, y, value.note, kNoteColour);
+}
+
+}  // namespace
+
+MenuCommand CommandOf(const platform::KeyEvent& key) {
+  for (const MenuKey& k : kMenuKeys)
+    if (k.virtualKey == key.virtualKey) return k.command;
+  return MenuCommand::kNone;
+}
+
+void HeldKeys::Change(const platform::KeyEvent& key, bool down) {
+  if (key.padButton > platform::kPadNone && key.padButton < platform::kPadButtonCount) pad_.set(key.padButton, down);
+  else if (key.scanCode != 0) keys_.set(key.scanCode, down);
+  for (int d = 0; d < 4; ++d)
+    if (key.virtualKey == kStickKeys[d]) stick_.set(d, down);
+}
+
+VantorInputSystem::TVantorInputState HeldKeys::Controls(const platform::Bindings& b) const {
+  uint8_t held[platform::kPause] = {};
+  for (int c = 0; c < platform::kPause; ++c) {
+    const bool direction = c < 4;
+    held[c] = keys_.test(b.keys[c]) || (direction && (stick_.test(c) || pad_.test(kDpad[c]))) ||
+              (!direction && b.pad[c] > platform::kPadNone && pad_.test(b.pad[c]));
+  }
+  VantorInputSystem::TVantorInputState state{};
+  state.Up = held[platform::kUp] * 3;
+  state.Down = held[platform::kDown] * 3;
+  state.Left = held[platform::kLeft] * 3;
+  state.Right = held[platform::kRight] * 3;
+  state.Button1 = held[platform::kButton1] * 3;
+  state.Button2 = held[platform::kButton2] * 3;
+  state.Button3 = held[platform::kButton3] * 3;
+  return state;
+}
+
+void GoBack(TForm1& form, int) {
+  Menus& menus = form.menus;
+  if (!menus.Pop()) menus.Bottom().leave(form);
+}
+
+void Menus::Push(const MenuPage& page) {
+  if (depth_ == kDepth) return;
+  stack_[depth_++] = {&page, 0};
+  ForgetHeld();
+  notice.clear();
+  VantorSystem::VnTrace(std::string("Menu: ") + page.name);
+}
+
+bool Menus::Pop() {
+  if (depth_ <= 1) return false;
+  --depth_;
+  ForgetHeld();
+  capturing_ = false;
+  notice.clear();
+  return true;
+}
+
+void Menus::CloseAll() {
+  depth_ = 0;
+  ForgetHeld();
+  capturing_ = false;
+  notice.clear();
+}
+
+void Menus::Move(int delta) {
+  Level& level = stack_[depth_ - 1];
+  const int count = static_cast<int>(level.page->entries.size());
+  level.highlighted = (level.highlighted + delta + count) % count;
+}
+
+void Menus::StartCapture(Capture capture) {
+  capture_ = capture;
+  capturing_ = true;
+  ForgetHeld();
+  notice.clear();
+}
+
+void Menus::Run(TForm1& form, MenuCommand command) {
+  const MenuEntry& entry = Entry();
+  switch (command) {
+    case MenuCommand::kUp: Move(-1); break;
+    case MenuCommand::kDown: Move(1); break;
+    case MenuCommand::kLeft:
+    case MenuCommand::kRight:
+      if (entry.step) entry.step(form, entry.arg, command == MenuCommand::kLeft ? -1 : 1);
+      break;
+    case MenuCommand::kChoose:
+      if (entry.page) Push(*entry.page);
+      else if (entry.choose) entry.choose(form, entry.arg);
+      break;
+    case MenuCommand::kBack: GoBack(form, 0); break;
+    case MenuCommand::kNone: break;
+  }
+}
+
+void Menus::KeyDown(TForm1& form, const platform::KeyEvent& key) {
+  if (capturing_) {
+    CaptureKey(form, key, true);
+    return;
+  }
+  if (form.IsPauseKey(key)) {
+    Bottom().leave(form);
+    return;
+  }
+  const MenuCommand command = CommandOf(key);
+  if (Direction(command)) {
+    heldKey_ = key.virtualKey;
+    heldCommand_ = command;
+    heldFrames_ = 0;
+  }
+  Run(form, command);
+}
+
+void Menus::KeyUp(TForm1& form, const platform::KeyEvent& key) {
+  if (capturing_) CaptureKey(form, key, false);
+  if (key.virtualKey == heldKey_) heldCommand_ = MenuCommand::kNone;
+}
+
+void Menus::Frame(TForm1& form) {
+  if (heldCommand_ == MenuCommand::kNone) return;
+  ++heldFrames_;
+  if (heldFrames_ >= kRepeatAfter && (heldFrames_ - kRepeatAfter) % kRepeatEvery == 0) Run(form, heldCommand_);
+}
+
+std::string Menus::TraceName() const {
+  if (!IsOpen()) return {};
+  return std::string(Page().name) + ":" + Entry().label + (capturing_ ? ":press" : "");
+}
+
+void DrawMenus(TForm1& f) {
+  const Menus& menus = f.menus;
+  if (!menus.IsOpen()) return;
+  const MenuPage& page = menus.Page();
+  const bool list = page.layout == MenuLayout::kList;
+  if (page.heading) f.DrawGlyphText(CentredX(page.heading), page.top - kHeadingGap, 0, Glyphs(page.heading));
+  for (int i = 0; i < static_cast<int>(page.entries.size()); ++i) {
+    const MenuEntry& entry = page.entries[i];
+    const bool highlighted = i == menus.Highlighted();
+    const std::string label = Glyphs(entry.label);
+    const int y = page.top + i * (list ? kListSpacing : kSettingsSpacing);
+    const int x = list ? CentredX(label) : kLabelX;
+    f.DrawGlyphText(x, y, highlighted ? 2 : 0, label);
+    if (highlighted) f.cdraw->Draw(x - kCursorGap, y - 4, "left", 0, VantorDrawSystem::beNormal, -1);
+    if (entry.value) DrawValue(f, y, entry.value(f, entry.arg), highlighted);
+  }
+  const Capture* capture = menus.Capturing();
+  if (capture) {
+    const std::string prompt = Glyphs(std::string(capture->pad ? "PRESS A BUTTON FOR " : "PRESS A KEY FOR ") +
+                                      kControlLabels[capture->control]);
+    f.DrawGlyphText(CentredX(prompt), kPromptY, 2, prompt);
+  }
+  const std::string footer = !menus.notice.empty() ? menus.notice
+                             : !capture           ? (menus.Entry().step ? kStepHelp : kHelp)
+                             : capture->pad       ? "Escape or Start: keep the button it has"
+                                                  : "Escape or Start: keep the key it has";
+  // A notice names a file and why it could not be written: it may need
+  // more than one line, the last one at the bottom. The help lines fit.
+  std::vector<std::string> lines = menus.notice.empty() ? std::vector{footer} : WrapText(footer, kFooterLetters);
+  if (lines.size() > kFooterLines) lines.resize(kFooterLines);
+  int y = kFooterY - static_cast<int>(lines.size() - 1) * kFooterLineHeight;
+  for (const std::string& line : lines) {
+    DrawText(f, kFooterX, y, line, menus.notice.empty() ? kNoteColour : kNoticeColour);
+    y += kFooterLineHeight;
+  }
+}
+
+std::vector<std::string> WrapText(std::string_view text, size_t letters) {
+  std::vector<std::string> lines;
+  while (text.size() > letters) {
+    // At the last space that fits; a longer word (a path) after its last
+    // "/" that fits, else where the line is full (never inside a letter of
+    // more than one byte).
+    size_t cut = text.rfind(' ', letters);
+    size_t skip = 1;
+    if (cut == std::string_view::npos || cut == 0) {
+      skip = 0;
+      cut = text.rfind('/', letters - 1);
+      if (cut == std::string_view::npos || cut == 0) {
+        cut = letters;
+        while (cut > 1 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+      } else {
+        ++cut;
+      }
+    }
+    lines.emplace_back(text.substr(0, cut));
+    text.remove_prefix(cut + skip);
+  }
+  lines.emplace_back(text);
+  return lines;
+}
+
+}  // namespace game

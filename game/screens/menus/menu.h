@@ -1,0 +1,166 @@
+#pragma once
+// The menus' core: a page is a table of entries; the menus keep a stack of
+// open pages with the entry each has highlighted, turn key-downs into moves,
+// choices and steps (repeating held directions, counted in frames), and draw
+// the top page over the picture that was on the screen when they opened.
+// The pages themselves live one to a file beside this one.
+#include <array>
+#include <bitset>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/app.h"
+#include "platform/bindings.h"
+#include "platform/settings.h"
+#include "vantor/input/input.h"
+
+namespace game {
+
+class TForm1;
+struct MenuPage;
+
+// What an entry shows right of its label.
+struct MenuValue {
+  std::string text;      // glyph font when `glyphs`, else plain text (UTF-8) through the text renderer
+  bool glyphs = true;
+  std::string note;      // a small line after it ("set by --window for this run")
+};
+
+struct MenuEntry {
+  const char* label;  // capitals, digits and spaces: the glyph font's letters
+  // Enter, Space or the pad's A; `arg` is the entry's own.
+  void (*choose)(TForm1& form, int arg) = nullptr;
+  // Left or Right (-1, 1).
+  void (*step)(TForm1& form, int arg, int direction) = nullptr;
+  MenuValue (*value)(const TForm1& form, int arg) = nullptr;
+  int arg = 0;
+  // Chosen, the entry opens this page.
+  const MenuPage* page = nullptr;
+};
+
+// An entry that runs `choose`, and one that opens `page`.
+constexpr MenuEntry Action(const char* label, void (*choose)(TForm1&, int), int arg = 0) {
+  return {label, choose, nullptr, nullptr, arg, nullptr};
+}
+constexpr MenuEntry Submenu(const char* label, const MenuPage& page) {
+  return {label, nullptr, nullptr, nullptr, 0, &page};
+}
+// The entry that goes back one page.
+void GoBack(TForm1& form, int);
+constexpr MenuEntry Back() { return Action("BACK", GoBack); }
+
+enum class MenuLayout : uint8_t {
+  kList,      // the labels centred one under the other (title and pause)
+  kSettings,  // labels on the left, their values on the right
+};
+
+struct MenuPage {
+  const char* name;     // for the log and the runner's trace ("title", "options")
+  const char* heading;  // glyph text above the entries (null: none)
+  std::span<const MenuEntry> entries;
+  MenuLayout layout;
+  int top;  // y of the first entry
+  // Leaving the bottom page (Back, Escape, the pause key): what closes it.
+  void (*leave)(TForm1& form) = nullptr;
+};
+
+extern const MenuPage kTitleMenu;
+extern const MenuPage kPauseMenu;
+extern const MenuPage kOptionsMenu;
+extern const MenuPage kControlsMenu;
+
+// What a key means in a menu.
+enum class MenuCommand : uint8_t { kNone, kUp, kDown, kLeft, kRight, kChoose, kBack };
+MenuCommand CommandOf(const platform::KeyEvent& key);
+
+// The controls by the names the player reads ("BUTTON 1").
+extern const char* const kControlLabels[platform::kControlCount];
+
+// The control whose key or pad button the player is asked to press.
+struct Capture {
+  platform::Control control;
+  bool pad;
+  uint8_t modifier = 0;  // a modifier key down alone, taken if it comes up so
+};
+
+class Menus {
+ public:
+  bool IsOpen() const { return depth_ > 0; }
+  const MenuPage& Page() const { return *stack_[depth_ - 1].page; }
+  int Highlighted() const { return stack_[depth_ - 1].highlighted; }
+  const MenuEntry& Entry() const { return Page().entries[Highlighted()]; }
+  const MenuPage& Bottom() const { return *stack_[0].page; }
+
+  // A page over the others (the first one when none is open).
+  void Push(const MenuPage& page);
+  // Back one page; false when the bottom page was open (nothing changes).
+  bool Pop();
+  void CloseAll();
+  void Move(int delta);
+
+  // Key-downs and key-ups of the menus' keys, and one frame: a direction
+  // held 12 frames repeats, then every 4.
+  void KeyDown(TForm1& form, const platform::KeyEvent& key);
+  void KeyUp(TForm1& form, const platform::KeyEvent& key);
+  void Frame(TForm1& form);
+
+  // The control waiting for its new key (none while no key is asked for).
+  const Capture* Capturing() const { return capturing_ ? &capture_ : nullptr; }
+  Capture* Capturing() { return capturing_ ? &capture_ : nullptr; }
+  void StartCapture(Capture capture);
+  void EndCapture() { capturing_ = false; }
+  // Forgets the held direction: its key-up may never come (a message took
+  // the keys, the window lost the focus).
+  void ForgetHeld() { heldCommand_ = MenuCommand::kNone; }
+
+  // A line for the player under the page (a change that could not be
+  // saved, the copy made of the settings file); cleared when a page opens.
+  std::string notice;
+
+  // "page:ENTRY" (":press" while a key is asked for), for the runner's trace.
+  std::string TraceName() const;
+
+ private:
+  void Run(TForm1& form, MenuCommand command);
+
+  struct Level {
+    const MenuPage* page = nullptr;
+    int highlighted = 0;
+  };
+  static constexpr int kDepth = 4;
+  std::array<Level, kDepth> stack_{};
+  int depth_ = 0;
+  // The direction held, and for how many frames.
+  int heldKey_ = 0;
+  MenuCommand heldCommand_ = MenuCommand::kNone;
+  int heldFrames_ = 0;
+  Capture capture_{};
+  bool capturing_ = false;
+};
+
+// The keys, pad buttons and stick pushes held now, as their key events told
+// them: what of the controls is held when the menus close.
+class HeldKeys {
+ public:
+  void Change(const platform::KeyEvent& key, bool down);
+  // The fields of the controls held (3 where held), as `bindings` give them.
+  VantorInputSystem::TVantorInputState Controls(const platform::Bindings& bindings) const;
+
+ private:
+  std::bitset<256> keys_;
+  std::bitset<platform::kPadButtonCount> pad_;
+  std::bitset<4> stick_;  // up, down, left, right
+};
+
+// Draws the open page (its heading, entries, values and the line under them).
+void DrawMenus(TForm1& form);
+// `text` in lines of at most `letters` bytes, broken at spaces (or, in a
+// word longer than a line, after a "/").
+std::vector<std::string> WrapText(std::string_view text, size_t letters);
+
+// The controls page's answer to a key going down or up while it asks for one.
+void CaptureKey(TForm1& form, const platform::KeyEvent& key, bool down);
+
+}  // namespace game

@@ -1,0 +1,71 @@
+// Pause: play (or a watched replay) stands still, exactly where it was, under
+// the pause menu, until it is resumed or left.
+#include "game/form.h"
+#include "game/screens/menus/menu.h"
+#include "vantor/draw/draw.h"
+#include "vantor/midi/midi.h"
+#include "vantor/sound/sound.h"
+
+namespace game {
+namespace {
+
+// The entries below the middle, "PAUSE" above them: the stage and warning
+// banners sit in the middle of the frozen picture.
+constexpr int kMenuTop = 240;
+
+void Resume(TForm1& f, int) { f.SetPaused(false); }
+
+// Back to the title: the game is left unfinished, so it takes no row of the
+// ranking and no replay. Watching, the replay is over, and so is the program.
+void QuitGame(TForm1& f, int) {
+  if (f.replays.Watching()) {
+    f.Close();
+    return;
+  }
+  f.replays.AbandonGame();
+  f.cmid->Stop();
+  for (int effect = 1; EffectName(effect); ++effect) f.csou->Stop(EffectName(effect));
+  f.SetPaused(false);
+  GameState& g = f.GameState;
+  g.screen = ScreenTitle;
+  g.screenCounter = 0;
+  g.soundRequest = 0;
+  g.musicRequest = 1;
+  g.titleSongNeeded = 0;
+}
+
+void QuitProgram(TForm1& f, int) { f.Close(); }
+
+constexpr MenuEntry kEntries[] = {
+    Action("RESUME", Resume),
+    Submenu("OPTIONS", kOptionsMenu),
+    Action("QUIT GAME", QuitGame),
+    Action("QUIT PROGRAM", QuitProgram),
+};
+
+}  // namespace
+
+const MenuPage kPauseMenu = {"pause", "PAUSE", kEntries, MenuLayout::kList, kMenuTop,
+                             [](TForm1& f) { f.SetPaused(false); }};
+
+void TForm1::OpenMenu() {
+  if (GameState.screen == ScreenPlay || replays.Watching()) SetPaused(true);
+  else if (GameState.screen == ScreenTitle) ShowMenu(kTitleMenu);
+}
+
+void TForm1::FormDeactivate() {
+  menus.EndCapture();
+  menus.ForgetHeld();
+  if (!paused_ && (GameState.screen == ScreenPlay || replays.Watching())) SetPaused(true);
+}
+
+void TForm1::SetPaused(bool paused) {
+  if (paused == paused_) return;
+  cmid->SetPaused(paused);
+  csou->SetPaused(paused);
+  paused_ = paused;
+  if (paused) ShowMenu(kPauseMenu);
+  else CloseMenus();
+}
+
+}  // namespace game

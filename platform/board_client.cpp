@@ -1,0 +1,224 @@
+#include "platform/board_client.h"
+
+#include <curl/curl.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <thread>
+
+#include "platform/base64.h"
+#include "platform/files.h"
+
+namespace platform {
+namespace {
+
+using nlohmann::json;
+using Clock = std::chrono::steady_clock;
+
+struct Response {
+  bool reached = false;
+  std::string error;
+  long status = 0;
+  long retryAfter = 0;
+  std::string body;
+};
+
+size_t Collect(char* data, size_t size, size_t count, void* out) {
+  static_cast<std::string*>(out)->append(data, size * count);
+  return size * count;
+}
+
+size_t Header(char* data, size_t size, size_t count, void* out) {
+  const std::string line(data, size * count);
+  constexpr std::string_view kRetry = "retry-after:";
+  if (line.size() > kRetry.size()) {
+    std::string key = line.substr(0, kRetry.size());
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (key == kRetry) *static_cast<long*>(out) = std::strtol(line.c_str() + kRetry.size(), nullptr, 10);
+  }
+  return size * count;
+}
+
+Response Request(const std::string& url, const std::string* postBody, const std::string& token,
+                 const BoardClientTimeouts& t) {
+  Response r;
+  std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
+  if (!curl) {
+    r.error = "cannot start an HTTP request";
+    return r;
+  }
+  curl_slist* headers = nullptr;
+  headers = curl_slist_append(headers, "Accept: application/json");
+  if (postBody) headers = curl_slist_append(headers, "Content-Type: application/json");
+  const std::string authorization = "Authorization: Bearer " + token;
+  if (!token.empty()) headers = curl_slist_append(headers, authorization.c_str());
+  std::unique_ptr<curl_slist, void (*)(curl_slist*)> headerList(headers, curl_slist_free_all);
+  char error[CURL_ERROR_SIZE] = {};
+  CURL* c = curl.get();
+  curl_easy_setopt(c, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);  // safe on a worker thread
+  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, t.connectSeconds);
+  curl_easy_setopt(c, CURLOPT_TIMEOUT, t.requestSeconds);
+  curl_easy_setopt(c, CURLOPT_ERRORBUFFER, error);
+  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, Collect);
+  curl_easy_setopt(c, CURLOPT_WRITEDATA, &r.body);
+  curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, Header);
+  curl_easy_setopt(c, CURLOPT_HEADERDATA, &r.retryAfter);
+  if (postBody) {
+    curl_easy_setopt(c, CURLOPT_POSTFIELDS, postBody->data());
+    curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(postBody->size()));
+  }
+  const CURLcode rc = curl_easy_perform(c);
+  if (rc != CURLE_OK) {
+    r.error = error[0] ? error : curl_easy_strerror(rc);
+    return r;
+  }
+  r.reached = true;
+  curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &r.status);
+  return r;
+}
+
+json Parsed(const std::string& body) {
+  json j = json::parse(body, nullptr, false);
+  return j.is_object() ? j : json::object();
+}
+
+int64_t Number(const json& j, const char* key) {
+  const auto it = j.find(key);
+  return it != j.end() && it->is_number_integer() ? it->get<int64_t>() : 0;
+}
+
+std::string String(const json& j, const char* key) {
+  const auto it = j.find(key);
+  return it != j.end() && it->is_string() ? it->get<std::string>() : std::string();
+}
+
+std::string Trimmed(std::string server) {
+  while (!server.empty() && server.back() == '/') server.pop_back();
+  return server;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+BoardAnswer Unreachable(const std::string& why) {
+  BoardAnswer a;
+  a.kind = BoardAnswer::Kind::kUnreachable;
+  a.reason = why;
+  return a;
+}
+
+// The verdict of game `id`, asked again and again until it is in or the
+// wait is over.
+BoardAnswer AwaitVerdict(const std::string& server, BoardAnswer answer, const BoardClientTimeouts& t) {
+  const Clock::time_point end = Clock::now() + std::chrono::seconds(t.verdictSeconds);
+  auto pause = std::chrono::milliseconds(200);
+  for (;;) {
+    const Response r = Request(server + "/api/games/" + std::to_string(answer.gameId), nullptr, "", t);
+    if (r.reached && r.status == 200) {
+      const json j = Parsed(r.body);
+      const std::string state = String(j, "state");
+      if (state == "accepted") {
+        answer.kind = BoardAnswer::Kind::kAccepted;
+        answer.score = Number(j, "score");
+        answer.stage = Number(j, "stage");
+        answer.rank = Number(j, "rank");
+        return answer;
+      }
+      if (state == "refused") {
+        answer.kind = BoardAnswer::Kind::kRefused;
+        answer.reason = String(j, "reason");
+        return answer;
+      }
+    } else if (r.reached && r.status == 404) {
+      answer.kind = BoardAnswer::Kind::kRejected;
+      answer.status = r.status;
+      answer.reason = "the board no longer shows the game";
+      return answer;
+    }
+    if (Clock::now() + pause >= end) {
+      answer.kind = BoardAnswer::Kind::kPending;
+      return answer;
+    }
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::milliseconds(2000));
+  }
+}
+
+}  // namespace
+
+BoardAnswer SubmitReplay(const std::string& serverUrl, const std::string& name, const std::vector<uint8_t>& replay,
+                         const std::string& stateDir, const BoardClientTimeouts& t) {
+  static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
+  if (initialised != CURLE_OK) return Unreachable("cannot start libcurl");
+  const std::string server = Trimmed(serverUrl);
+  const std::string body = json{{"name", name}, {"replay", Base64Encode(replay)}}.dump();
+  const std::string token = LoadBoardToken(stateDir, server, name);
+  const Clock::time_point busyEnd = Clock::now() + std::chrono::seconds(t.busyRetrySeconds);
+  int busyRetries = 0;
+  for (;;) {
+    const Response r = Request(server + "/api/games", &body, token, t);
+    if (!r.reached) return Unreachable(r.error);
+    const json j = Parsed(r.body);
+    // A busy board says when to come back; a later try is no new game.
+    if (r.status == 503 && Clock::now() + std::chrono::seconds(std::max(1L, r.retryAfter)) < busyEnd) {
+      std::this_thread::sleep_for(std::chrono::seconds(std::clamp(r.retryAfter, 1L, 60L)));
+      ++busyRetries;
+      continue;
+    }
+    BoardAnswer answer;
+    answer.status = r.status;
+    answer.busyRetries = busyRetries;
+    if (r.status != 202 && r.status != 200) {
+      answer.kind = BoardAnswer::Kind::kRejected;
+      answer.reason = String(j, "error");
+      if (answer.reason.empty()) answer.reason = "the board answered " + std::to_string(r.status);
+      return answer;
+    }
+    answer.gameId = Number(j, "id");
+    answer.duplicate = j.value("duplicate", false);
+    if (const std::string fresh = String(j, "token"); !fresh.empty()) {
+      std::string error;
+      if (!SaveBoardToken(stateDir, server, name, fresh, error)) answer.reason = "the name's token was not kept: " + error;
+    }
+    return AwaitVerdict(server, answer, t);
+  }
+}
+
+std::string BoardTokenFile(const std::string& stateDir) { return stateDir + "/board-tokens"; }
+
+std::string LoadBoardToken(const std::string& stateDir, const std::string& server, const std::string& name) {
+  std::ifstream in(BoardTokenFile(stateDir));
+  std::string line;
+  const std::string key = Trimmed(server) + "\t" + Lower(name) + "\t";
+  while (std::getline(in, line))
+    if (line.size() > key.size() && line.compare(0, key.size(), key) == 0) return line.substr(key.size());
+  return {};
+}
+
+bool SaveBoardToken(const std::string& stateDir, const std::string& server, const std::string& name,
+                    const std::string& token, std::string& error) {
+  std::ostringstream kept;
+  {
+    std::ifstream in(BoardTokenFile(stateDir));
+    std::string line;
+    const std::string key = Trimmed(server) + "\t" + Lower(name) + "\t";
+    while (std::getline(in, line))
+      if (line.compare(0, key.size(), key) != 0) kept << line << "\n";
+    kept << key << token << "\n";
+  }
+  if (!MakeFolders(stateDir, &error)) return false;
+  const std::string text = kept.str();
+  return WriteFileAtomically(BoardTokenFile(stateDir), text.data(), text.size(), &error) &&
+         chmod(BoardTokenFile(stateDir).c_str(), 0600) == 0;
+}
+
+}  // namespace platform

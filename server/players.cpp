@@ -1,0 +1,48 @@
+#include "server/players.h"
+
+#include "platform/crypto.h"
+
+namespace board {
+namespace {
+
+constexpr size_t kTokenBytes = 16;
+
+bool Printable(char c) { return c >= 0x20 && c <= 0x7E; }
+
+}  // namespace
+
+std::string NameRefusal(std::string_view name) {
+  if (name.empty()) return "a name is needed";
+  if (name.size() > kMaxNameLength) return "a name has at most 16 characters";
+  for (char c : name)
+    if (!Printable(c)) return "a name holds printable ASCII characters only";
+  if (name.front() == ' ' || name.back() == ' ') return "a name neither starts nor ends with a space";
+  return {};
+}
+
+std::string NameKey(std::string_view name) {
+  std::string key(name);
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return key;
+}
+
+std::string NewToken() { return platform::RandomHex(kTokenBytes); }
+
+std::string TokenHash(std::string_view token) { return platform::Sha256Hex(token); }
+
+TokenCheck MatchesToken(std::string presented) {
+  const std::string hash = presented.empty() ? std::string() : TokenHash(presented);
+  return [hash](const std::string& stored) { return !hash.empty() && platform::ConstantTimeEqual(hash, stored); };
+}
+
+std::string BearerToken(std::string_view authorization) {
+  constexpr std::string_view kScheme = "Bearer ";
+  if (authorization.size() <= kScheme.size() || authorization.substr(0, kScheme.size()) != kScheme) return {};
+  const std::string_view token = authorization.substr(kScheme.size());
+  for (char c : token)
+    if (!Printable(c) || c == ' ') return {};
+  return std::string(token);
+}
+
+}  // namespace board

@@ -1,0 +1,206 @@
+// What a board meets from the network and from its machine: malformed and
+// oversized submissions, bad names and tokens, SQL and HTML in every field,
+// limits out of range, clients too slow to finish a request, a database that
+// goes away and comes back, a disk that fills. Each answer is an error the
+// client can read; the board goes on serving and loses nothing it took.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "platform/base64.h"
+#include "tests/board/board_fixture.h"
+
+namespace board_test {
+namespace {
+
+using nlohmann::json;
+using namespace std::chrono_literals;
+
+std::string Body(const std::string& name, const std::vector<uint8_t>& replay) {
+  return json{{"name", name}, {"replay", platform::Base64Encode(replay)}}.dump();
+}
+
+struct Request {
+  const char* what;
+  std::string method, path, body;
+  httplib::Headers headers;
+  int status;
+  std::string says;  // in the answer's body
+};
+
+void Check(httplib::Client& client, const Request& r) {
+  httplib::Result res = r.method == "POST"     ? client.Post(r.path, r.headers, r.body, "application/json")
+                        : r.method == "DELETE" ? client.Delete(r.path, r.headers)
+                                               : client.Get(r.path, r.headers);
+  ASSERT_TRUE(res) << r.what;
+  EXPECT_EQ(res->status, r.status) << r.what << ": " << res->body.substr(0, 300);
+  EXPECT_NE(res->body.find(r.says), std::string::npos) << r.what << ": " << res->body.substr(0, 300);
+}
+
+// The state a submitted game reaches, asked until it is not pending.
+std::string Outcome(httplib::Client& client, int64_t id) {
+  for (int i = 0; i < 300; ++i, std::this_thread::sleep_for(100ms)) {
+    const auto res = client.Get("/api/games/" + std::to_string(id));
+    if (res && res->status == 200 && json::parse(res->body)["state"] != "pending") return json::parse(res->body)["state"];
+  }
+  return "pending";
+}
+
+TEST(BoardHostileInput, EveryBadRequestGetsAnErrorAndTheBoardGoesOn) {
+  const Recorded& recorded = Recorded::Get();
+  ASSERT_FALSE(recorded.games.empty());
+  TempFolder folder("hostile");
+  BoardProcess board(folder.path(), {"--data", (folder.path() / "data").string(), "--timeout", "1"});
+  ASSERT_TRUE(board.Started()) << board.Log();
+  auto client = board.Client();
+  const std::vector<uint8_t> game = ReadBytes(recorded.games[0].file);
+  const auto first = client->Post("/api/games", Body("Owner", game), "application/json");
+  ASSERT_TRUE(first);
+  ASSERT_EQ(first->status, 202) << first->body;
+  const std::string token = json::parse(first->body)["token"];
+  const int64_t id = json::parse(first->body)["id"];
+  ASSERT_EQ(Outcome(*client, id), "accepted");
+
+  std::vector<uint8_t> damaged = game;
+  damaged[100] ^= 1;
+  const httplib::Headers wrongToken{{"Authorization", "Bearer " + std::string(32, '0')}};
+  const httplib::Headers ownerToken{{"Authorization", "Bearer " + token}};
+  const std::string idPath = "/api/games/" + std::to_string(id);
+  const Request requests[] = {
+      {"not JSON", "POST", "/api/games", "SOLVREPL", {}, 400, "not a JSON object"},
+      {"a JSON array", "POST", "/api/games", "[1,2]", {}, 400, "not a JSON object"},
+      {"a member too many", "POST", "/api/games", R"({"name":"a","replay":"AAAA","score":99999})", {}, 400, "unknown"},
+      {"a number for a name", "POST", "/api/games", R"({"name":5,"replay":"AAAA"})", {}, 400, "strings"},
+      {"replay not base64", "POST", "/api/games", R"({"name":"a","replay":"@@@@"})", {}, 400, "not base64"},
+      {"an empty name", "POST", "/api/games", Body("", game), {}, 400, "a name is needed"},
+      {"a name too long", "POST", "/api/games", Body(std::string(17, 'a'), game), {}, 400, "at most 16"},
+      {"a control byte in a name", "POST", "/api/games", Body("a\nb", game), {}, 400, "printable ASCII"},
+      {"a name beyond ASCII", "POST", "/api/games", Body("\xc3\xa9t\xc3\xa9", game), {}, 400, "printable ASCII"},
+      {"a space ending a name", "POST", "/api/games", Body("Owner ", game), {}, 400, "space"},
+      {"not a replay", "POST", "/api/games", Body("a", std::vector<uint8_t>(600, 'x')), {}, 422,
+       "not a SOLVARA 2001 replay"},
+      {"a damaged replay", "POST", "/api/games", Body("a", damaged), {}, 422, "damaged"},
+      {"a truncated replay", "POST", "/api/games", Body("a", std::vector<uint8_t>(game.begin(), game.begin() + 100)),
+       {}, 422, "truncated"},
+      {"a body past the bound", "POST", "/api/games", std::string(2 << 20, ' '), {}, 413, ""},
+      {"another's name, no token", "POST", "/api/games", Body("OWNER", game), {}, 401, "send its token"},
+      {"another's name, a wrong token", "POST", "/api/games", Body("owner", game), wrongToken, 401, "send its token"},
+      {"a malformed token", "POST", "/api/games", Body("Owner", game), {{"Authorization", "Bearer a b"}}, 401, "token"},
+      {"the same game again", "POST", "/api/games", Body("Owner", game), ownerToken, 200, "\"duplicate\":true"},
+      {"SQL in an id", "GET", "/api/games/1%20OR%201=1", "", {}, 404, "no such game"},
+      {"SQL in a player's page", "GET", "/players/x'%20OR%20'1'='1", "", {}, 404, "No such player"},
+      {"SQL in a season", "GET", "/api/ranking?season=1;DROP%20TABLE%20games", "", {}, 400, "season"},
+      {"a negative limit", "GET", "/api/ranking?limit=-1", "", {}, 400, "limit"},
+      {"a zero limit", "GET", "/api/ranking?limit=0", "", {}, 400, "limit"},
+      {"a huge limit", "GET", "/api/ranking?limit=99999999999999999999", "", {}, 400, "limit"},
+      {"a negative offset", "GET", "/api/ranking?offset=-5", "", {}, 400, "offset"},
+      {"an offset past the end", "GET", "/api/ranking?offset=1000000", "", {}, 200, "\"entries\":[]"},
+      {"all neither 0 nor 1", "GET", "/api/ranking?all=yes", "", {}, 400, "all"},
+      {"a negative page", "GET", "/?page=-1", "", {}, 400, "page"},
+      {"a season with no games", "GET", "/api/ranking?season=77", "", {}, 200, "\"total\":0"},
+      {"an id past every game", "GET", "/api/games/999999999999999", "", {}, 404, "no such game"},
+      {"a replay of no game", "GET", "/api/games/0/replay", "", {}, 404, "no such game"},
+      {"deleting with a wrong token", "DELETE", "/api/players/Owner", "", wrongToken, 401, "token"},
+      {"deleting nobody", "DELETE", "/api/players/Nobody", "", ownerToken, 404, "no such player"},
+      {"the game still there", "GET", idPath, "", {}, 200, "\"state\":\"accepted\""},
+  };
+  for (const Request& r : requests) Check(*client, r);
+
+  // The ranking's entity tag: the same ranking is not sent again.
+  const auto ranking = client->Get("/api/ranking?limit=10");
+  ASSERT_TRUE(ranking);
+  const std::string etag = ranking->get_header_value("ETag");
+  EXPECT_FALSE(etag.empty());
+  Check(*client, {"the ranking the client has", "GET", "/api/ranking?limit=10", "", {{"If-None-Match", etag}}, 304, ""});
+  Check(*client, {"another page of it", "GET", "/api/ranking?limit=11", "", {{"If-None-Match", etag}}, 200, "Owner"});
+
+  // A client that starts a request and goes silent is let go after the
+  // timeout; the others are served meanwhile.
+  const int slow = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(static_cast<uint16_t>(board.Port()));
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(connect(slow, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+  ASSERT_GT(send(slow, "GET /healthz HTTP/1.1\r\nHost: x\r\n", 32, 0), 0);
+  EXPECT_EQ(client->Get("/healthz")->status, 200);
+  timeval wait{10, 0};
+  setsockopt(slow, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+  char reply[256];
+  const auto before = std::chrono::steady_clock::now();
+  while (recv(slow, reply, sizeof reply, 0) > 0) {
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - before, 8s);
+  close(slow);
+
+  // The owner deletes the name: games and addresses go with it.
+  Check(*client, {"deleting with the token", "DELETE", "/api/players/owner", "", ownerToken, 204, ""});
+  Check(*client, {"the game gone", "GET", idPath, "", {}, 404, "no such game"});
+  Check(*client, {"the ranking empty", "GET", "/api/ranking", "", {}, 200, "\"total\":0"});
+}
+
+TEST(BoardHostileInput, ADatabaseThatGoesAwayIsAnErrorAndTheJobIsDoneWhenItIsBack) {
+  const Recorded& recorded = Recorded::Get();
+  ASSERT_FALSE(recorded.games.empty());
+  TempFolder folder("away");
+  PostgresServer postgres;
+  ASSERT_TRUE(postgres.Running()) << postgres.Error();
+  BoardProcess board(folder.path(), {"--postgres", postgres.Url(), "--lease", "5"});
+  ASSERT_TRUE(board.Started()) << board.Log();
+  auto client = board.Client();
+  // Queued, then the database stops before or while the game is verified.
+  const auto queued = client->Post("/api/games", Body("Ace", ReadBytes(recorded.games[1].file)), "application/json");
+  ASSERT_TRUE(queued);
+  ASSERT_EQ(queued->status, 202) << queued->body;
+  const int64_t id = json::parse(queued->body)["id"];
+  ASSERT_TRUE(postgres.Stop()) << postgres.Error();
+  Check(*client, {"a game while the database is away", "GET", "/api/games/" + std::to_string(id), "", {}, 503,
+                  "database is unavailable"});
+  Check(*client, {"a submission while the database is away", "POST", "/api/games",
+                  Body("Ace", ReadBytes(recorded.games[2].file)), {}, 503, "database is unavailable"});
+  Check(*client, {"the board's health", "GET", "/healthz", "", {}, 503, "database is unavailable"});
+  std::this_thread::sleep_for(2s);
+  ASSERT_TRUE(postgres.Start()) << postgres.Error();
+  EXPECT_EQ(Outcome(*client, id), "accepted");
+  const json all = json::parse(client->Get("/api/ranking?all=1")->body);
+  EXPECT_EQ(all["total"], 1) << all.dump();
+}
+
+TEST(BoardHostileInput, AFullDiskRefusesSubmissionsAndKeepsServing) {
+  const Recorded& recorded = Recorded::Get();
+  ASSERT_FALSE(recorded.games.empty());
+  TempFolder folder("full");
+  const fs::path data = folder.path() / "data";
+  fs::create_directories(data);
+  // A small file system of the board's own, in a mount namespace that ends
+  // with it.
+  BoardProcess board(folder.path(), {"--data", data.string()},
+                     {"/usr/bin/unshare", "--map-root-user", "--mount", "/bin/sh", "-c",
+                      "mount -t tmpfs -o size=320k tmpfs \"$0\" && exec \"$@\"", data.string()});
+  ASSERT_TRUE(board.Started()) << board.Log();
+  auto client = board.Client();
+  int full = 0, taken = 0;
+  httplib::Headers token;
+  for (uint16_t frames = 30; frames < 400 && full == 0; ++frames) {
+    const auto res = client->Post("/api/games", token, Body("Ace", ShortReplay(recorded.games[0].file, frames)),
+                                  "application/json");
+    ASSERT_TRUE(res);
+    if (res->status == 202 && token.empty())
+      token.emplace("Authorization", "Bearer " + json::parse(res->body)["token"].get<std::string>());
+    if (res->status == 202) ++taken;
+    else if (res->status == 503 && res->body.find("disk is full") != std::string::npos) ++full;
+    else if (res->status != 503) FAIL() << res->status << " " << res->body;
+  }
+  EXPECT_EQ(full, 1);
+  EXPECT_GT(taken, 0);
+  Check(*client, {"the ranking on a full disk", "GET", "/api/ranking", "", {}, 200, "\"entries\""});
+  Check(*client, {"the first game on a full disk", "GET", "/api/games/1", "", {}, 200, "\"id\":1"});
+}
+
+}  // namespace
+}  // namespace board_test

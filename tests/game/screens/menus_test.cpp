@@ -1,0 +1,139 @@
+// The menus against what a player may do to them: every way in and out, keys
+// that cannot be bound, a pad that goes away while its button is asked for,
+// and a title that stands still under its menu.
+#include <fstream>
+
+#include "tests/game/form_fixture.h"
+
+namespace game::testing {
+namespace {
+
+using platform::KeyEvent;
+
+class MenuTest : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    CreateForm();
+  }
+};
+
+constexpr KeyEvent kPauseKey{platform::kVirtualKeyPause, 0xC5};
+constexpr KeyEvent kP{platform::kVirtualKeyOther, 0x19};
+constexpr KeyEvent kEscape{platform::kVirtualKeyEscape, 0x01};
+constexpr KeyEvent kEnter{platform::kVirtualKeyReturn, 0x1C};
+constexpr KeyEvent kDown{platform::kVirtualKeyDown, 0xD0};
+constexpr KeyEvent kUnnamed{platform::kVirtualKeyOther, 0x59};  // a scan code no key of SDL's has
+constexpr KeyEvent kStart{platform::kVirtualKeyPadStart, 0, platform::kPadStart};
+constexpr KeyEvent kPadA{platform::kVirtualKeyPadA, 0, platform::kPadA};
+constexpr KeyEvent kPadB{platform::kVirtualKeyPadB, 0, platform::kPadB};
+constexpr KeyEvent kDpadUp{platform::kVirtualKeyPadDpadUp, 0, platform::kPadDpadUp};
+constexpr KeyEvent kStickUp{platform::kVirtualKeyStickUp};
+constexpr KeyEvent kAlt{platform::kVirtualKeyOther, 0x38, -1, true};
+constexpr KeyEvent kAltEnter{platform::kVirtualKeyFullScreen};
+
+TEST_F(MenuTest, WhatEachKeyDoes) {
+  enum What { kPress, kRelease, kFrames, kFocusLost };
+  struct Step {
+    What what;
+    KeyEvent key;
+    const char* menu;  // the trace name afterwards ("" when closed)
+  };
+  auto to = [](int entries) { return std::vector<Step>(entries, {kPress, kDown, nullptr}); };
+  std::vector<Step> steps = {
+      // Every pause key opens the title menu and closes it again, so do
+      // Escape and the pad's B at its top.
+      {kPress, kPauseKey, "title:START"}, {kPress, kPauseKey, ""},  {kPress, kP, "title:START"},
+      {kPress, kEscape, ""},              {kPress, kStart, "title:START"}, {kPress, kPadB, ""},
+      // Options, Controls, BUTTON 1: Enter and a key without a name are
+      // refused, Escape keeps the key it had.
+      {kPress, kP, "title:START"},        {kPress, kDown, "title:OPTIONS"}, {kPress, kEnter, "options:DISPLAY"},
+      {kPress, kDown, nullptr},           {kPress, kDown, nullptr},         {kPress, kEnter, "controls:UP"}};
+  for (const Step& s : to(4)) steps.push_back(s);
+  const std::vector<Step> keys = {
+      {kPress, kEnter, "controls:BUTTON 1:press"}, {kPress, kEnter, "controls:BUTTON 1:press"},
+      {kPress, kUnnamed, "controls:BUTTON 1:press"}, {kPress, kPauseKey, "controls:BUTTON 1:press"},
+      // Alt+Enter switches the window and binds neither key.
+      {kPress, kAlt, "controls:BUTTON 1:press"},     {kPress, kAltEnter, "controls:BUTTON 1:press"},
+      {kRelease, kAlt, "controls:BUTTON 1:press"},   {kPress, kEscape, "controls:BUTTON 1"}};
+  steps.insert(steps.end(), keys.begin(), keys.end());
+  for (const Step& s : to(7)) steps.push_back(s);
+  const std::vector<Step> pad = {
+      // PAD PAUSE: the D-pad steers and the stick is no button; A is button
+      // 1's, which cannot take Start in exchange; the pad goes away.
+      {kPress, kPadA, "controls:PAD PAUSE:press"},  {kPress, kDpadUp, "controls:PAD PAUSE:press"},
+      {kPress, kStickUp, "controls:PAD PAUSE:press"}, {kPress, kPadA, "controls:PAD PAUSE:press"},
+      {kFocusLost, {}, "controls:PAD PAUSE"},
+      // A held direction repeats after 12 frames, then every 4: 3 entries
+      // further after 20 frames (BACK, then round to UP and DOWN).
+      {kPress, kDown, "controls:RESET CONTROLS"},   {kFrames, {}, "controls:DOWN"}};
+  steps.insert(steps.end(), pad.begin(), pad.end());
+
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const Step& s = steps[i];
+    if (s.what == kPress) backend.app.PressKey(s.key);
+    else if (s.what == kRelease) backend.app.ReleaseKey(s.key);
+    else if (s.what == kFocusLost) backend.app.Deactivate();
+    else if (s.what == kFrames)
+      for (int frame = 0; frame < 20; ++frame) backend.app.Step();
+    if (s.menu) {
+      EXPECT_EQ(form->menus.TraceName(), s.menu) << "step " << i;
+    }
+  }
+  EXPECT_EQ(form->playerSettings.bindings, platform::Bindings());
+}
+
+// Under its menu the title stands still: no timeout to the demonstration,
+// and a held button starts no game.
+TEST_F(MenuTest, TheTitleStandsStillUnderItsMenu) {
+  for (int frame = 0; frame < 10; ++frame) backend.app.Step();
+  backend.app.PressKey(kP);
+  const GameState before = form->GameState;
+  backend.input.SetKey(0x2C, true);  // Z, button 1
+  for (int frame = 0; frame < 400; ++frame) backend.app.Step();
+  EXPECT_EQ(form->GameState.screen, ScreenTitle);
+  EXPECT_EQ(form->GameState.screenCounter, before.screenCounter);
+  EXPECT_EQ(form->GameState.titleAngle, before.titleAngle);
+}
+
+// A setting the command line chose shows the option; a change in Options
+// ends it for the run and goes into the settings file.
+TEST_F(MenuTest, ACommandLineChoiceShowsUntilChanged) {
+  PlayerSettings settings;
+  settings.values[kSettingScale] = static_cast<int>(platform::Scaling::Integer);
+  settings.overriddenBy[kSettingScale] = "--scale";
+  form->UseSettings(settings);
+  EXPECT_EQ(backend.display.scaling, platform::Scaling::Integer);
+  for (const KeyEvent& key : {kP, kDown, kEnter, kEnter, kDown}) backend.app.PressKey(key);
+  ASSERT_EQ(form->menus.TraceName(), "display:SCALE");
+  const MenuEntry& scale = form->menus.Entry();
+  EXPECT_EQ(scale.value(*form, scale.arg).text, "INTEGER");
+  EXPECT_EQ(scale.value(*form, scale.arg).note, "(--scale)");
+  backend.app.PressKey({platform::kVirtualKeyRight, 0xCD});
+  EXPECT_EQ(scale.value(*form, scale.arg).text, "FIT");
+  EXPECT_EQ(scale.value(*form, scale.arg).note, "");
+  EXPECT_EQ(backend.display.scaling, platform::Scaling::Fit);
+  std::ifstream in(home_ / "settings.toml");
+  const std::string text((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(text.find("[display]\nscale = \"fit\"\n"), std::string::npos) << text;
+}
+
+// The line under a menu in lines that fit: a notice names a file and why it
+// could not be written.
+TEST(MenuText, LongNoticesWrap) {
+  struct Case {
+    const char* text;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {"fits", {"fits"}},
+      {"not saved: Permission denied", {"not saved:", "Permission", "denied"}},
+      {"in /home/me/.config/solvara/x", {"in", "/home/me/", ".config/", "solvara/x"}},
+      {"abcdefghijklmnop", {"abcdefghijkl", "mnop"}},
+      {"abcdefghijk\xC3\xA9z", {"abcdefghijk", "\xC3\xA9z"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(WrapText(c.text, 12), c.lines) << c.text;
+}
+
+}  // namespace
+}  // namespace game::testing
