@@ -24,7 +24,7 @@ class Backend {
   VirtualClock clock;
   HeadlessDisplayDevice display;  // pictures decoded by SDL
   sdl::TtfTextRenderer text;  // real text rendering, no screen needed
-  HeadlessInput input;
+  HeadlessInput input{UsKeyboardNames()};
   HeadlessSoundSystem sound;
   HeadlessMidi midi;  // the synthesizer sink is FluidSynth's
 };

@@ -1,11 +1,7 @@
 #include "platform/headless/input.h"
 
-#include <SDL.h>
-
 #include <cstring>
 #include <string>
-
-#include "platform/sdl/input.h"
 
 namespace platform::headless {
 namespace {
@@ -154,11 +150,9 @@ void HeadlessInput::SetPadButton(PadButton button, bool held) {
 }
 
 std::string HeadlessInput::KeyName(uint8_t scanCode) const {
-  return SDL_GetScancodeName(static_cast<SDL_Scancode>(sdl::SdlScancode(scanCode)));
+  return naming_.name ? naming_.name(scanCode) : std::string();
 }
 
-uint8_t HeadlessInput::KeyNamed(const std::string& name) const {
-  return sdl::PcScanCode(SDL_GetScancodeFromName(name.c_str()));
-}
+uint8_t HeadlessInput::KeyNamed(const std::string& name) const { return naming_.named ? naming_.named(name) : 0; }
 
 }  // namespace platform::headless

@@ -31,10 +31,19 @@ struct InputFaults {
   ReadResult joystickRead = ReadResult::Ok;
 };
 
-// Keys are named as on a US keyboard, whatever the machine's layout, so runs
-// are the same everywhere.
+// How keys are named. The runner's backend names them as printed on a US
+// keyboard (UsKeyboardNames), whatever the machine's layout, so runs are the
+// same everywhere; the verifier's reads no settings and names none, so it
+// needs no SDL.
+struct KeyNaming {
+  std::string (*name)(uint8_t scanCode) = nullptr;
+  uint8_t (*named)(const std::string& name) = nullptr;
+};
+KeyNaming UsKeyboardNames();
+
 class HeadlessInput final : public InputSystem {
  public:
+  explicit HeadlessInput(KeyNaming naming = {}) : naming_(naming) {}
   std::unique_ptr<InputObject> CreateInputObject() override;
   std::string KeyName(uint8_t scanCode) const override;
   uint8_t KeyNamed(const std::string& name) const override;
@@ -72,6 +81,7 @@ class HeadlessInput final : public InputSystem {
   friend class HeadlessKeyboard;
   friend class HeadlessJoystick;
 
+  KeyNaming naming_;
   KeyboardSnapshot keys_{};
   int joystickCount_ = 0;
   int32_t stickX_ = 0;

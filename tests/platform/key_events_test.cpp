@@ -55,7 +55,7 @@ TEST(KeyEvents, KeysButtonsAndTheStick) {
 // The one turning of settings into bindings: names found, defaults kept
 // for what is wrong, and the keys with a meaning of their own refused.
 TEST(KeyEvents, BindingsOfTheSettings) {
-  headless::HeadlessInput input;
+  headless::HeadlessInput input{headless::UsKeyboardNames()};
   Settings settings;
   settings.keys[kButton1] = {"Left Shift", 3};
   settings.keys[kPause] = {"F1", 4};
