@@ -44,7 +44,7 @@ int ParseOptions(int argc, const char* const argv[], Options& o, std::ostream& o
   app.add_option("--assets", o.assets, "folder holding bmp/ and sound/ (default: beside the runner, else installed)")
       ->type_name("DIR")
       ->check(given);
-  app.add_option("--keys", o.keys, "key script: FROM-TO KEY[+KEY...], FROM KEY, FROM- KEY")
+  CLI::Option* keys = app.add_option("--keys", o.keys, "key script: FROM-TO KEY[+KEY...], FROM KEY, FROM- KEY")
                           ->type_name("FILE")
                           ->check(given);
   app.add_option("--shot", shots, "screenshot of a frame (repeatable)")
