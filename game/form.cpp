@@ -211,10 +211,11 @@ void TForm1::EndWatching() {
 
 int TForm1::WatchSpeed() {
   if (!replays.Watching()) return 1;
-  // The player's own controls, read beside the replay's input.
-  VantorInputSystem::TVantorInputState held{};
-  chip->GetState(held);
-  return fastPlay || held.Button1 != 0 ? kFastPlayFrames : 1;
+  // The player's own keys and buttons as their key events told them: the
+  // input the world reads is the replay's.
+  const bool held = heldKeys.Controls(playerSettings.bindings).Button1 != 0 ||
+                    heldKeys.PadHeld(platform::kPadRightShoulder);
+  return fastPlay || held ? kFastPlayFrames : 1;
 }
 
 void TForm1::FormKeyDown(const platform::KeyEvent& key) {
@@ -247,7 +248,7 @@ void TForm1::ShowMenu(const MenuPage& page) {
   // The picture on the screen now stays under the menus.
   cdraw->UpdateTmp();
   menus.CloseAll();
-  menus.Push(page);
+  menus.Push(*this, page);
 }
 
 void TForm1::CloseMenus() {

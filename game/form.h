@@ -17,6 +17,7 @@
 #include "game/world/start_worlds.h"
 #include "game/screens/menus/menu.h"
 #include "game/screens/menus/player_settings.h"
+#include "game/screens/menus/replays_menu.h"
 #include "game/world/world.h"
 #include "platform/app.h"
 #include "platform/display.h"
@@ -76,7 +77,8 @@ class TForm1 : public TComponent {
   // last is shown. Returns false: idle processing is never done.
   bool FrameIdle();
   // Frames a watched replay plays per frame shown: kFastPlayFrames while the
-  // player holds button 1 (or fastPlay is set), else 1; 1 when not watching.
+  // player holds button 1 or the pad's right shoulder (or fastPlay is set),
+  // else 1; 1 when not watching.
   int WatchSpeed();
   // Escape closes on every screen (watching, it ends the replay); the pause
   // key pauses play (or a watched replay) and opens the menu on the title.
@@ -119,6 +121,12 @@ class TForm1 : public TComponent {
   // `afterWatching` runs. Watching enters no row and writes nothing.
   void WatchReplay(std::shared_ptr<const Replay> replay);
   std::function<void(TForm1&)> afterWatching;
+  // Whether the replay watched now was chosen in the game (not given on the
+  // command line): it ends back where it was chosen.
+  bool WatchingFromTheGame() const { return returnFromWatching_; }
+  // Ends the replay watched from the game: the world put back, then
+  // afterWatching.
+  void EndWatching();
 
   // ---------------------------------------------------------- practice
   // Starts a practice from `point` (one of PracticePoints) with the ship's
@@ -128,6 +136,8 @@ class TForm1 : public TComponent {
   void StartPractice(const StartPoint& point, int power);
   // The practice being played or watched (null: a game, or none).
   const StartPoint* practice = nullptr;
+  // The ship's power the Practice page starts with.
+  int practicePower = 0;
 
   // ---------------------------------------------------------- world
   void ResetRun();
@@ -252,6 +262,8 @@ class TForm1 : public TComponent {
   std::set<std::string> unsavedReasons;
   Menus menus;
   HeldKeys heldKeys;
+  // The Replays page's rows while it is open.
+  ReplayShelf replayShelf;
 
   // ---------------------------------------------------------- checks (runner, tests)
   // Keeps the ship from being hit (the runner's --invincible, for checks only).
@@ -297,7 +309,6 @@ class TForm1 : public TComponent {
   // Watching from the game: the world to put back once the replay is over.
   bool returnFromWatching_ = false;
   WorldSnapshot beforeWatching_;
-  void EndWatching();
   // A practice to start at the top of the next frame, and its power.
   const StartPoint* pendingPractice_ = nullptr;
   int pendingPower_ = 0;

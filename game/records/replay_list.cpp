@@ -39,7 +39,7 @@ std::string LocalTime(int64_t seconds) {
   std::tm local{};
   localtime_r(&when, &local);
   char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
+  std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
   return text;
 }
 

@@ -25,7 +25,7 @@ struct ReplayListRow {
   enum Source { kRankRow, kLastGame, kKeptFile };
   Source source;
   // What the row shows, plain printable text (UTF-8): "2ND 12000 2026/12/07
-  // 14:38:33", "LAST GAME 4160 2026-12-07 14:38", a file's name.
+  // 14:38:33", "LAST GAME 4160 2026/12/07 14:38:33", a file's name.
   std::string label;
   std::string path;
   // Empty: it can be watched (`replay` holds it); else why not.

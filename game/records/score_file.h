@@ -53,6 +53,9 @@ class ScoreStore {
   ScoreStore(const ScoreStore&) = delete;
   ScoreStore& operator=(const ScoreStore&) = delete;
 
+  // The data folder: score.dat, the rows' replays, last.rpl and replays/.
+  const std::string& Folder() const { return folder_; }
+
   // Copies the old file in when the folder has none and it is a whole
   // ranking (said on stderr), then reads the ranking. A damaged one is kept
   // as score.dat.damaged first (DamageReport says so). A file that is there

@@ -181,7 +181,7 @@ TEST_F(RunnerTest, MenuPaths) {
   struct Path {
     const char* name;
     const char* settings;  // the file before (null: none)
-    const char* keys;
+    std::string keys;
     int frames;
     std::vector<Expect> trace;
     std::vector<const char*> file;  // lines the settings file holds afterwards
@@ -190,13 +190,15 @@ TEST_F(RunnerTest, MenuPaths) {
     int closedAfter = 0;  // the frames run before the game closed (0: all)
     const char* saidOnce = nullptr;  // a message on stderr, once
   };
+  // Title menu: START, PRACTICE, REPLAYS, OPTIONS, QUIT.
+  const std::string toOptions = "10 P\n16 Down\n18 Down\n20 Down\n25 Enter\n";
   const Path paths[] = {
       {"button 1 rebound to V fires, and is read again",
        "# my keys\n[keys]\nbutton2 = \"X\"  # fire\n",
        // P, Options, Controls, BUTTON 1; Enter cannot be bound; V; back to
        // the title menu and START; V held fires.
-       "10 P\n20 Down\n25 Enter\n30 Down\n35 Down\n40 Enter\n45 Down\n47 Down\n49 Down\n51 Down\n"
-       "60 Enter\n65 Enter\n70 V\n75 Escape\n80 Escape\n85 Up\n90 Enter\n160-200 V\n",
+       toOptions + "30 Down\n35 Down\n40 Enter\n45 Down\n47 Down\n49 Down\n51 Down\n"
+       "60 Enter\n65 Enter\n70 V\n75 Escape\n80 Escape\n81 Up\n83 Up\n85 Up\n90 Enter\n160-200 V\n",
        200,
        {{11, "menu", "\"title:START\""}, {41, "menu", "\"controls:UP\""}, {59, "menu", "\"controls:BUTTON 1\""},
         {66, "menu", "\"controls:BUTTON 1:press\""}, {71, "menu", "\"controls:BUTTON 1\""},
@@ -206,19 +208,18 @@ TEST_F(RunnerTest, MenuPaths) {
        {{12, "screen", "1"}, {140, "shots", "!0"}}},
       {"a key another control has changes places",
        nullptr,
-       "10 P\n20 Down\n25 Enter\n30 Down\n35 Down\n40 Enter\n45 Down\n47 Down\n49 Down\n51 Down\n"
-       "60 Enter\n65 X\n",
+       toOptions + "30 Down\n35 Down\n40 Enter\n45 Down\n47 Down\n49 Down\n51 Down\n60 Enter\n65 X\n",
        70,
        {{66, "menu", "\"controls:BUTTON 1\""}},
        {"button1 = \"X\"", "button2 = \"Z\""}},
       {"music down a step, then held: repeats after 12 frames, then every 4",
        "[sound]\nmusic = 100 # loud\n",
-       "10 P\n20 Down\n25 Enter\n30 Down\n35 Enter\n40 Left\n100-119 Left\n",
+       toOptions + "30 Down\n35 Enter\n40 Left\n100-119 Left\n",
        130,
        {{36, "menu", "\"sound:MUSIC\""}},
        {"music = 75 # loud"}},
-      {"Escape goes back in menus and closes on the title", nullptr,
-       "10 P\n20 Down\n25 Enter\n30 Escape\n35 Escape\n50 Escape\n", 100,
+      {"Escape goes back in menus and closes on the title", nullptr, toOptions + "30 Escape\n35 Escape\n50 Escape\n",
+       100,
        {{26, "menu", "\"options:DISPLAY\""}, {31, "menu", "\"title:OPTIONS\""}, {36, "menu", "null"}},
        {},
        nullptr,
@@ -238,7 +239,7 @@ TEST_F(RunnerTest, MenuPaths) {
        209},
       {"a settings file that cannot be changed: the volume applies, and the player is told once",
        "[sound\nmusic = 5\n",
-       "10-14 P\n20 Down\n25 Enter\n30 Down\n35 Enter\n40 Left\n45 Left\n",
+       "10-14 P\n16 Down\n18 Down\n20 Down\n25 Enter\n30 Down\n35 Enter\n40 Left\n45 Left\n",
        50,
        {{36, "menu", "\"sound:MUSIC\""}, {50, "menu", "\"sound:MUSIC\""}},
        {"[sound", "music = 5"},
