@@ -27,6 +27,7 @@
 #include "platform/files.h"
 #include "platform/headless/backend.h"
 #include "platform/random.h"
+#include "tests/as_player.h"
 
 namespace probe {
 namespace {
@@ -61,6 +62,28 @@ void SetInputAt(game::Replay& r, uint32_t frame, uint16_t code) {
 
 // A trace line without its frame number (what is left of it must match).
 std::string WithoutFrame(const std::string& line) { return line.substr(line.find(',')); }
+
+// The Replays list as the player reads it (tests/as_player.h): each row's
+// source, label and refusal (a watchable row gets an empty replay in place
+// of its own).
+game::ReplayList ListAsPlayer(const fs::path& home, const game::RankEntry rows[]) {
+  const std::string text = testing_as_player::AsPlayer([&] {
+    std::string said;
+    // Labels and reasons are printable: no tab, no line break.
+    for (const game::ReplayListRow& row : game::ListReplays(home.string(), rows).rows)
+      said += std::to_string(row.source) + "\t" + row.label + "\t" + row.refusal + "\n";
+    return said;
+  });
+  EXPECT_NE(text, "child failed");
+  game::ReplayList list;
+  std::istringstream lines(text);
+  for (std::string source, label, refusal; std::getline(lines, source, '\t') && std::getline(lines, label, '\t') &&
+                                           std::getline(lines, refusal);) {
+    list.rows.push_back({static_cast<game::ReplayListRow::Source>(std::stoi(source)), label, {}, refusal,
+                         refusal.empty() ? std::make_shared<game::Replay>() : nullptr});
+  }
+  return list;
+}
 
 class ReplayTest : public ::testing::Test {
  protected:
@@ -463,6 +486,12 @@ TEST_F(ReplayTest, TheReplaysListShowsEachFileWithWhyItCannotBeWatched) {
       {"cut.rpl", write(cut), "cut.rpl", "truncated"},
       {"notes.txt", write({'j', 'u', 's', 't', ' ', 'n', 'o', 't', 'e', 's'}), "notes.txt", "not a SOLVARA 2001 replay"},
       {"empty.rpl", write({}), "empty.rpl", "truncated: 0 bytes"},
+      {"unreadable.rpl",
+       [&](const fs::path& p) {
+         WriteBytes(p, good);
+         fs::permissions(p, fs::perms::none);
+       },
+       "unreadable.rpl", "Permission denied"},
       {"forged.rpl", write(forged), "forged.rpl", "its world is not one a game starts from: GameState.lives is 99"},
       {"fifo.rpl", [](const fs::path& p) { mkfifo(p.c_str(), 0644); }, "fifo.rpl", "not a regular file"},
       {"device.rpl", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }, "device.rpl", "not a regular file"},
@@ -482,7 +511,7 @@ TEST_F(ReplayTest, TheReplaysListShowsEachFileWithWhyItCannotBeWatched) {
   game::RankEntry rows[game::kRankRows] = {};
   ASSERT_EQ(game::ReadScoreFile((home / "score.dat").string(), rows), game::ScoreFileState::kRead);
 
-  game::ReplayList list = game::ListReplays(home.string(), rows);
+  game::ReplayList list = ListAsPlayer(home, rows);
   ASSERT_GE(list.rows.size(), 2u);
   EXPECT_EQ(list.rows[0].label.substr(0, 9), "3RD 11960");
   EXPECT_TRUE(list.rows[0].replay && list.rows[0].refusal.empty()) << list.rows[0].refusal;
