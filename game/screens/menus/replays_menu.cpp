@@ -36,13 +36,13 @@ void Watch(TForm1& f, int row) {
 
 // A row that cannot be watched says why after its name.
 MenuValue Refusal(const TForm1& f, int row) {
-  return {{}, false, "cannot be watched: " + f.replayShelf.list.rows[static_cast<size_t>(row)].refusal};
+  return {{}, false, "Cannot be watched: " + f.replayShelf.list.rows[static_cast<size_t>(row)].refusal};
 }
 
-MenuValue EmptyNote(const TForm1&, int) { return {{}, false, "every game played to its end is kept here"}; }
+MenuValue EmptyNote(const TForm1&, int) { return {{}, false, "Every game played to its end is kept here"}; }
 
 MenuValue LeftOutNote(const TForm1&, int) {
-  return {{}, false, "only the first " + std::to_string(kMaxListedFiles) + " files, by name, are read"};
+  return {{}, false, "Only the first " + std::to_string(kMaxListedFiles) + " files, by name, are read"};
 }
 
 // last.rpl copied into the replays folder; the list shows the copy above

@@ -26,7 +26,7 @@ constexpr MenuEntry kEntries[] = {
 
 }  // namespace
 
-const MenuPage kTitleMenu = {"title", nullptr, kEntries, MenuLayout::kList, 300,
+const MenuPage kTitleMenu = {"title", nullptr, kEntries, MenuLayout::kList, 270,
                              [](TForm1& f) { f.CloseMenus(); }};
 
 }  // namespace game

@@ -129,7 +129,10 @@ TEST_F(MenuTest, ALongPageShowsThePartAroundItsHighlightedEntry) {
   EXPECT_TRUE(form->menus.Entry().greyed);
   EXPECT_NE(form->menus.Entry().value(*form, 0).note.find("not a SOLVARA 2001 replay"), std::string::npos);
 
-  // A page that fits turns no page: Right on a practice's start point.
+  // The pages of fixed entries fit, and turn no page: Right on a
+  // practice's start point.
+  for (const MenuPage* page : {&kTitleMenu, &kOptionsMenu, &kControlsMenu, &kPracticeMenu})
+    EXPECT_GE(EntriesShown(*page), static_cast<int>(page->entries.size())) << page->name;
   for (const KeyEvent& key : {kEscape, kUp, kEnter, kDown, kRight}) backend.app.PressKey(key);
   EXPECT_EQ(form->menus.TraceName(), "practice:STAGE 1");
 }
