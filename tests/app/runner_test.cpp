@@ -338,9 +338,9 @@ TEST_F(RunnerTest, MenuPaths) {
         ASSERT_LE(e.frame, static_cast<int>(lines.size())) << e.frame;
         const std::string value = Field(lines[e.frame ? e.frame - 1 : lines.size() - 1], e.field);
         const std::string_view want = e.value;
+        const size_t prefix = want.back() == '*' ? want.size() - 1 : std::string::npos;
         if (want.front() == '!') EXPECT_NE(value, want.substr(1)) << e.frame << " " << e.field;
-        else if (want.back() == '*') EXPECT_EQ(value.substr(0, want.size() - 1), want.substr(0, want.size() - 1)) << e.frame << " " << e.field;
-        else EXPECT_EQ(value, want) << e.frame << " " << e.field;
+        else EXPECT_EQ(value.substr(0, prefix), want.substr(0, prefix)) << e.frame << " " << e.field;
       }
     };
     Keys(path.keys);

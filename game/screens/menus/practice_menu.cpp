@@ -19,7 +19,9 @@ MenuValue PowerValue(const TForm1& f, int) {
   return {std::to_string(f.practicePower), true, "(0 to " + std::to_string(kMaxPower) + ")"};
 }
 
-void StepPower(TForm1& f, int, int direction) { f.practicePower = std::clamp(f.practicePower + direction, 0, kMaxPower); }
+void StepPower(TForm1& f, int, int direction) {
+  f.practicePower = std::clamp(f.practicePower + direction, 0, kMaxPower);
+}
 
 // The start points in PracticePoints' order.
 constexpr MenuEntry kEntries[] = {

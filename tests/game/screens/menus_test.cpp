@@ -103,7 +103,8 @@ TEST_F(MenuTest, TheTitleStandsStillUnderItsMenu) {
 // REPLAY and BACK, 15 entries to a screen.
 TEST_F(MenuTest, ALongPageShowsThePartAroundItsHighlightedEntry) {
   std::filesystem::create_directories(home_ / "replays");
-  for (int i = 10; i < 40; ++i) std::ofstream(home_ / "replays" / ("note-" + std::to_string(i) + ".txt")) << "no replay";
+  for (int i = 10; i < 40; ++i)
+    std::ofstream(home_ / "replays" / ("note-" + std::to_string(i) + ".txt")) << "no replay";
   for (const KeyEvent& key : {kP, kDown, kDown, kEnter}) backend.app.PressKey(key);
   ASSERT_EQ(form->menus.Page().name, std::string("replays"));
   ASSERT_EQ(form->menus.Entries().size(), 32u);
