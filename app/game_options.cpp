@@ -34,13 +34,21 @@ int ParseGameOptions(int argc, const char* const argv[], GameOptions& o, std::os
       ->check(command_line::NotEmpty());
   app.add_flag("--mute", o.mute, "no music and no sound effects");
   CLI::Option* replay =
-      app.add_option("--replay", o.replay, "watch a replay: the pause key pauses it, any other key ends it")
+      app.add_option("--replay", o.replay,
+                     "watch a replay: button 1 held plays it four times as fast, the pause key pauses it, Escape "
+                     "ends it")
           ->type_name("FILE")
           ->check(command_line::NotEmpty());
+  // A replay double-clicked on the desktop arrives as the one argument.
+  std::string file;
+  CLI::Option* positional = app.add_option("file", file, "a replay to watch, as --replay FILE")
+                                ->type_name("FILE.rpl")
+                                ->check(command_line::NotEmpty())
+                                ->excludes(replay);
   app.add_option("--replay-rank", o.replayRank, "watch the replay of that row of the ranking")
       ->type_name("N")
       ->check(CLI::Range(1, 7).description(""))
-      ->excludes(replay);
+      ->excludes(replay, positional);
   app.add_option("--log", o.logFile, "write the debug log to FILE, with a line a second on the frame pacing")
       ->type_name("FILE")
       ->check(command_line::NotEmpty());
@@ -49,5 +57,6 @@ int ParseGameOptions(int argc, const char* const argv[], GameOptions& o, std::os
   if (window || fullScreen) o.fullScreen = fullScreen;
   if (scale->count()) o.scaling = platform::ScalingNamed(scaling);
   if (sync->count()) o.vsync = platform::VSyncNamed(vsync);
+  if (positional->count()) o.replay = file;
   return status;
 }

@@ -2,9 +2,10 @@
 // game's display depth): the title screen's rotating, zooming background,
 // and each boss fight with the enemy-bullet and effect pools full. A frame
 // is one turn of the loop: clear, the screen's routines, the requests and
-// the presentation. Each benchmark reports its frame's processor time on the
-// main thread as a share of the 33 ms budget ("budget_pct"), which other
-// programs on the machine do not inflate. The replay recorder's share of a
+// the presentation. A replay watched at fast play's speed is measured
+// against one watched at normal speed. Each benchmark reports its frame's
+// processor time on the main thread as a share of the 33 ms budget
+// ("budget_pct"), which other programs on the machine do not inflate. The replay recorder's share of a
 // frame is measured on its own.
 //
 // The generated assets are read from the program's folder (bmp/, sound/).
@@ -19,6 +20,8 @@
 #include <string>
 
 #include "game/form.h"
+#include "game/world_snapshot.h"
+#include "game/records/replay.h"
 #include "game/records/replay_deck.h"
 #include "game/records/score_file.h"
 #include "game/world/stage_data.h"
@@ -50,7 +53,8 @@ constexpr int kEffectKinds = 8;
 // MIDI going nowhere.
 class Game {
  public:
-  Game() {
+  // With `watch`, the form watches that replay.
+  explicit Game(std::shared_ptr<const game::Replay> watch = nullptr) {
     home_ = std::filesystem::temp_directory_path() / ("solvara_bench_" + std::to_string(::getpid()));
     std::filesystem::create_directories(home_);
     const std::string assets = platform::ProgramDir();
@@ -62,7 +66,7 @@ class Game {
     platform::MapFolder("sound", assets + "/sound");
     backend_ = std::make_unique<platform::headless::Backend>();
     backend_->midi.Use(platform::headless::HeadlessMidi::Sink::Null);
-    form_ = std::make_unique<game::TForm1>(nullptr);
+    form_ = std::make_unique<game::TForm1>(nullptr, std::move(watch));
     platform::Rand().Seed(1);
   }
   ~Game() {
@@ -86,37 +90,7 @@ class Game {
 
 // The world as it was when the scene was set, put back before every frame
 // so that each measured frame draws the same full scene.
-struct World {
-  game::GameState state;
-  game::PlayerShip ship;
-  game::TrailPoint trail[game::kTrailLength];
-  game::ShotPool shots;
-  game::EnemyPool enemies;
-  game::EnemyBulletPool bullets;
-  game::EffectPool effects;
-  game::BannerPool banners;
-
-  void Take(const game::TForm1& f) {
-    state = f.GameState;
-    ship = f.PlayerShip;
-    std::copy(std::begin(f.Trail), std::end(f.Trail), trail);
-    shots = f.Shot;
-    enemies = f.Enemy;
-    bullets = f.EnemyBullet;
-    effects = f.Effect;
-    banners = f.Banner;
-  }
-  void Restore(game::TForm1& f) const {
-    f.GameState = state;
-    f.PlayerShip = ship;
-    std::copy(std::begin(trail), std::end(trail), f.Trail);
-    f.Shot = shots;
-    f.Enemy = enemies;
-    f.EnemyBullet = bullets;
-    f.Effect = effects;
-    f.Banner = banners;
-  }
-};
+using World = game::WorldSnapshot;
 
 // Every free bullet and effect record becomes a live one, spread over the
 // field, with every kind represented.
@@ -172,9 +146,9 @@ void BM_TitleScreen(benchmark::State& state) {
 }
 BENCHMARK(BM_TitleScreen)->Unit(benchmark::kMicrosecond);
 
-void BM_BossFight(benchmark::State& state) {
-  Game g;
-  if (!g.Started()) return state.SkipWithError("the form did not start (are the assets built?)");
+// The boss fight of spawn operation `op` with full pools, set on `g`'s form:
+// false when the boss is not on the field.
+bool SetBossScene(Game& g, int op, World& scene) {
   game::TForm1& f = g.Form();
   f.ResetRun();
   f.ResetStage();
@@ -185,24 +159,38 @@ void BM_BossFight(benchmark::State& state) {
   f.PlayerShip.power = 4;
   f.SetTrail(150, 240);
   f.keepShipUnhurt = true;
-  game::SpawnMembers(f.Enemy, game::SpawnRows(static_cast<int>(state.range(0))));
+  game::SpawnMembers(f.Enemy, game::SpawnRows(op));
   for (int i = 0; i < kBossLeadIn; ++i) g.Frame();
   const bool bossOn = std::any_of(f.Enemy.begin(), f.Enemy.end(), [](const game::Enemy& e) {
     return e.state == 1 && (e.behaviour == 9 || e.behaviour == 20 || e.behaviour == 33);
   });
-  if (!bossOn) return state.SkipWithError("the boss is not on the field");
+  if (!bossOn) return false;
   FillPools(f);
-  World scene;
   scene.Take(f);
+  return true;
+}
 
+// Each iteration sets the scene again and times one frame; reports and
+// returns the time spent.
+int64_t TimeSceneFrames(benchmark::State& state, Game& g, const World& scene) {
   int64_t spent = 0;
   for (auto _ : state) {
-    scene.Restore(f);
+    scene.Restore(g.Form());
     const int64_t start = ThreadNanoseconds();
     g.Frame();
     spent += ThreadNanoseconds() - start;
   }
   ReportBudget(state, spent);
+  return spent;
+}
+
+void BM_BossFight(benchmark::State& state) {
+  Game g;
+  if (!g.Started()) return state.SkipWithError("the form did not start (are the assets built?)");
+  World scene;
+  if (!SetBossScene(g, static_cast<int>(state.range(0)), scene))
+    return state.SkipWithError("the boss is not on the field");
+  TimeSceneFrames(state, g, scene);
   state.counters["bullets"] = game::LiveCount(scene.bullets);
   state.counters["effects"] = game::LiveCount(scene.effects);
   state.counters["enemies"] = game::LiveCount(scene.enemies);
@@ -213,6 +201,42 @@ BENCHMARK(BM_BossFight)
     ->Arg(kStageOneBoss)
     ->Arg(kStageTwoBoss)
     ->Unit(benchmark::kMicrosecond);
+
+// A shown frame of a replay watched at normal speed (1) and at fast play's
+// (4: three frames drawn into nothing, then the one shown), in the stage-2
+// boss fight with full pools. The replay holds a new game whose input is
+// nothing pressed, long enough for every iteration; the scene is set again
+// before each shown frame. Fast play's "x_normal" is its frame against the
+// normal one measured in the same run (at most 2).
+double gNormalWatchedFrame = 0;
+
+void BM_WatchedFrame(benchmark::State& state) {
+  auto replay = std::make_shared<game::Replay>();
+  {
+    Game title;
+    if (!title.Started()) return state.SkipWithError("the form did not start (are the assets built?)");
+    title.Form().ResetRun();
+    title.Form().ResetStage();
+    title.Form().GameState.screen = game::ScreenPlay;
+    title.Form().GameState.screenCounter = 1;
+    game::TakeWorldStart(title.Form(), *replay);
+  }
+  for (int run = 0; run < 3; ++run) replay->runs.push_back({0, UINT16_MAX});
+  replay->frames = 3 * UINT16_MAX;
+  Game g(replay);
+  game::TForm1& f = g.Form();
+  World scene;
+  g.Frame();
+  if (!SetBossScene(g, kStageTwoBoss, scene)) return state.SkipWithError("the boss is not on the field");
+  f.fastPlay = state.range(0) > 1;
+  const uint32_t framesBefore = f.replays.Frame();
+  const int64_t spent = TimeSceneFrames(state, g, scene);
+  state.counters["world_frames"] = double(f.replays.Frame() - framesBefore) / state.iterations();
+  const double frame = spent / 1e6 / state.iterations();
+  if (!f.fastPlay) gNormalWatchedFrame = frame;
+  else if (gNormalWatchedFrame > 0) state.counters["x_normal"] = frame / gNormalWatchedFrame;
+}
+BENCHMARK(BM_WatchedFrame)->ArgName("frames")->Arg(1)->Arg(4)->Unit(benchmark::kMicrosecond);
 
 // What recording adds to a frame: the input poll a frame makes anyway, with
 // the recorder idle (0) or recording a game whose input changes every frame

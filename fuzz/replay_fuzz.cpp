@@ -39,7 +39,11 @@ bool Same(const game::Replay& a, const game::Replay& b) {
   if (a.runs.size() != b.runs.size()) return false;
   for (size_t i = 0; i < a.runs.size(); ++i)
     if (a.runs[i].code != b.runs[i].code || a.runs[i].frames != b.runs[i].frames) return false;
-  return a.simulationVersion == b.simulationVersion && a.endTime == b.endTime && a.rowText == b.rowText &&
+  if (a.checkpoints.size() != b.checkpoints.size()) return false;
+  for (size_t i = 0; i < a.checkpoints.size(); ++i)
+    if (a.checkpoints[i].world != b.checkpoints[i].world || a.checkpoints[i].pools != b.checkpoints[i].pools)
+      return false;
+  return a.format == b.format && a.simulationVersion == b.simulationVersion && a.endTime == b.endTime && a.rowText == b.rowText &&
          a.finalScore == b.finalScore && a.endChecksum == b.endChecksum && a.frames == b.frames &&
          a.randomState == b.randomState && a.world == b.world;
 }
@@ -70,6 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     covered += run.frames;
   }
   if (covered != replay.frames || replay.frames == 0) __builtin_trap();
+  // Format 2 has a checkpoint for each stretch of its frames.
+  if (replay.format == 2 && replay.checkpoints.size() != game::CheckpointsOf(replay.frames)) __builtin_trap();
   game::Replay again;
   if (!game::DecodeReplay(game::EncodeReplay(replay), again, reason) || !Same(replay, again)) __builtin_trap();
 

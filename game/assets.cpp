@@ -75,7 +75,7 @@ void TForm1::LoadSongs() {
   ReportStartUp();
 }
 
-void TForm1::ServeRequests() {
+void TForm1::ServeRequests(bool withEffects) {
   // A request is taken before it is served: one whose song or effect fails
   // to start is reported once, not again in every following frame. The
   // last song requested waits for a synthesizer still loading its SoundFont.
@@ -88,11 +88,12 @@ void TForm1::ServeRequests() {
     if (music <= static_cast<int>(std::size(kSongs))) {
       cmid->Play(kSongs[music - 1].name, music <= kLastLoopingSong);
       songStarted = music;
+      currentSong = music;
     }
   }
   const int sound = GameState.soundRequest;
   if (sound > 0) GameState.soundRequest = 0;
-  if (sound >= 1 && sound <= static_cast<int>(std::size(kEffects))) {
+  if (withEffects && sound >= 1 && sound <= static_cast<int>(std::size(kEffects))) {
     csou->Play(kEffects[sound - 1].name, false);
     effectStarted = sound;
   }

@@ -55,6 +55,7 @@ TForm1::TForm1(TComponent* owner, std::shared_ptr<const Replay> watch)
   scoreStore = std::make_unique<ScoreStore>(platform::DataDir(), platform::ResolvePath(kScoreFile),
                                             [this](const std::string& reason) { ReportSaveFailure(reason); },
                                             replays.Watching());
+  scoreStore->OnLastReplayFailed([this](const std::string& reason) { ReportLastReplayFailure(reason); });
 
   app.OnKeyDown([this](const platform::KeyEvent& key) { FormKeyDown(key); });
   app.OnKeyUp([this](const platform::KeyEvent& key) { FormKeyUp(key); });
@@ -118,23 +119,36 @@ bool TForm1::FrameIdle() {
     RunMenuFrame();
     return false;
   }
-  // A watched replay that is over closes the form.
-  if (!replays.BeginFrame(*this)) {
-    closeLater_.Post(0, 0, 0);
-    return false;
-  }
+  if (pendingPractice_) ApplyPractice();
   // The first frame's drawing and presenting are the last stages of the start-up.
   std::optional<platform::StageTimer> stage;
   if (!firstFrameShown_) stage.emplace("first frame");
+  // Fast play runs the frames before the one shown in full, every routine
+  // of each (the world also moves inside drawing), drawn into nothing and
+  // without their effects; their song requests still start the songs.
+  const int frames = WatchSpeed();
   try {
-    cdraw->Clear();
-    RunScreen();
-    replays.EndFrame(*this);
-    ServeRequests();
+    for (int k = 1; k <= frames; ++k) {
+      const bool shown = k == frames;
+      // A watched replay that is over closes the form.
+      if (!replays.BeginFrame(*this)) {
+        cdraw->SetDiscarding(false);
+        if (returnFromWatching_) EndWatching();
+        else closeLater_.Post(0, 0, 0);
+        return false;
+      }
+      cdraw->SetDiscarding(!shown);
+      cdraw->Clear();
+      RunScreen();
+      replays.EndFrame(*this);
+      ServeRequests(shown);
+    }
+    cdraw->SetDiscarding(false);
     pacer_.WaitToPresent();
     if (stage) stage.emplace("present");
     cdraw->Update();
   } catch (const std::exception& e) {
+    cdraw->SetDiscarding(false);
     // The framework reports it; a watched replay cannot go on as recorded.
     replays.Fail(e.what());
     throw;
@@ -177,16 +191,43 @@ void TForm1::ReportStartUp() {
   platform::FinishStartUp();
 }
 
+void TForm1::WatchReplay(std::shared_ptr<const Replay> replay) {
+  beforeWatching_.Take(*this);
+  returnFromWatching_ = true;
+  replays.Watch(std::move(replay));
+}
+
+void TForm1::EndWatching() {
+  replays.StopWatching();
+  returnFromWatching_ = false;
+  if (paused_) SetPaused(false);
+  beforeWatching_.Restore(*this);
+  // The song of the world put back starts again; with none, the replay's
+  // stops here.
+  if (GameState.musicRequest == 0) GameState.musicRequest = beforeWatching_.song;
+  if (GameState.musicRequest == 0) cmid->Stop();
+  if (afterWatching) afterWatching(*this);
+}
+
+int TForm1::WatchSpeed() {
+  if (!replays.Watching()) return 1;
+  // The player's own keys and buttons as their key events told them: the
+  // input the world reads is the replay's.
+  const bool held = heldKeys.Controls(playerSettings.bindings).Button1 != 0 ||
+                    heldKeys.PadHeld(platform::kPadRightShoulder);
+  return fastPlay || held ? kFastPlayFrames : 1;
+}
+
 void TForm1::FormKeyDown(const platform::KeyEvent& key) {
   heldKeys.Change(key, true);
   const bool fullScreen = key.virtualKey == platform::kVirtualKeyFullScreen;
   // A menu hears Alt+Enter too: one asking for a key takes neither of the two.
   if (menus.IsOpen()) menus.KeyDown(*this, key);
   else if (IsPauseKey(key)) OpenMenu();
-  // Watching, any other key ends the replay (a modifier alone is half of
-  // Alt+Enter).
-  else if (key.virtualKey == platform::kVirtualKeyEscape || (replays.Watching() && !key.modifier && !fullScreen))
-    Close();
+  // Watching too, Escape ends it, back where watching began, if anywhere;
+  // other keys do nothing (button 1 held is read as the frame's fast play).
+  else if (key.virtualKey == platform::kVirtualKeyEscape && returnFromWatching_) EndWatching();
+  else if (key.virtualKey == platform::kVirtualKeyEscape) Close();
   // Alt+Enter changed the window: the settings say so from now on.
   if (fullScreen) ChangeSetting(*this, kSettingMode, window_->FullScreen() ? 0 : 1);
 }
@@ -207,7 +248,7 @@ void TForm1::ShowMenu(const MenuPage& page) {
   // The picture on the screen now stays under the menus.
   cdraw->UpdateTmp();
   menus.CloseAll();
-  menus.Push(page);
+  menus.Push(*this, page);
 }
 
 void TForm1::CloseMenus() {

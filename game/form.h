@@ -4,6 +4,7 @@
 // close that saves the ranking. The routines of every screen are members, so
 // they all work on the same fixed world.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -11,9 +12,12 @@
 #include <vector>
 
 #include "game/frame_pacer.h"
+#include "game/world_snapshot.h"
 #include "game/records/replay_deck.h"
+#include "game/world/start_worlds.h"
 #include "game/screens/menus/menu.h"
 #include "game/screens/menus/player_settings.h"
+#include "game/screens/menus/replays_menu.h"
 #include "game/world/world.h"
 #include "platform/app.h"
 #include "platform/display.h"
@@ -46,6 +50,8 @@ constexpr int kNoNewRow = 10;
 // With reduced flashing, a flash is lit this many frames and dark as many:
 // three flashes a second at 30 frames a second.
 constexpr int kReducedFlashFrames = 5;
+// Fast play: frames of a watched replay played per frame shown.
+constexpr int kFastPlayFrames = 4;
 
 // The names of the songs ("01" ... "06") and effects ("01" ... "10") that
 // request numbers start; null for any other number.
@@ -67,11 +73,16 @@ class TForm1 : public TComponent {
 
   // ---------------------------------------------------------- the frame
   void FormCreate();
-  // One frame. Returns false: idle processing is never done.
+  // One frame, or while watching fast, kFastPlayFrames frames of which the
+  // last is shown. Returns false: idle processing is never done.
   bool FrameIdle();
-  // Escape closes on every screen; the pause key pauses play (or a watched
-  // replay) and opens the menu on the title. While a menu is open, it has
-  // every key.
+  // Frames a watched replay plays per frame shown: kFastPlayFrames while the
+  // player holds button 1 or the pad's right shoulder (or fastPlay is set),
+  // else 1; 1 when not watching.
+  int WatchSpeed();
+  // Escape closes on every screen (watching, it ends the replay); the pause
+  // key pauses play (or a watched replay) and opens the menu on the title.
+  // While a menu is open, it has every key.
   void FormKeyDown(const platform::KeyEvent& key);
   void FormKeyUp(const platform::KeyEvent& key);
   // Losing the focus or the pad during play (or a watched replay) pauses it.
@@ -103,6 +114,31 @@ class TForm1 : public TComponent {
   // A frame while a menu is open: the frozen picture, dimmed, under it.
   void RunMenuFrame();
 
+  // ---------------------------------------------------------- watching from the game
+  // Watches `replay` from the next frame on, the world it interrupts kept
+  // aside: once the replay is over (back on the title after its results,
+  // Escape, or a failure) the world is put back as it was and
+  // `afterWatching` runs. Watching enters no row and writes nothing.
+  void WatchReplay(std::shared_ptr<const Replay> replay);
+  std::function<void(TForm1&)> afterWatching;
+  // Whether the replay watched now was chosen in the game (not given on the
+  // command line): it ends back where it was chosen.
+  bool WatchingFromTheGame() const { return returnFromWatching_; }
+  // Ends the replay watched from the game: the world put back, then
+  // afterWatching.
+  void EndWatching();
+
+  // ---------------------------------------------------------- practice
+  // Starts a practice from `point` (one of PracticePoints) with the ship's
+  // power `power` (0 to kMaxPower) at the top of the next frame, the first
+  // of the practice. It never enters the ranking, and ends at the end of its
+  // stage or boss, or at game over: the results screen, then the title.
+  void StartPractice(const StartPoint& point, int power);
+  // The practice being played or watched (null: a game, or none).
+  const StartPoint* practice = nullptr;
+  // The ship's power the Practice page starts with.
+  int practicePower = 0;
+
   // ---------------------------------------------------------- world
   void ResetRun();
   void ResetStage();
@@ -117,7 +153,9 @@ class TForm1 : public TComponent {
   // The songs, loaded when the first of them is to play (the synthesizer
   // loads its SoundFont meanwhile): the first frame does not wait for them.
   void LoadSongs();
-  void ServeRequests();
+  // Starts the frame's requested song, and its effect when `withEffects`
+  // (a frame fast play does not show plays none); both requests are taken.
+  void ServeRequests(bool withEffects = true);
 
   // ---------------------------------------------------------- rendering and HUD
   void ScrollBackground();
@@ -139,6 +177,9 @@ class TForm1 : public TComponent {
   void SaveRanking();
   // The save-failure message, after the reason on stderr.
   void ReportSaveFailure(const std::string& reason);
+  // last.rpl could not be written: said in the window once a run, and on
+  // stderr every time; play goes on.
+  void ReportLastReplayFailure(const std::string& reason);
   void InsertScore();
   void DrawRanking();
   void DrawRankRow(int row, int style, uint32_t shadowColour, uint32_t textColour);
@@ -163,6 +204,9 @@ class TForm1 : public TComponent {
   // Leaves the results or ranking screen for the title (the title song
   // again after a game-over or ending song).
   void ReturnToTitle(bool pressed);
+  // The game is over without game over (the ship flew out, a practice's
+  // stage or boss ended): the results screen.
+  void ShowResults();
 
   // ---------------------------------------------------------- play routines
   // Stage play, stage scripts, enemies, bullets, effects, bosses, game-over
@@ -218,14 +262,20 @@ class TForm1 : public TComponent {
   std::set<std::string> unsavedReasons;
   Menus menus;
   HeldKeys heldKeys;
+  // The Replays page's rows while it is open.
+  ReplayShelf replayShelf;
 
   // ---------------------------------------------------------- checks (runner, tests)
   // Keeps the ship from being hit (the runner's --invincible, for checks only).
   bool keepShipUnhurt = false;
+  // Watching, fast play whether or not button 1 is held.
+  bool fastPlay = false;
   // What the request service started in the last frame (0 = nothing), for
   // the runner's trace.
   int32_t songStarted = 0;
   int32_t effectStarted = 0;
+  // The last song started (0: none yet).
+  int32_t currentSong = 0;
 
  private:
   platform::Window* window_ = nullptr;
@@ -255,6 +305,16 @@ class TForm1 : public TComponent {
   // frame and the music came (0: not yet).
   std::vector<platform::StartUpStage> startUpStages_;
   double firstFrameAt_ = 0, musicAt_ = 0;
+  bool lastFailureShown_ = false;
+  // Watching from the game: the world to put back once the replay is over.
+  bool returnFromWatching_ = false;
+  WorldSnapshot beforeWatching_;
+  // A practice to start at the top of the next frame, and its power.
+  const StartPoint* pendingPractice_ = nullptr;
+  int pendingPower_ = 0;
+  void ApplyPractice();
+  // Whether the practice's stage or boss is over.
+  bool PracticeOver() const;
 };
 
 }  // namespace game

@@ -5,11 +5,11 @@
 
 namespace probe {
 
-const KeyName kKeyNames[14] = {
+const KeyName kKeyNames[15] = {
     {"Up", kKeyUp},          {"Down", kKeyDown}, {"Left", kKeyLeft}, {"Right", kKeyRight},
     {"Z", kKeyZ},            {"X", kKeyX},       {"C", kKeyC},       {"V", kKeyV},
     {"Escape", kKeyEscape},  {"P", kKeyP},       {"Enter", kKeyEnter}, {"PadA", kKeyPadA},
-    {"PadB", kKeyPadB},      {"PadStart", kKeyPadStart},
+    {"PadB", kKeyPadB},      {"PadStart", kKeyPadStart}, {"PadRB", kKeyPadRightShoulder},
 };
 
 namespace {

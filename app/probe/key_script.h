@@ -5,7 +5,7 @@
 //   FROM KEY[+KEY...]      frame FROM only
 //   FROM- KEY[+KEY...]     frame FROM to the end
 // Keys: Up Down Left Right Z X C V Escape P Enter, and the pad's PadA PadB
-// PadStart. "#" starts a comment.
+// PadStart PadRB (the right shoulder). "#" starts a comment.
 #include <cstdint>
 #include <istream>
 #include <string>
@@ -28,14 +28,15 @@ enum Key : uint16_t {
   kKeyPadA = 1 << 11,
   kKeyPadB = 1 << 12,
   kKeyPadStart = 1 << 13,
+  kKeyPadRightShoulder = 1 << 14,
 };
-constexpr uint16_t kPadKeys = kKeyPadA | kKeyPadB | kKeyPadStart;
+constexpr uint16_t kPadKeys = kKeyPadA | kKeyPadB | kKeyPadStart | kKeyPadRightShoulder;
 
 struct KeyName {
   const char* name;
   Key key;
 };
-extern const KeyName kKeyNames[14];
+extern const KeyName kKeyNames[15];
 
 class KeyScript {
  public:

@@ -67,18 +67,32 @@ int ParseOptions(int argc, const char* const argv[], Options& o, std::ostream& o
           ->check(given)
           ->excludes(invincible);
   CLI::Option* replay =
-      app.add_option("--replay", o.replay, "play a replay: the frames of its game, its input instead of keys or pilot")
+      app.add_option("--replay", o.replay, "play a replay: the frames of its game; --keys then work the watching controls only")
           ->type_name("FILE")
           ->check(given)
-          ->excludes(keys, bot, invincible, seed, record);
+          ->excludes(bot, invincible, seed, record);
   app.add_flag("--verify", o.verify,
                "with --replay: exit 0 only if its game ends with the recorded score and world, else say why and exit 1")
+      ->needs(replay);
+  CLI::Option* practice =
+      app.add_option("--practice", o.practice,
+                     "start a practice at once: 1 stage 1, 2 stage 2, 3 the first boss, 4 the stage-1 boss, "
+                     "5 the stage-2 boss")
+          ->type_name("N")
+          ->check(CLI::Range(1, 5).description(""))
+          ->excludes(replay);
+  app.add_option("--power", o.power, "with --practice: the ship's power, 0-4 (default 0)")
+      ->type_name("P")
+      ->check(CLI::Range(0, 4).description(""))
+      ->needs(practice);
+  app.add_flag("--fast", o.fast,
+               "with --replay: watch it at fast play's speed (4 frames a frame shown), as holding button 1 does")
       ->needs(replay);
   CLI::Option* submit =
       app.add_option("--submit", o.submit, "send a replay to a shared-ranking board and wait for its verdict")
           ->type_name("FILE")
           ->check(given)
-          ->excludes(frames, keys, bot, invincible, seed, record, replay);
+          ->excludes(frames, keys, bot, invincible, seed, record, replay, practice);
   CLI::Option* server = app.add_option("--server", o.server, "with --submit: the board, http[s]://HOST[:PORT]")
                             ->type_name("URL")
                             ->check(given)

@@ -25,6 +25,9 @@ struct Options {
   std::string record;       // the first game of the run, written as a replay (empty: none)
   std::string replay;       // a replay played in place of keys and pilot (empty: none)
   bool verify = false;      // with replay: exit 0 only if it ends as recorded
+  bool fast = false;        // with replay: watched at fast play's speed throughout
+  int practice = 0;         // 1-5: a practice from that start point (0: none)
+  int power = 0;            // with practice: the ship's power
   std::string submit;       // a replay sent to a shared-ranking board (empty: none)
   std::string server;       // with submit: the board's address
   std::string name;         // with submit: the player's name there

@@ -56,6 +56,7 @@ const ScriptKey kScriptKeys[] = {
     {kKeyPadA, {platform::kVirtualKeyPadA, 0, platform::kPadA}},
     {kKeyPadB, {platform::kVirtualKeyPadB, 0, platform::kPadB}},
     {kKeyPadStart, {platform::kVirtualKeyPadStart, 0, platform::kPadStart}},
+    {kKeyPadRightShoulder, {platform::kVirtualKeyOther, 0, platform::kPadRightShoulder}},
 };
 
 // The settings of the home folder, as the game reads them; what is wrong
@@ -104,6 +105,12 @@ class SoundRecording {
   platform::headless::WavWriter writer_;
   std::unique_ptr<platform::headless::MixRecorder> recorder_;
 };
+
+std::string Hex(uint64_t checksum) {
+  char text[17];
+  std::snprintf(text, sizeof text, "%016" PRIx64, checksum);
+  return text;
+}
 
 uint16_t PilotKeys(const game::ControlKeys& k) {
   return (k.up ? kKeyUp : 0) | (k.down ? kKeyDown : 0) | (k.left ? kKeyLeft : 0) | (k.right ? kKeyRight : 0) |
@@ -219,6 +226,9 @@ int Runner::Play(std::ostream& log) {
     // Reproducible runs: the seed replaces the start time the form seeded with.
     platform::Rand().Seed(options_.seed);
     form.keepShipUnhurt = options_.invincible;
+    form.fastPlay = options_.fast;
+    if (started && options_.practice > 0)
+      form.StartPractice(game::PracticePoints()[static_cast<size_t>(options_.practice - 1)], options_.power);
     game::Pilot pilot;
 
     // A replay runs the frames of its game (and stops at its end), unless
@@ -242,6 +252,7 @@ int Runner::Play(std::ostream& log) {
       }
     };
     for (int frame = 1; started && frame <= frames && !backend.app.Terminated(); ++frame) {
+      const bool watching = form.WatchingFromTheGame();
       // The script's keys go down first: one may open a menu, and the pilot
       // sits still while one is open, as a player would.
       const uint16_t scripted = keys_.KeysAt(frame);
@@ -251,6 +262,7 @@ int Runner::Play(std::ostream& log) {
       // Escape may have closed the game.
       if (backend.app.Terminated()) break;
       backend.app.Step();
+      if (watching && !form.WatchingFromTheGame()) ReportWatched(form, log);
       if (trace.is_open()) trace << TraceLine(frame, form) << "\n";
       for (const auto& [shotFrame, file] : options_.shots)
         if (shotFrame == frame && !backend.display.SaveLastFrame(file)) {
@@ -293,16 +305,22 @@ bool Runner::SaveRecording(const game::TForm1& form, std::ostream& log) const {
   return false;
 }
 
+void Runner::ReportWatched(const game::TForm1& form, std::ostream& log) const {
+  const game::ReplayDeck& deck = form.replays;
+  log << "solvara-probe: a replay watched from the Replays list ";
+  if (!deck.Mismatch().empty()) log << "did not play as recorded: " << deck.Mismatch() << "\n";
+  else if (!deck.GameEnded()) log << "was left after " << deck.Frame() << " frames, as recorded so far\n";
+  else log << "played as recorded (" << deck.Frame() << " frames), end checksum " << Hex(deck.EndChecksum()) << "\n";
+}
+
 bool Runner::CheckReplay(const game::TForm1& form, std::ostream& log) const {
   const std::string mismatch = verify::ReplayMismatch(form.replays);
   if (!mismatch.empty()) {
     log << "solvara-probe: the replay " << options_.replay << " did not play as recorded: " << mismatch << "\n";
     return false;
   }
-  char checksum[17];
-  std::snprintf(checksum, sizeof checksum, "%016" PRIx64, form.replays.EndChecksum());
   log << "solvara-probe: the replay " << options_.replay << " played as recorded: " << replay_->finalScore
-      << " points in " << replay_->frames << " frames, end checksum " << checksum << "\n";
+      << " points in " << replay_->frames << " frames, end checksum " << Hex(form.replays.EndChecksum()) << "\n";
   return true;
 }
 

@@ -33,6 +33,8 @@ class Runner {
   // the recorded game written (--record); false when the run failed them.
   bool CheckReplay(const game::TForm1& form, std::ostream& log) const;
   bool SaveRecording(const game::TForm1& form, std::ostream& log) const;
+  // A replay watched from the game's Replays list is over: how it played.
+  void ReportWatched(const game::TForm1& form, std::ostream& log) const;
 
   Options options_;
   KeyScript keys_;

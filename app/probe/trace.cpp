@@ -7,6 +7,17 @@ namespace {
 
 std::string JsonName(const char* name) { return name ? std::string("\"") + name + "\"" : "null"; }
 
+// A menu's name and entry: a replay's row shows its file's name, which may
+// hold quotes and backslashes (its other bytes are printable already).
+std::string JsonString(const std::string& text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
 }  // namespace
 
 std::string TraceLine(int frame, game::TForm1& form) {
@@ -33,7 +44,7 @@ std::string TraceLine(int frame, game::TForm1& form) {
   for (const auto& [key, value] : numbers) line += "\"" + std::string(key) + "\":" + std::to_string(value) + ",";
   line += std::string("\"paused\":") + (form.Paused() ? "true," : "false,");
   const std::string menu = form.menus.TraceName();
-  line += "\"menu\":" + (menu.empty() ? std::string("null") : "\"" + menu + "\"") + ",";
+  line += "\"menu\":" + (menu.empty() ? std::string("null") : JsonString(menu)) + ",";
   line += "\"song\":" + JsonName(game::SongName(form.songStarted));
   line += ",\"effect\":" + JsonName(game::EffectName(form.effectStarted)) + "}";
   return line;

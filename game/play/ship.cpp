@@ -92,12 +92,7 @@ void FlyOut(TForm1& f) {
   ship.spin = std::max(ship.spin - 1, 0);
   ship.tilt = std::max(ship.tilt - 1, 0);
   f.UpdateTrail();
-  if (ship.x > 2800) {
-    g.screen = ScreenResults;
-    g.screenCounter = 0;
-    f.rankingPrepared = 0;
-    g.pressLatch = 1;
-  }
+  if (ship.x > 2800) f.ShowResults();
 }
 
 void DrawTurnedShip(TForm1& f, int pose) {

@@ -103,14 +103,30 @@ void TForm1::InsertScore() {
   std::shared_ptr<const Replay> replay = replays.EndGame(*this, when);
   // A watched replay's score is not the player's.
   if (replays.Watching()) return;
-  const int row = InsertRankedScore(Ranking, GameState.score, when);
-  if (row >= 0) {
-    newRow = row;
-    blinkPhase = 0;
-    // Saved at once, so a crash or a power cut after the game loses nothing.
-    scoreStore->AddOwnRow(Ranking[row], std::move(replay));
-    scoreStore->SaveInBackground(Ranking);
+  // Every game played to here is kept as the last one (ranked or not).
+  if (replay) scoreStore->KeepLastReplay(replay);
+  // A practice never enters the ranking.
+  const int row = practice ? -1 : InsertRankedScore(Ranking, GameState.score, when);
+  if (row < 0) {
+    scoreStore->SaveLastInBackground();
+    return;
   }
+  newRow = row;
+  blinkPhase = 0;
+  // Saved at once, so a crash or a power cut after the game loses nothing.
+  scoreStore->AddOwnRow(Ranking[row], std::move(replay));
+  scoreStore->SaveInBackground(Ranking);
+}
+
+void TForm1::ReportLastReplayFailure(const std::string& reason) {
+  const std::string text = "The last game could not be kept to watch again: " + reason + ".";
+  // Once in the window; again only on stderr, where the message also goes.
+  if (lastFailureShown_) {
+    std::fprintf(stderr, "solvara: %s\n", text.c_str());
+    return;
+  }
+  lastFailureShown_ = true;
+  platform::Current().app->ShowPlainMessage(text);
 }
 
 // Scores of 4 to 6 digits end at the same column; others start at 214.

@@ -1,6 +1,7 @@
 #include "game/records/replay.h"
 
 #include "game/form.h"
+#include "game/world/start_worlds.h"
 #include "game/world/world_fields.h"
 #include "platform/random.h"
 
@@ -55,17 +56,49 @@ void RestoreWorldStart(TForm1& f, const Replay& replay) {
   size_t i = 0;
   ForEachStartField(f, [&](int32_t& field) { field = replay.world[i++]; });
   platform::Rand().Seed(replay.randomState);
+  // The start world says whether it is a practice, and of what.
+  const StartPoint* point = FindStartPoint(replay.world);
+  f.practice = point && point->kind == StartKind::kPractice ? point : nullptr;
 }
 
 uint64_t WorldChecksum(const TForm1& f) {
   Fnv1a hash;
   ForEachStartField(f, [&](int32_t value) { hash.Add(value); });
-  AddRecordsInUse(hash, f.Shot);
-  AddRecordsInUse(hash, f.Enemy);
-  AddRecordsInUse(hash, f.EnemyBullet);
-  AddRecordsInUse(hash, f.Effect);
-  AddRecordsInUse(hash, f.Banner);
+  ForEachPool(f, [&](const auto& pool) { AddRecordsInUse(hash, pool); });
   return hash.Value();
+}
+
+Checkpoint TakeCheckpoint(const TForm1& f) {
+  Checkpoint c;
+  size_t i = 0;
+  ForEachStartField(f, [&](int32_t value) { c.world[i++] = value; });
+  i = 0;
+  ForEachPool(f, [&](const auto& pool) {
+    Fnv1a hash;
+    AddRecordsInUse(hash, pool);
+    c.pools[i++] = hash.Value();
+  });
+  return c;
+}
+
+std::string CheckpointDifference(const Checkpoint& recorded, const Checkpoint& played) {
+  // The first few fields say enough; the count says how far it went.
+  constexpr int kFieldsNamed = 6;
+  std::string text;
+  int fields = 0;
+  for (size_t i = 0; i < kWorldStartFields; ++i) {
+    if (recorded.world[i] == played.world[i]) continue;
+    if (fields++ < kFieldsNamed)
+      text += (text.empty() ? "" : ", ") + StartFieldName(i) + " recorded " + std::to_string(recorded.world[i]) +
+              ", played " + std::to_string(played.world[i]);
+  }
+  if (fields > kFieldsNamed) text += " and " + std::to_string(fields - kFieldsNamed) + " more fields";
+  if (fields > 0) return text;
+  int pools = 0;
+  for (size_t p = 0; p < kPoolCount; ++p)
+    if (recorded.pools[p] != played.pools[p]) text += (pools++ ? ", " : "") + std::string(kPoolNames[p]);
+  if (pools == 0) return text;
+  return (pools == 1 ? "the records of the pool " : "the records of the pools ") + text + " differ";
 }
 
 uint16_t InputCode(const VantorInputSystem::TVantorInputState& s) {

@@ -1,6 +1,8 @@
 #include "game/records/replay_deck.h"
 
+#include <cstdio>
 #include <ctime>
+#include <utility>
 
 #include "game/form.h"
 #include "game/records/replay_file.h"
@@ -12,19 +14,40 @@ namespace {
 
 // "REPLAY" in small letters with a shadow, in the bottom right corner,
 // clear of the spare ships on the left; the colours of the ranking's text.
-constexpr int kMarkX = 566, kMarkY = 458;
+// Left of it, the frame watched of the replay's frames, and the score so far.
+constexpr int kMarkX = 566, kMarkY = 458, kCounterX = 410;
 constexpr int kMarkPoints = 12;
 constexpr TColor kMarkShadow = 0x335577, kMarkText = 0x77DDFF;
 
 }  // namespace
 
 ReplayDeck::ReplayDeck(std::shared_ptr<const Replay> watch) : watch_(std::move(watch)) {
-  if (!watch_) tape_.runs.reserve(kMaxReplayFrames);
+  if (!watch_) {
+    tape_.runs.reserve(kMaxReplayFrames);
+    tape_.checkpoints.reserve(kMaxReplayFrames / kCheckpointFrames);
+  }
 }
+
+void ReplayDeck::Watch(std::shared_ptr<const Replay> replay) {
+  recording_ = Recording::kIdle;
+  watch_ = std::move(replay);
+  frame_ = 0;
+  run_ = 0;
+  runFrame_ = 0;
+  ended_ = failed_ = false;
+  mismatch_.clear();
+}
+
+void ReplayDeck::StopWatching() { watch_ = nullptr; }
 
 bool ReplayDeck::BeginFrame(TForm1& f) {
   if (!watch_) {
-    if (recording_ == Recording::kOn) Commit();
+    if (recording_ == Recording::kOn) {
+      Commit();
+      // The world after the whole frame, its requests served.
+      if (recording_ == Recording::kOn && tape_.frames % kCheckpointFrames == 0)
+        tape_.checkpoints.push_back(TakeCheckpoint(f));
+    }
     // A game starts on the play screen; the runner's unhurt ship is no game.
     else if (recording_ == Recording::kIdle && f.GameState.screen == ScreenPlay && !f.keepShipUnhurt)
       StartRecording(f);
@@ -33,6 +56,8 @@ bool ReplayDeck::BeginFrame(TForm1& f) {
   }
   if (failed_) return false;
   if (ended_) return f.GameState.screen != ScreenTitle;
+  if (frame_ % kCheckpointFrames == 0 && frame_ / kCheckpointFrames <= watch_->checkpoints.size())
+    CompareCheckpoint(f);
   if (frame_ == 0) {
     RestoreWorldStart(f, *watch_);
   } else if (run_ < watch_->runs.size() && ++runFrame_ == watch_->runs[run_].frames) {
@@ -43,6 +68,16 @@ bool ReplayDeck::BeginFrame(TForm1& f) {
   if (frame_ > watch_->frames && mismatch_.empty())
     mismatch_ = "its input ends after frame " + std::to_string(watch_->frames) + ", before the game does";
   return true;
+}
+
+void ReplayDeck::CompareCheckpoint(const TForm1& f) {
+  if (frame_ == 0 || !mismatch_.empty()) return;
+  const uint32_t n = frame_ / kCheckpointFrames;
+  const std::string difference = CheckpointDifference(watch_->checkpoints[n - 1], TakeCheckpoint(f));
+  if (difference.empty()) return;
+  mismatch_ = "checkpoint " + std::to_string(n) + ", after frame " + std::to_string(frame_) + " (frames " +
+              std::to_string(frame_ - kCheckpointFrames + 1) + "-" + std::to_string(frame_) + "), differs: " +
+              difference;
 }
 
 void ReplayDeck::Fail(const std::string& cp932Text) {
@@ -56,10 +91,13 @@ void ReplayDeck::EndFrame(TForm1& f) {
   if (!watch_) return;
   TFont* font = f.cdraw->GetFont();
   font->SetSize(kMarkPoints);
-  font->Color = kMarkShadow;
-  f.cdraw->TextOutA(kMarkX + 1, kMarkY + 1, "REPLAY");
-  font->Color = kMarkText;
-  f.cdraw->TextOutA(kMarkX, kMarkY, "REPLAY");
+  char counter[48];
+  std::snprintf(counter, sizeof counter, "%u/%u  %d", frame_, watch_->frames, f.GameState.score);
+  for (const auto& [dx, colour] : {std::pair{1, kMarkShadow}, std::pair{0, kMarkText}}) {
+    font->Color = colour;
+    f.cdraw->TextOutA(kCounterX + dx, kMarkY + dx, counter);
+    f.cdraw->TextOutA(kMarkX + dx, kMarkY + dx, "REPLAY");
+  }
 }
 
 void ReplayDeck::Read(VantorInputSystem::TVantorInput& chip, VantorInputSystem::TVantorInputState& state) {
@@ -116,6 +154,7 @@ std::shared_ptr<const Replay> ReplayDeck::EndGame(const TForm1& f, const std::st
   tape_.endChecksum = WorldChecksum(f);
   last_ = std::make_shared<const Replay>(tape_);
   tape_.runs.clear();
+  tape_.checkpoints.clear();
   return last_;
 }
 
@@ -124,6 +163,7 @@ void ReplayDeck::StartRecording(const TForm1& f) {
   tape_.simulationVersion = kSimulationVersion;
   tape_.frames = 0;
   tape_.runs.clear();
+  tape_.checkpoints.clear();
   TakeWorldStart(f, tape_);
 }
 

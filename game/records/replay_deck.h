@@ -21,6 +21,10 @@ class ReplayDeck {
   explicit ReplayDeck(std::shared_ptr<const Replay> watch = nullptr);
 
   bool Watching() const { return watch_ != nullptr; }
+  // Watches `replay` from the next frame on, in place of the game's own
+  // input (any game being recorded is dropped), until StopWatching.
+  void Watch(std::shared_ptr<const Replay> replay);
+  void StopWatching();
 
   // Around the screen step of each frame that runs one (a paused frame runs
   // none). BeginFrame returns false once a watched replay is over: its game
@@ -63,6 +67,9 @@ class ReplayDeck {
 
  private:
   void StartRecording(const TForm1& f);
+  // Watching, after a whole frame that ends a stretch of kCheckpointFrames:
+  // the world against the replay's checkpoint there.
+  void CompareCheckpoint(const TForm1& f);
   void Commit();
   // `code` without the fields still held since IgnoreHeldInput; a field let
   // go counts again from then on.

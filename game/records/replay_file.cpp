@@ -91,10 +91,10 @@ uint32_t ReplayCrc32(std::span<const uint8_t> bytes) {
 
 std::vector<uint8_t> EncodeReplay(const Replay& r) {
   std::vector<uint8_t> out;
-  out.reserve(kReplayHeaderBytes + 4 * r.runs.size() + 4);
+  out.reserve(kReplayHeaderBytes + 4 * r.runs.size() + 8 + kCheckpointBytes * r.checkpoints.size());
   Writer w(out);
   w.Bytes(kMagic, sizeof kMagic);
-  w.Unsigned(kReplayFormatVersion, 4);
+  w.Unsigned(r.format, 4);
   w.Unsigned(r.simulationVersion, 4);
   w.Unsigned(static_cast<uint64_t>(r.endTime), 8);
   char text[kReplayRowTextBytes] = {};
@@ -111,6 +111,13 @@ std::vector<uint8_t> EncodeReplay(const Replay& r) {
     w.Unsigned(run.code, 2);
     w.Unsigned(run.frames, 2);
   }
+  if (r.format >= 2) {
+    w.Unsigned(r.checkpoints.size(), 4);
+    for (const Checkpoint& c : r.checkpoints) {
+      for (int32_t value : c.world) w.Unsigned(static_cast<uint32_t>(value), 4);
+      for (uint64_t hash : c.pools) w.Unsigned(hash, 8);
+    }
+  }
   w.Unsigned(ReplayCrc32(out), 4);
   return out;
 }
@@ -122,22 +129,33 @@ bool DecodeReplay(std::span<const uint8_t> bytes, Replay& r, std::string& reason
                               std::to_string(kMaxReplayBytes) + ")");
   if (size < sizeof kMagic) return Refuse(reason, "truncated: " + std::to_string(size) + " bytes");
   if (std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0) return Refuse(reason, "not a SOLVARA 2001 replay");
-  const size_t minimum = kReplayHeaderBytes + 4;
+  if (size < kFormatAt + 4) return Refuse(reason, "truncated: " + std::to_string(size) + " bytes");
+  const uint32_t format = U32(bytes, kFormatAt);
+  if (format != 1 && format != kReplayFormatVersion)
+    return Refuse(reason, "file format " + std::to_string(format) + ", this game reads formats 1 and " +
+                              std::to_string(kReplayFormatVersion));
+  // Format 2 adds the checkpoints' count (and the checkpoints) before the CRC.
+  const size_t minimum = kReplayHeaderBytes + (format == 1 ? 4 : 8);
   if (size < minimum)
     return Refuse(reason, "truncated: " + std::to_string(size) + " bytes, a replay has at least " +
                               std::to_string(minimum));
-  const uint32_t format = U32(bytes, kFormatAt);
-  if (format != kReplayFormatVersion)
-    return Refuse(reason, "file format " + std::to_string(format) + ", this game reads format " +
-                              std::to_string(kReplayFormatVersion));
   const uint32_t runs = U32(bytes, kRunCountAt);
   if (runs > kMaxInputRuns)
     return Refuse(reason, "oversized: " + std::to_string(runs) + " input runs, more than a replay holds (" +
                               std::to_string(kMaxInputRuns) + ")");
-  const size_t whole = minimum + 4 * size_t{runs};
+  const size_t runsEnd = kReplayHeaderBytes + 4 * size_t{runs};
+  if (size < minimum + 4 * size_t{runs})
+    return Refuse(reason, "truncated: " + std::to_string(size) + " bytes of the " +
+                              std::to_string(minimum + 4 * size_t{runs}) + " its " + std::to_string(runs) +
+                              " input runs need");
+  const uint32_t checkpoints = format == 1 ? 0 : U32(bytes, runsEnd);
+  if (checkpoints > kMaxCheckpoints)
+    return Refuse(reason, "oversized: " + std::to_string(checkpoints) + " checkpoints, more than a replay holds (" +
+                              std::to_string(kMaxCheckpoints) + ")");
+  const size_t whole = minimum + 4 * size_t{runs} + kCheckpointBytes * checkpoints;
   if (size < whole)
     return Refuse(reason, "truncated: " + std::to_string(size) + " bytes of the " + std::to_string(whole) +
-                              " its " + std::to_string(runs) + " input runs need");
+                              " its " + std::to_string(checkpoints) + " checkpoints need");
   if (size > whole)
     return Refuse(reason, "oversized: " + std::to_string(size - whole) + " bytes after its end");
   if (ReplayCrc32(bytes.first(size - 4)) != U32(bytes, size - 4))
@@ -163,7 +181,28 @@ bool DecodeReplay(std::span<const uint8_t> bytes, Replay& r, std::string& reason
   for (size_t i = 0; i < kWorldStartFields; ++i) r.world[i] = static_cast<int32_t>(U32(bytes, kWorldAt + 4 * i));
   std::string why;
   if (!FindStartPoint(r.world, &why)) return Refuse(reason, "its world is not one a game starts from: " + why);
-  return DecodeRuns(bytes, runs, r, reason);
+  if (!DecodeRuns(bytes, runs, r, reason)) return false;
+  r.format = format;
+  if (format == 1) {
+    r.checkpoints.clear();
+    return true;
+  }
+  if (checkpoints != CheckpointsOf(r.frames))
+    return Refuse(reason, "it holds " + std::to_string(checkpoints) + " checkpoints, where its " +
+                              std::to_string(r.frames) + " frames have " + std::to_string(CheckpointsOf(r.frames)));
+  r.checkpoints.resize(checkpoints);
+  size_t at = runsEnd + 4;
+  for (Checkpoint& c : r.checkpoints) {
+    for (int32_t& value : c.world) {
+      value = static_cast<int32_t>(U32(bytes, at));
+      at += 4;
+    }
+    for (uint64_t& hash : c.pools) {
+      hash = Unsigned(bytes, at, 8);
+      at += 8;
+    }
+  }
+  return true;
 }
 
 bool ReadReplayFile(const std::string& path, Replay& replay, std::string& reason) {

@@ -13,7 +13,6 @@
 
 namespace game {
 
-constexpr uint32_t kReplayFormatVersion = 1;
 // The fixed part before the input runs.
 constexpr size_t kReplayHeaderBytes = 476;
 // A game longer than two hours of play (at 30 frames a second) is not kept,
@@ -21,14 +20,20 @@ constexpr size_t kReplayHeaderBytes = 476;
 constexpr uint32_t kMaxReplayFrames = 216000;
 // The input runs a replay may hold (every run is at least one frame).
 constexpr size_t kMaxInputRuns = size_t{1} << 18;
-constexpr size_t kMaxReplayBytes = kReplayHeaderBytes + 4 * kMaxInputRuns + 4;
+// A checkpoint in the file: the world's fields, then a hash per pool.
+constexpr size_t kCheckpointBytes = 4 * kWorldStartFields + 8 * kPoolCount;
+constexpr size_t kMaxCheckpoints = CheckpointsOf(kMaxReplayFrames);
+// Format 1 ends with the runs' CRC; format 2 puts its checkpoints between.
+constexpr size_t kMaxReplayBytesV1 = kReplayHeaderBytes + 4 * kMaxInputRuns + 4;
+constexpr size_t kMaxReplayBytes = kMaxReplayBytesV1 + 4 + kCheckpointBytes * kMaxCheckpoints;
 // The text of a replay's ranking row, as the row holds it.
 constexpr size_t kReplayRowTextBytes = 20;
 
 std::vector<uint8_t> EncodeReplay(const Replay& replay);
-// False with the reason when the bytes are not a whole, undamaged replay of
-// this simulation version, of a game from a start point (start_worlds.h),
-// whose input covers exactly its frames.
+// False with the reason when the bytes are not a whole, undamaged replay (of
+// format 1 or 2) of this simulation version, of a game from a start point
+// (start_worlds.h), whose input covers exactly its frames and, in format 2,
+// with a checkpoint for each stretch of them.
 bool DecodeReplay(std::span<const uint8_t> bytes, Replay& replay, std::string& reason);
 // The CRC-32 (as zlib and PNG compute it) that closes a replay.
 uint32_t ReplayCrc32(std::span<const uint8_t> bytes);

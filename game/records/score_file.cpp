@@ -12,6 +12,7 @@
 #include "game/form.h"
 #include "game/records/ranking.h"
 #include "game/records/ranking_replays.h"
+#include "game/records/replay_file.h"
 #include "platform/files.h"
 #include "platform/processor.h"
 
@@ -71,6 +72,14 @@ ScoreStore::ScoreStore(std::string folder, std::string oldFile, std::function<vo
           error = error_;
         }
         saveFailed_(error);
+      }),
+      lastFailures_([this](platform::Message&) {
+        std::string error;
+        {
+          std::lock_guard lock(mutex_);
+          error = lastError_;
+        }
+        if (lastFailed_) lastFailed_(error);
       }),
       worker_([this] { Work(); }) {}
 
@@ -154,12 +163,20 @@ void ScoreStore::AddOwnRow(const RankEntry& row, std::shared_ptr<const Replay> r
 }
 
 uint64_t ScoreStore::Submit(const RankEntry rows[7], bool background) {
-  Job job{{}, own_, replays_, leftAlone_, background};
-  std::memcpy(job.rows, rows, kScoreFileSize);
+  Job job{{}, own_, replays_, leftAlone_, background, rows != nullptr, last_};
+  if (rows) std::memcpy(job.rows, rows, kScoreFileSize);
   std::lock_guard lock(mutex_);
-  pending_ = std::move(job);
+  // The last game joins a save not yet started; a save takes the last game.
+  if (!rows && pending_) pending_->last = last_;
+  else pending_ = std::move(job);
   changed_.notify_all();
   return ++submitted_;
+}
+
+void ScoreStore::KeepLastReplay(std::shared_ptr<const Replay> replay) { last_ = std::move(replay); }
+
+void ScoreStore::SaveLastInBackground() {
+  if (!readOnly_ && last_) Submit(nullptr, true);
 }
 
 void ScoreStore::SaveInBackground(const RankEntry rows[7]) {
@@ -190,8 +207,9 @@ void ScoreStore::Work() {
     pending_.reset();
     const uint64_t ticket = submitted_;
     lock.unlock();
+    WriteLast(job);
     std::string error;
-    const bool ok = Write(job, error);
+    const bool ok = !job.ranking || Write(job, error);
     lock.lock();
     done_ = ticket;
     ok_ = ok;
@@ -199,6 +217,26 @@ void ScoreStore::Work() {
     changed_.notify_all();
     if (!ok && job.background) failures_.Post(0, 0, 0);
   }
+}
+
+void ScoreStore::WriteLast(const Job& job) {
+  if (!job.last || job.last == lastWritten_) return;
+  // Tried once: a folder that refuses it is said once, not at every save.
+  lastWritten_ = job.last;
+  const std::string path = folder_ + "/" + kLastReplayFile;
+  std::string error;
+  if (platform::MakeFolders(folder_, &error)) {
+    // Under the lock, as every replay: a save of another copy cleans up the
+    // temporary files of the folder's replays.
+    platform::FolderLock lock(folder_, lockPath_);
+    if (!lock.Held()) error = lock.Reason();
+    else if (WriteReplayFile(path, *job.last, error)) return;
+  }
+  {
+    std::lock_guard lock(mutex_);
+    lastError_ = path + ": " + error;
+  }
+  lastFailures_.Post(0, 0, 0);
 }
 
 bool ScoreStore::Write(const Job& job, std::string& error) const {

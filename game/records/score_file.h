@@ -21,6 +21,9 @@
 namespace game {
 
 constexpr size_t kScoreFileSize = 7 * sizeof(RankEntry);
+// The replay of the last game played to its results screen, ranked or not,
+// beside score.dat.
+inline constexpr const char* kLastReplayFile = "last.rpl";
 
 enum class ScoreFileState {
   kRead,
@@ -50,6 +53,9 @@ class ScoreStore {
   ScoreStore(const ScoreStore&) = delete;
   ScoreStore& operator=(const ScoreStore&) = delete;
 
+  // The data folder: score.dat, the rows' replays, last.rpl and replays/.
+  const std::string& Folder() const { return folder_; }
+
   // Copies the old file in when the folder has none and it is a whole
   // ranking (said on stderr), then reads the ranking. A damaged one is kept
   // as score.dat.damaged first (DamageReport says so). A file that is there
@@ -67,6 +73,13 @@ class ScoreStore {
   // none is doubled; then the replays of the rows it holds are written and
   // those of the rows that dropped out deleted.
   void AddOwnRow(const RankEntry& row, std::shared_ptr<const Replay> replay = nullptr);
+  // The last game played to its results screen: the worker writes it as
+  // last.rpl (atomically, replacing the one before) with the next save, or
+  // at once with SaveLastInBackground. When it cannot, `lastFailed` (see
+  // OnLastReplayFailed) runs on the main thread with the reason.
+  void KeepLastReplay(std::shared_ptr<const Replay> replay);
+  void SaveLastInBackground();
+  void OnLastReplayFailed(std::function<void(const std::string&)> lastFailed) { lastFailed_ = std::move(lastFailed); }
   // Hands a copy of the rows to the worker and returns at once.
   void SaveInBackground(const RankEntry rows[7]);
   // Saves now, after any pending save. False with a one-line reason.
@@ -81,12 +94,17 @@ class ScoreStore {
     std::vector<std::shared_ptr<const Replay>> replays;
     std::string leftAlone;
     bool background;
+    bool ranking;  // false: only the last game to write
+    std::shared_ptr<const Replay> last;
   };
   void ImportOldFile();
   void KeepDamagedFile();
+  // Null rows: only the last game (merged into a pending save).
   uint64_t Submit(const RankEntry rows[7], bool background);
   void Work();
   bool Write(const Job& job, std::string& error) const;
+  // Worker: last.rpl, when the job's last game is not written yet.
+  void WriteLast(const Job& job);
 
   const std::string folder_, path_, lockPath_, oldFile_;
   std::function<void(const std::string&)> saveFailed_;
@@ -94,15 +112,19 @@ class ScoreStore {
   // Main thread only.
   std::vector<RankEntry> own_;
   std::vector<std::shared_ptr<const Replay>> replays_;
+  std::shared_ptr<const Replay> last_;
   std::string leftAlone_, damageReport_;
+  std::function<void(const std::string&)> lastFailed_;
+  // Worker only: the last game written (or failed) already.
+  std::shared_ptr<const Replay> lastWritten_;
 
   std::mutex mutex_;
   std::condition_variable changed_;
   std::optional<Job> pending_;  // a newer job replaces one not yet started
   uint64_t submitted_ = 0, done_ = 0;
   bool ok_ = true, stop_ = false;
-  std::string error_;
-  platform::MessageWindow failures_;
+  std::string error_, lastError_;
+  platform::MessageWindow failures_, lastFailures_;
   std::thread worker_;
 };
 

@@ -39,10 +39,17 @@ std::string_view TForm1::FormatNumber(int32_t value) {
 
 void TForm1::DrawScoreLine() {
   DrawGlyphText(20, 0, 0, "SCORE");
-  DrawGlyphText(330, 0, 0, "HI[SCORE");
-  DrawGlyphText(120, 0, 1, FormatNumber(GameState.score));
-  const int32_t high = GameState.score > Ranking[0].score ? GameState.score : Ranking[0].score;
-  DrawGlyphText(480, 0, 1, FormatNumber(high));
+  if (practice) {
+    // A practice has no place in the ranking: its mark stands where the
+    // high score would.
+    DrawGlyphText(120, 0, 1, FormatNumber(GameState.score));
+    DrawGlyphText(330, 0, 0, "PRACTICE");
+  } else {
+    DrawGlyphText(330, 0, 0, "HI[SCORE");
+    DrawGlyphText(120, 0, 1, FormatNumber(GameState.score));
+    const int32_t high = GameState.score > Ranking[0].score ? GameState.score : Ranking[0].score;
+    DrawGlyphText(480, 0, 1, FormatNumber(high));
+  }
   if (GameState.lives > kMaxSpareShips) return;
   for (int k = 1; k <= GameState.lives; ++k)
     cdraw->Draw(13 + 30 * (k - 1), 444, "left", 0, VantorDrawSystem::beNormal, -1);

@@ -121,6 +121,14 @@ void TForm1::RunPlayScreen() {
   DrawSparks();
   DrawEnemyOverlays();
   UpdatePlay();
+  if (practice && GameState.screen == ScreenPlay && PracticeOver()) ShowResults();
+}
+
+void TForm1::ShowResults() {
+  GameState.screen = ScreenResults;
+  GameState.screenCounter = 0;
+  rankingPrepared = 0;
+  GameState.pressLatch = 1;
 }
 
 void TForm1::RunWorld() {
@@ -147,6 +155,7 @@ void TForm1::RunGameOverScreen() {
 }
 
 void TForm1::ReturnToTitle(bool pressed) {
+  practice = nullptr;
   if (pressed) GameState.pressLatch = 1;
   GameState.screenCounter = 0;
   GameState.screen = ScreenTitle;

@@ -1,7 +1,9 @@
 #include "game/world/start_worlds.h"
 
+#include <array>
 #include <cstddef>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 #include "game/world/stage_data.h"
@@ -83,12 +85,55 @@ constexpr StartRange kNewGameFromTitle[] = {
     {TRAIL(y), 240, 240, 1},
 };
 
+// A practice starts from the title's menu, at the top of a frame: the world
+// is a new game's (the title's leftovers as above) with its start point's
+// stage, script step and song, its counter at 0 (a new game's counts the
+// title's press frame: 1 or more, so the world itself tells a practice from
+// a game), the press latch as the menus left it, and the chosen power.
+constexpr bool Is(const StartRange& r, StartRange::Record record, size_t offset) {
+  return r.record == record && r.offset == offset;
+}
+
+constexpr std::array<StartRange, std::size(kNewGameFromTitle)> PracticeRanges(const PracticeStart& p) {
+  std::array<StartRange, std::size(kNewGameFromTitle)> out{};
+  for (size_t i = 0; i < out.size(); ++i) {
+    StartRange r = kNewGameFromTitle[i];
+    const auto exactly = [&r](int32_t value) { r.low = r.high = value; };
+    if (Is(r, StartRange::kGameState, offsetof(GameState, screenCounter))) exactly(0);
+    if (Is(r, StartRange::kGameState, offsetof(GameState, stage))) exactly(p.stage);
+    if (Is(r, StartRange::kGameState, offsetof(GameState, scriptPos))) exactly(p.scriptPos);
+    // Due on the first frame (the divider then passes 5), or after six.
+    if (Is(r, StartRange::kGameState, offsetof(GameState, scriptDivider))) exactly(p.scriptPos ? 5 : 0);
+    if (Is(r, StartRange::kGameState, offsetof(GameState, musicRequest))) exactly(p.musicRequest);
+    if (Is(r, StartRange::kGameState, offsetof(GameState, pressLatch))) r.high = 1;
+    if (Is(r, StartRange::kPlayerShip, offsetof(PlayerShip, power))) r.high = kMaxPower;
+    out[i] = r;
+  }
+  return out;
+}
+
+// The practice points: where each stage starts, and where the script runs
+// each boss's operation (the first boss, op 21, at step 314 of stage 1; the
+// stage-1 boss, op 32, at step 413 after its song, op 9; the stage-2 boss,
+// op 50, at step 430 after its song). tests/game/world holds the steps to
+// the scripts.
+constexpr PracticeStart kStageOne{0, 0, 0, 0}, kStageTwo{1, 0, 0, 0};
+constexpr PracticeStart kFirstBoss{0, 314, 2, 9}, kStageOneBoss{0, 413, 4, 20}, kStageTwoBoss{1, 430, 4, 33};
+constexpr auto kStageOneRanges = PracticeRanges(kStageOne), kStageTwoRanges = PracticeRanges(kStageTwo);
+constexpr auto kFirstBossRanges = PracticeRanges(kFirstBoss), kStageOneBossRanges = PracticeRanges(kStageOneBoss);
+constexpr auto kStageTwoBossRanges = PracticeRanges(kStageTwoBoss);
+
 #undef GAME_STATE
 #undef PLAYER_SHIP
 #undef TRAIL
 
 constexpr StartPoint kStartPoints[] = {
-    {StartKind::kNewGame, "a new game from the title", kNewGameFromTitle},
+    {StartKind::kNewGame, "a new game from the title", kNewGameFromTitle, {}},
+    {StartKind::kPractice, "the practice of stage 1", kStageOneRanges, kStageOne},
+    {StartKind::kPractice, "the practice of stage 2", kStageTwoRanges, kStageTwo},
+    {StartKind::kPractice, "the practice of the first boss", kFirstBossRanges, kFirstBoss},
+    {StartKind::kPractice, "the practice of the stage-1 boss", kStageOneBossRanges, kStageOneBoss},
+    {StartKind::kPractice, "the practice of the stage-2 boss", kStageTwoBossRanges, kStageTwoBoss},
 };
 
 // Each start point's ranges cover every field of the three records once.
@@ -134,6 +179,15 @@ std::string Allowed(const StartRange& r) {
   return r.step == 1 ? text : text + " in steps of " + std::to_string(r.step);
 }
 
+// A field's name: the range's, with its place in an array and its trail
+// entry.
+std::string FieldLabel(const StartRange& r, uint32_t k, uint32_t entry) {
+  std::string name = r.name;
+  if (r.count > 1) name += "[" + std::to_string(k) + "]";
+  if (r.record == StartRange::kTrailPoint) name += " (entry " + std::to_string(entry) + ")";
+  return name;
+}
+
 // How many fields of `world` the start point does not allow, and which is
 // the first of them (in `reason`).
 int Mismatches(const StartPoint& point, const StartRecords& world, std::string& reason) {
@@ -148,10 +202,7 @@ int Mismatches(const StartPoint& point, const StartRecords& world, std::string& 
         const int32_t value = FieldAt(record, r.offset + 4 * k);
         if (Allows(r, value)) continue;
         if (mismatches++ > 0) continue;
-        std::string name = r.name;
-        if (r.count > 1) name += "[" + std::to_string(k) + "]";
-        if (entries > 1) name += " (entry " + std::to_string(entry) + ")";
-        reason = name + " is " + std::to_string(value) + ", where " + point.name + " has " + Allowed(r);
+        reason = FieldLabel(r, k, entry) + " is " + std::to_string(value) + ", where " + point.name + " has " + Allowed(r);
       }
     }
   }
@@ -161,6 +212,25 @@ int Mismatches(const StartPoint& point, const StartRecords& world, std::string& 
 }  // namespace
 
 std::span<const StartPoint> StartPoints() { return kStartPoints; }
+std::span<const StartPoint> PracticePoints() { return std::span(kStartPoints).subspan(1); }
+
+std::string StartFieldName(size_t index) {
+  // The new game's ranges cover every field once; fields are visited in
+  // declaration order, so a field's index follows from its offset.
+  constexpr size_t kStateFields = sizeof(GameState) / 4, kShipFields = sizeof(PlayerShip) / 4;
+  constexpr size_t kPointFields = sizeof(TrailPoint) / 4;
+  for (const StartRange& r : kNewGameFromTitle) {
+    const size_t first = r.offset / 4;
+    for (uint32_t k = 0; k < r.count; ++k) {
+      if (r.record == StartRange::kGameState && index == first + k) return FieldLabel(r, k, 0);
+      if (r.record == StartRange::kPlayerShip && index == kStateFields + first + k) return FieldLabel(r, k, 0);
+      if (r.record != StartRange::kTrailPoint || index < kStateFields + kShipFields) continue;
+      const size_t trail = index - kStateFields - kShipFields;
+      if (trail % kPointFields == first + k) return FieldLabel(r, k, static_cast<uint32_t>(trail / kPointFields));
+    }
+  }
+  return "field " + std::to_string(index);
+}
 
 const StartPoint* FindStartPoint(const StartWorld& world, std::string* reason) {
   const StartRecords records = Records(world);

@@ -89,6 +89,14 @@ constexpr void ForEachStartField(State& state, Ship& ship, Trail& trail, Visit&&
   for (auto& point : trail) ForEachField(point, v);
 }
 
+// The five pools in the order checksums visit them, with their names.
+constexpr size_t kPoolCount = 5;
+inline constexpr const char* kPoolNames[kPoolCount] = {"Shot", "Enemy", "EnemyBullet", "Effect", "Banner"};
+template <class Form, class Visit>
+constexpr void ForEachPool(Form& f, Visit&& v) {
+  v(f.Shot), v(f.Enemy), v(f.EnemyBullet), v(f.Effect), v(f.Banner);
+}
+
 // Every field is visited: the records hold nothing but these 32-bit fields.
 static_assert(FieldCount<GameState>() * 4 == sizeof(GameState));
 static_assert(FieldCount<PlayerShip>() * 4 == sizeof(PlayerShip));

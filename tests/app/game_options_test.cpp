@@ -45,6 +45,9 @@ TEST(GameOptions, EachOptionReachesTheSettings) {
   EXPECT_TRUE(Parse({"--mute"}).options.mute);
   EXPECT_EQ(Parse({"--replay", "a.rpl"}).options.replay, "a.rpl");
   EXPECT_EQ(Parse({"--replay-rank", "7"}).options.replayRank, 7);
+  // A replay opened from the desktop: the file alone.
+  EXPECT_EQ(Parse({"game.rpl"}).options.replay, "game.rpl");
+  EXPECT_EQ(Parse({"--window", "/tmp/a b.rpl"}).options.replay, "/tmp/a b.rpl");
 }
 
 TEST(GameOptions, HelpAndVersionExitZeroAndBadCommandLinesTwo) {
@@ -59,7 +62,8 @@ TEST(GameOptions, HelpAndVersionExitZeroAndBadCommandLinesTwo) {
 
   const std::vector<std::vector<const char*>> bad = {
       {"--window", "--fullscreen"}, {"--scale", "big"}, {"--scale"}, {"--vsync", "sometimes"}, {"--data-dir", ""},
-      {"--log", ""}, {"--bogus"}, {"level2"}, {"--replay-rank", "0"}, {"--replay-rank", "8"},
+      {"--log", ""}, {"--bogus"}, {"a.rpl", "b.rpl"}, {"a.rpl", "--replay", "b.rpl"}, {"a.rpl", "--replay-rank", "1"},
+      {""}, {"--replay-rank", "0"}, {"--replay-rank", "8"},
       {"--replay", "a.rpl", "--replay-rank", "1"}, {"--replay", ""},
       // an option where a value belongs
       {"--data-dir", "--window"}, {"--log", "--window"}, {"--replay", "--mute"}, {"--scale", "--vsync=off"},

@@ -57,6 +57,14 @@ TEST(ProbeOptions, DefaultsAndEveryOption) {
   EXPECT_EQ(replay.replay, "r.rpl");
   EXPECT_TRUE(replay.verify);
   EXPECT_TRUE(replay.framesGiven);
+  // Watching, keys work the watching controls.
+  Options watch;
+  ASSERT_EQ(Parse({"--replay", "r.rpl", "--keys", "k.txt", "--fast"}, watch).status, command_line::kRun);
+  EXPECT_TRUE(watch.fast);
+  Options practice;
+  ASSERT_EQ(Parse({"--bot", "--practice", "5", "--power", "4"}, practice).status, command_line::kRun);
+  EXPECT_EQ(practice.practice, 5);
+  EXPECT_EQ(practice.power, 4);
 }
 
 TEST(ProbeOptions, BadCommandLinesExitTwoWithTheReasonAndTheUsage) {
@@ -65,7 +73,8 @@ TEST(ProbeOptions, BadCommandLinesExitTwoWithTheReasonAndTheUsage) {
       {"--shot", "5"},    {"--shot", "0:a.png"}, {"--shot", "x:a.png"}, {"--shot", "3:"},
       {"--home", ""},     {"--bogus"},          {"--bot", "extra"},
       // a replay is its own input, and a recording is of a game that can be lost
-      {"--verify"}, {"--replay", "r.rpl", "--bot"}, {"--replay", "r.rpl", "--keys", "k.txt"},
+      {"--verify"}, {"--replay", "r.rpl", "--bot"}, {"--fast"}, {"--replay", "r.rpl", "--practice", "1"},
+      {"--practice", "6"}, {"--practice", "0"}, {"--power", "2"}, {"--practice", "1", "--power", "5"},
       {"--replay", "r.rpl", "--seed", "3"}, {"--replay", "r.rpl", "--record", "s.rpl"},
       {"--record", "r.rpl", "--invincible"},
       // an option where a value belongs

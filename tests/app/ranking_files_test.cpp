@@ -190,6 +190,7 @@ struct FileState {
 
 const char* const kLock = "score.dat.lock 0600 empty";
 const char* const kReplay = "replay-*.rpl 0644 replay";
+const char* const kLast = "last.rpl 0644 replay";
 const char* const kLockLink[] = {"dotfiles/ 0755", "dotfiles/score.dat.lock 0644 empty",
                                  "score.dat.lock -> dotfiles/score.dat.lock"};
 
@@ -198,7 +199,7 @@ const FileState kStates[] = {
     {"unreadable", [](const fs::path& h) { Old(h / "score.dat", 0000); }, true, true, {"score.dat 0000 old"}, false,
      RLIM_INFINITY, "cannot be read (Permission denied): it is left as it is"},
     {"read-only file", [](const fs::path& h) { Old(h / "score.dat", 0444); }, false, true,
-     {"score.dat 0444 old", kLock}, true},
+     {kLast, "score.dat 0444 old", kLock}, true},
     {"read-only folder",
      [](const fs::path& h) {
        Old(h / "score.dat", 0644);
@@ -206,14 +207,15 @@ const FileState kStates[] = {
      },
      false, true, {"score.dat 0644 old"}, true},
     {"private file", [](const fs::path& h) { Old(h / "score.dat", 0600); }, false, false,
-     {kReplay, "score.dat 0600 saved", kLock}, true},
+     {kLast, kReplay, "score.dat 0600 saved", kLock}, true},
     {"symlink",
      [](const fs::path& h) {
        fs::create_directory(h / "real");
        Old(h / "real" / "score.dat", 0640);
        fs::create_symlink("real/score.dat", h / "score.dat");
      },
-     false, false, {"real/ 0755", "real/score.dat 0640 saved", kReplay, "score.dat -> real/score.dat", kLock}, true},
+     false, false,
+     {kLast, "real/ 0755", "real/score.dat 0640 saved", kReplay, "score.dat -> real/score.dat", kLock}, true},
     {"dangling symlink",
      [](const fs::path& h) {
        fs::create_directory(h / "real");
@@ -230,11 +232,20 @@ const FileState kStates[] = {
        fs::create_symlink("victim", h / (std::string(".score.dat") + kTemporary));
        WriteFile(h / ".score.dat.fedcba9876543210.tmp", "left by a crash");
      },
-     false, false, {kReplay, "score.dat 0644 saved", kLock, "score.dat.tmp -> victim", "victim 0644 victim"}, true},
+     false, false,
+     {kLast, kReplay, "score.dat 0644 saved", kLock, "score.dat.tmp -> victim", "victim 0644 victim"}, true},
     {"folder named score.dat", [](const fs::path& h) { fs::create_directory(h / "score.dat"); }, true, true,
      {"score.dat/ 0755"}},
     {"write fails midway", [](const fs::path& h) { Old(h / "score.dat", 0644); }, false, true,
-     {"score.dat 0644 old", kLock}, true, 100},
+     {"score.dat 0644 old", kLock}, true, 100, "The last game could not be kept to watch again"},
+    // The game goes on after saying so once.
+    {"last game's file a folder",
+     [](const fs::path& h) {
+       Old(h / "score.dat", 0644);
+       fs::create_directory(h / "last.rpl");
+     },
+     false, false, {"last.rpl/ 0755", kReplay, "score.dat 0644 saved", kLock}, true, RLIM_INFINITY,
+     "The last game could not be kept to watch again: "},
     // Nothing changed since the file was read: the close writes nothing, so a
     // full disk has nothing to fail.
     {"unchanged on a full disk", [](const fs::path& h) { Old(h / "score.dat", 0644); }, false, false,
@@ -373,7 +384,7 @@ TEST(TwoCopies, BothKeepEveryRowTheySave) {
   // Each row keeps the replay of its game, whichever copy played it; the
   // rows pushed out lost theirs.
   int replays = 0;
-  for (const auto& entry : fs::directory_iterator(home)) replays += entry.path().extension() == ".rpl";
+  for (const auto& entry : fs::directory_iterator(home)) replays += entry.path().filename().string().starts_with("replay-");
   EXPECT_EQ(replays, 7);
   for (int i = 0; i < 7; ++i) {
     game::RankEntry row;

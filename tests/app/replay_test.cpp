@@ -2,7 +2,9 @@
 // a damaged or foreign replay is refused with its reason; the ranking keeps
 // the replay of each row a game entered; watching writes nothing.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <filesystem>
@@ -15,12 +17,17 @@
 
 #include "app/probe/runner.h"
 #include "game/form.h"
+#include "game/records/last_replay.h"
 #include "game/records/ranking_replays.h"
+#include "game/records/replay_list.h"
 #include "game/records/replay_file.h"
 #include "game/records/score_file.h"
+#include "game/world/start_worlds.h"
 #include "platform/app.h"
 #include "platform/files.h"
 #include "platform/headless/backend.h"
+#include "platform/random.h"
+#include "tests/as_player.h"
 
 namespace probe {
 namespace {
@@ -40,8 +47,43 @@ void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
 constexpr size_t StateField(size_t offset) { return offset / 4; }
 constexpr size_t ShipField(size_t offset) { return sizeof(game::GameState) / 4 + offset / 4; }
 
+// The replay with the input code of frame `frame` (counted from 1) replaced.
+void SetInputAt(game::Replay& r, uint32_t frame, uint16_t code) {
+  std::vector<game::InputRun> runs;
+  uint32_t at = 1;
+  for (const game::InputRun& run : r.runs)
+    for (uint16_t k = 0; k < run.frames; ++k, ++at) {
+      const uint16_t c = at == frame ? code : run.code;
+      if (!runs.empty() && runs.back().code == c && runs.back().frames < UINT16_MAX) ++runs.back().frames;
+      else runs.push_back({c, 1});
+    }
+  r.runs = runs;
+}
+
 // A trace line without its frame number (what is left of it must match).
 std::string WithoutFrame(const std::string& line) { return line.substr(line.find(',')); }
+
+// The Replays list as the player reads it (tests/as_player.h): each row's
+// source, label and refusal (a watchable row gets an empty replay in place
+// of its own).
+game::ReplayList ListAsPlayer(const fs::path& home, const game::RankEntry rows[]) {
+  const std::string text = testing_as_player::AsPlayer([&] {
+    std::string said;
+    // Labels and reasons are printable: no tab, no line break.
+    for (const game::ReplayListRow& row : game::ListReplays(home.string(), rows).rows)
+      said += std::to_string(row.source) + "\t" + row.label + "\t" + row.refusal + "\n";
+    return said;
+  });
+  EXPECT_NE(text, "child failed");
+  game::ReplayList list;
+  std::istringstream lines(text);
+  for (std::string source, label, refusal; std::getline(lines, source, '\t') && std::getline(lines, label, '\t') &&
+                                           std::getline(lines, refusal);) {
+    list.rows.push_back({static_cast<game::ReplayListRow::Source>(std::stoi(source)), label, {}, refusal,
+                         refusal.empty() ? std::make_shared<game::Replay>() : nullptr});
+  }
+  return list;
+}
 
 class ReplayTest : public ::testing::Test {
  protected:
@@ -94,6 +136,13 @@ class ReplayTest : public ::testing::Test {
     platform::MapFolder("bmp", std::string(SOLVARA_BUILD_DIR) + "/bmp");
     platform::MapFolder("sound", std::string(SOLVARA_BUILD_DIR) + "/sound");
     return replay;
+  }
+
+  // The replays of ranking rows in a data folder.
+  static int RowReplays(const fs::path& folder) {
+    int n = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) n += entry.path().filename().string().starts_with("replay-");
+    return n;
   }
 
   static std::vector<std::string> Lines(const fs::path& path) {
@@ -193,7 +242,14 @@ TEST_F(ReplayTest, EveryDamageIsRefusedWithItsReason) {
       {"oversized", none, [](auto& b) { b.resize(game::kMaxReplayBytes + 1); }, "oversized"},
       {"bytes after its end", none, [](auto& b) { b.push_back(0); }, "oversized: 1 bytes after its end"},
       {"another kind of file", none, [](auto& b) { std::copy_n("RIFF", 4, b.begin()); }, "not a SOLVARA 2001 replay"},
-      {"another file format", none, [&](auto& b) { put32(b, 8, 2); }, "file format 2, this game reads format 1"},
+      {"another file format", none, [&](auto& b) { put32(b, 8, 3); }, "file format 3, this game reads formats 1 and 2"},
+      {"a checkpoint missing", [](auto& r) { r.checkpoints.pop_back(); }, none,
+       "it holds 4 checkpoints, where its 1594 frames have 5"},
+      {"a checkpoint too many", [](auto& r) { r.checkpoints.push_back(r.checkpoints.back()); }, none,
+       "it holds 6 checkpoints, where its 1594 frames have 5"},
+      {"more checkpoints than a replay holds", none,
+       [&](auto& b) { put32(b, 476 + 4 * good.runs.size(), game::kMaxCheckpoints + 1); }, "oversized: 720 checkpoints"},
+      {"checkpoints cut short", none, [](auto& b) { b.resize(b.size() - 100); }, "its 5 checkpoints need"},
       {"more runs than a replay holds", none, [&](auto& b) { put32(b, 472, game::kMaxInputRuns + 1); },
        "oversized: 262145 input runs"},
       {"another simulation version", [](auto& r) { r.simulationVersion += 1; }, none,
@@ -275,6 +331,10 @@ TEST_F(ReplayTest, EveryDamageIsRefusedWithItsReason) {
          for (game::InputRun& run : r.runs) run.code = 0;
        },
        none, 1, "did not play as recorded"},
+      // Up held for one frame where the pilot did otherwise: found at the
+      // first checkpoint after it, by the fields that differ.
+      {[](auto& r) { SetInputAt(r, 1000, 2); }, none, 1,
+       "checkpoint 4, after frame 1200 (frames 901-1200), differs: GameState.score recorded "},
   };
   for (const Verified& v : runs) {
     game::Replay r = good;
@@ -290,6 +350,190 @@ TEST_F(ReplayTest, EveryDamageIsRefusedWithItsReason) {
     EXPECT_NE(log_.find(v.reason), std::string::npos) << log_;
     EXPECT_NE(log_.find(file.string()), std::string::npos) << log_;
   }
+}
+
+// Replays recorded by the game before checkpoints came: they still play and
+// verify (their end), and read back to the same bytes.
+TEST_F(ReplayTest, FormatOneReplaysStillVerify) {
+  for (const char* name : {"bot-seed5.rpl", "bot-seed3.rpl"}) {
+    SCOPED_TRACE(name);
+    const fs::path file = fs::path(SOLVARA_SOURCE_DIR) / "tests/app/format1" / name;
+    game::Replay r;
+    std::string reason;
+    ASSERT_TRUE(game::ReadReplayFile(file.string(), r, reason)) << reason;
+    EXPECT_EQ(r.format, 1u);
+    EXPECT_TRUE(r.checkpoints.empty());
+    EXPECT_EQ(game::EncodeReplay(r), ReadBytes(file));
+    Options play = Base("watcher");
+    play.replay = file.string();
+    play.verify = true;
+    EXPECT_EQ(Run(play), 0) << log_;
+    EXPECT_NE(log_.find("played as recorded"), std::string::npos) << log_;
+  }
+}
+
+// Every start point played by the pilot until the game ends (it loses, or
+// beats the stage or the boss) leaves last.rpl, which verifies however it is
+// watched: at normal speed, at fast play's speed, holding button 1. A
+// practice enters nothing in the ranking.
+TEST_F(ReplayTest, EveryStartPointLeavesALastGameThatVerifiesWatchedAnyWay) {
+  enum Watch { kNormal, kFast, kHoldButton1 };
+  struct Path {
+    const char* name;
+    int practice;  // 0: a new game from the title
+    int power;
+    uint32_t seed;
+    int frames;
+    Watch watch;
+  };
+  const Path paths[] = {
+      {"a ranked game", 0, 0, 3, 3800, kFast},
+      {"stage 1", 1, 0, 1, 2000, kHoldButton1},
+      {"stage 2", 2, 1, 1, 2000, kNormal},
+      {"the first boss", 3, 2, 1, 1200, kFast},
+      {"the stage-1 boss", 4, 3, 1, 1200, kHoldButton1},
+      {"the stage-2 boss", 5, 4, 1, 1200, kNormal},
+  };
+  for (const Path& p : paths) {
+    SCOPED_TRACE(p.name);
+    Options play = Base(p.name);
+    play.bot = true;
+    play.seed = p.seed;
+    play.frames = p.frames;
+    play.practice = p.practice;
+    play.power = p.power;
+    ASSERT_EQ(Run(play), 0) << log_;
+    const fs::path home = play.home;
+    game::Replay last;
+    std::string reason;
+    ASSERT_TRUE(game::ReadReplayFile((home / "last.rpl").string(), last, reason)) << reason;
+    const game::StartPoint* point = game::FindStartPoint(last.world);
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(point, p.practice ? &game::PracticePoints()[p.practice - 1] : &game::StartPoints()[0]) << point->name;
+    EXPECT_EQ(last.world[ShipField(offsetof(game::PlayerShip, power))], p.power);
+    game::RankEntry rows[game::kRankRows] = {};
+    ASSERT_EQ(game::ReadScoreFile((home / "score.dat").string(), rows), game::ScoreFileState::kRead);
+    const bool ranked = std::any_of(rows, rows + game::kSavedRows, [&](auto& row) { return row.score == last.finalScore; });
+    EXPECT_EQ(ranked, p.practice == 0);
+    EXPECT_EQ(RowReplays(home), p.practice ? 0 : 1);
+
+    Options watch = Base(std::string(p.name) + " watched");
+    watch.replay = (home / "last.rpl").string();
+    watch.verify = true;
+    watch.fast = p.watch == kFast;
+    watch.trace = (dir_ / "watch.jsonl").string();
+    if (p.watch == kHoldButton1) {
+      watch.keys = (dir_ / "keys.txt").string();
+      std::ofstream(watch.keys) << "1- Z\n";
+    }
+    ASSERT_EQ(Run(watch), 0) << log_;
+    EXPECT_NE(log_.find("played as recorded"), std::string::npos) << log_;
+    // Fast play shows one frame in four.
+    const size_t shown = Lines(watch.trace).size();
+    EXPECT_EQ(shown, p.watch == kNormal ? last.frames : (last.frames + 3) / 4);
+  }
+}
+
+// "Save last replay": last.rpl copied into replays/ under its end time and
+// score; saving the same game again finds its copy.
+TEST_F(ReplayTest, TheLastGameIsCopiedIntoTheReplaysFolderOnce) {
+  const int32_t score = BotGame(5, 1800, dir_ / "5.rpl");
+  const fs::path home = dir_ / "home";
+  game::Replay last;
+  std::string saved, again, reason;
+  ASSERT_TRUE(game::ReadReplayFile((home / "last.rpl").string(), last, reason)) << reason;
+  ASSERT_TRUE(game::SaveLastReplay(home.string(), saved, reason)) << reason;
+  const std::string name = game::KeptReplayName(last.endTime, score);
+  EXPECT_EQ(name.size(), std::string("2026-12-07_14-38-33_").size() + std::to_string(score).size()) << name;
+  EXPECT_EQ(fs::path(saved), home / "replays" / (name + ".rpl"));
+  EXPECT_EQ(ReadBytes(saved), ReadBytes(home / "last.rpl"));
+  ASSERT_TRUE(game::SaveLastReplay(home.string(), again, reason)) << reason;
+  EXPECT_EQ(again, saved);
+  fs::remove(home / "last.rpl");
+  EXPECT_FALSE(game::SaveLastReplay(home.string(), again, reason));
+  EXPECT_NE(reason.find("last.rpl"), std::string::npos) << reason;
+}
+
+// The Replays list: the ranking's row with its replay, the last game, and
+// every file of the replays folder, watchable or greyed with the reason; a
+// file of any kind is never waited on nor read past a replay's size, and a
+// folder of many files is listed only in part.
+TEST_F(ReplayTest, TheReplaysListShowsEachFileWithWhyItCannotBeWatched) {
+  BotGame(3, 3800, dir_ / "3.rpl");
+  const fs::path home = dir_ / "home", kept = home / "replays";
+  fs::create_directories(kept);
+  const std::vector<uint8_t> good = ReadBytes(dir_ / "3.rpl");
+  const auto write = [](std::vector<uint8_t> bytes) {
+    return [bytes](const fs::path& p) { WriteBytes(p, bytes); };
+  };
+  std::vector<uint8_t> damaged = good, cut = good, forged = good;
+  damaged[damaged.size() / 2] ^= 1;
+  cut.resize(cut.size() / 2);
+  game::Replay r;
+  std::string reason;
+  ASSERT_TRUE(game::DecodeReplay(good, r, reason)) << reason;
+  r.world[StateField(offsetof(game::GameState, lives))] = 99;
+  forged = game::EncodeReplay(r);
+  struct File {
+    std::string name;
+    std::function<void(const fs::path&)> make;
+    const char* label;
+    const char* refusal;  // empty: it can be watched
+  };
+  const File files[] = {
+      {"good.rpl", write(good), "good.rpl", ""},
+      {"damaged.rpl", write(damaged), "damaged.rpl", "damaged"},
+      {"cut.rpl", write(cut), "cut.rpl", "truncated"},
+      {"notes.txt", write({'j', 'u', 's', 't', ' ', 'n', 'o', 't', 'e', 's'}), "notes.txt", "not a SOLVARA 2001 replay"},
+      {"empty.rpl", write({}), "empty.rpl", "truncated: 0 bytes"},
+      {"unreadable.rpl",
+       [&](const fs::path& p) {
+         WriteBytes(p, good);
+         fs::permissions(p, fs::perms::none);
+       },
+       "unreadable.rpl", "Permission denied"},
+      {"forged.rpl", write(forged), "forged.rpl", "its world is not one a game starts from: GameState.lives is 99"},
+      {"fifo.rpl", [](const fs::path& p) { mkfifo(p.c_str(), 0644); }, "fifo.rpl", "not a regular file"},
+      {"device.rpl", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }, "device.rpl", "not a regular file"},
+      {"nowhere.rpl", [](const fs::path& p) { fs::create_symlink("gone.rpl", p); }, "nowhere.rpl", "No such file"},
+      {"folder.rpl", [](const fs::path& p) { fs::create_directory(p); }, "folder.rpl", "not a regular file"},
+      {"huge.rpl",
+       [](const fs::path& p) {
+         WriteBytes(p, {});
+         fs::resize_file(p, uintmax_t{1} << 31);
+       },
+       "huge.rpl", "oversized: 2147483648 bytes"},
+      {"two\nlines.rpl", write(good), "two?lines.rpl", ""},
+      {"\xff\xfe\x80.rpl", write(good), "???.rpl", ""},
+      {".half-written.rpl.tmp", write(cut), nullptr, ""},
+  };
+  for (const File& f : files) f.make(kept / f.name);
+  game::RankEntry rows[game::kRankRows] = {};
+  ASSERT_EQ(game::ReadScoreFile((home / "score.dat").string(), rows), game::ScoreFileState::kRead);
+
+  game::ReplayList list = ListAsPlayer(home, rows);
+  ASSERT_GE(list.rows.size(), 2u);
+  EXPECT_EQ(list.rows[0].label.substr(0, 9), "3RD 11960");
+  EXPECT_TRUE(list.rows[0].replay && list.rows[0].refusal.empty()) << list.rows[0].refusal;
+  EXPECT_EQ(list.rows[1].label.substr(0, 15), "LAST GAME 11960");
+  EXPECT_TRUE(list.rows[1].replay);
+  EXPECT_EQ(list.rows.size(), 2 + std::size(files) - 1);
+  for (const File& f : files) {
+    SCOPED_TRACE(f.name);
+    const auto row = std::find_if(list.rows.begin(), list.rows.end(), [&](auto& r) { return f.label && r.label == f.label; });
+    ASSERT_EQ(row != list.rows.end(), f.label != nullptr);
+    if (!f.label) continue;
+    EXPECT_EQ(row->source, game::ReplayListRow::kKeptFile);
+    EXPECT_NE(row->refusal.find(f.refusal), std::string::npos) << row->refusal;
+    EXPECT_EQ(row->replay != nullptr, *f.refusal == '\0');
+  }
+
+  // Many more files: a hundred are read, the rest only counted.
+  for (int i = 0; i < 150; ++i) WriteBytes(kept / ("many-" + std::to_string(1000 + i) + ".rpl"), cut);
+  list = game::ListReplays(home.string(), rows);
+  EXPECT_EQ(list.rows.size(), 2 + game::kMaxListedFiles);
+  EXPECT_EQ(list.filesLeftOut, std::size(files) - 1 + 150 - game::kMaxListedFiles);
+  EXPECT_FALSE(list.folderCut);
 }
 
 // Three games into one ranking (the default table): the first enters as
@@ -330,9 +574,9 @@ TEST_F(ReplayTest, TheRankingKeepsTheReplayOfEachRowItsGameEntered) {
   game::Replay r;
   EXPECT_FALSE(game::ReadRankReplay(home.string(), 1, r, path, reason));
   EXPECT_EQ(reason, "the row has no replay");
-  int replays = 0;
-  for (const auto& entry : fs::directory_iterator(home)) replays += entry.path().extension() == ".rpl";
-  EXPECT_EQ(replays, 2);
+  EXPECT_EQ(RowReplays(home), 2);
+  // The last game is kept whether it entered the ranking or not.
+  EXPECT_EQ(ReadBytes(home / "last.rpl"), ReadBytes(dir_ / "3.rpl"));
 
   // Watched to its end and on through the results screen (the shorter game,
   // row 7): the form closes itself back on the title, having written nothing.
@@ -355,9 +599,9 @@ TEST_F(ReplayTest, TheRankingKeepsTheReplayOfEachRowItsGameEntered) {
   EXPECT_EQ(listing(), before);
 }
 
-// Watching: the pause key pauses the replay and resumes it; any other key
-// ends it, and the program with it.
-TEST_F(ReplayTest, WatchingThePauseKeyPausesAndAnyOtherKeyCloses) {
+// Watching: the pause key pauses the replay and resumes it; other keys do
+// nothing; Escape ends it, and the program with it.
+TEST_F(ReplayTest, WatchingThePauseKeyPausesOtherKeysDoNothingAndEscapeCloses) {
   const std::shared_ptr<const game::Replay> replay = WatchInThisProcess();
   ASSERT_TRUE(replay);
   {
@@ -374,10 +618,64 @@ TEST_F(ReplayTest, WatchingThePauseKeyPausesAndAnyOtherKeyCloses) {
     EXPECT_EQ(form.replays.Frame(), 11u);
     EXPECT_FALSE(backend.app.Terminated());
     backend.app.PressKey(platform::kVirtualKeyOther);
+    backend.app.Step();
+    EXPECT_FALSE(backend.app.Terminated());
+    EXPECT_EQ(form.replays.Frame(), 12u);
+    backend.app.PressKey(platform::kVirtualKeyEscape);
     EXPECT_TRUE(backend.app.Terminated());
   }
   platform::ClearFolderMaps();
   EXPECT_FALSE(fs::exists(dir_ / "watcher" / "score.dat"));
+}
+
+// Watched from inside the game (the title's Replays list): the world the
+// title had is put back once the replay is over, whether it ran to its end
+// at normal speed or at fast play's, or Escape ended it; nothing is entered
+// in the ranking and nothing written, and the form goes on.
+TEST_F(ReplayTest, WatchingFromTheGamePutsTheWorldBack) {
+  const std::shared_ptr<const game::Replay> replay = WatchInThisProcess();
+  ASSERT_TRUE(replay);
+  struct Way {
+    const char* name;
+    bool fast;
+    int escapeAfter;  // frames; 0: watched to the end
+  };
+  const Way ways[] = {{"to the end", false, 0}, {"to the end, fast", true, 0}, {"ended by Escape", false, 40}};
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    platform::headless::Backend backend;
+    game::TForm1 form(nullptr);
+    for (int i = 0; i < 77; ++i) backend.app.Step();
+    const game::Checkpoint before = game::TakeCheckpoint(form);
+    const uint32_t random = platform::Rand().State();
+    int returned = 0;
+    form.afterWatching = [&](game::TForm1&) { ++returned; };
+    form.fastPlay = way.fast;
+    form.WatchReplay(replay);
+    int frames = 0;
+    while (returned == 0 && frames < 4000 && !backend.app.Terminated()) {
+      backend.app.Step();
+      if (++frames == way.escapeAfter) backend.app.PressKey(platform::kVirtualKeyEscape);
+    }
+    EXPECT_EQ(returned, 1);
+    EXPECT_FALSE(backend.app.Terminated());
+    EXPECT_FALSE(form.replays.Watching());
+    if (way.escapeAfter == 0) {
+      EXPECT_TRUE(form.replays.Mismatch().empty()) << form.replays.Mismatch();
+    }
+    // The title's song asked for again; all else as it was.
+    EXPECT_EQ(form.GameState.musicRequest, 1);
+    form.GameState.musicRequest = 0;
+    EXPECT_EQ(game::CheckpointDifference(before, game::TakeCheckpoint(form)), "");
+    EXPECT_EQ(platform::Rand().State(), random);
+    backend.app.Step();
+    EXPECT_EQ(form.GameState.screen, game::ScreenTitle);
+    form.Close();
+  }
+  platform::ClearFolderMaps();
+  // The watcher's home holds a ranking saved at each close, and no replay.
+  EXPECT_EQ(RowReplays(dir_ / "watcher"), 0);
+  EXPECT_FALSE(fs::exists(dir_ / "watcher" / "last.rpl"));
 }
 
 // Watching writes nothing: the runner's own fresh home folder, left empty,

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cinttypes>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "app/probe/runner.h"
+#include "game/records/replay_file.h"
 #include "measure.h"
 #include "wav_reader.h"
 
@@ -171,17 +174,18 @@ TEST_F(RunnerTest, APauseMenuVisitLeavesPlayAsIfNeverPaused) {
 
 // Menus as a player goes through them with the keyboard or a pad: what is
 // highlighted where, what the settings file holds afterwards, and what a
-// second run does with it.
+// second run does with it. The paths with a ranked game find the pilot's
+// game of seed 3 in the ranking, its replay and last.rpl.
 TEST_F(RunnerTest, MenuPaths) {
   struct Expect {
-    int frame;
+    int frame;  // 0: the last frame run
     const char* field;
-    const char* value;  // "!x": anything but x
+    const char* value;  // "!x": anything but x; "x*": begins with x
   };
   struct Path {
     const char* name;
     const char* settings;  // the file before (null: none)
-    const char* keys;
+    std::string keys;
     int frames;
     std::vector<Expect> trace;
     std::vector<const char*> file;  // lines the settings file holds afterwards
@@ -189,14 +193,23 @@ TEST_F(RunnerTest, MenuPaths) {
     std::vector<Expect> againTrace = {};
     int closedAfter = 0;  // the frames run before the game closed (0: all)
     const char* saidOnce = nullptr;  // a message on stderr, once
+    bool rankedGame = false;
+    // A replay watched from the Replays list plays to its end as recorded:
+    // its end checksum is the recorded game's, played at normal speed.
+    bool watchedAsRecorded = false;
+    const char* logged = nullptr;  // a line of the runner's log
   };
+  // Title menu: START, PRACTICE, REPLAYS, OPTIONS, QUIT. The Replays list
+  // with the ranked game: 3RD, LAST GAME, SAVE LAST REPLAY, BACK.
+  const std::string toOptions = "10 P\n16 Down\n18 Down\n20 Down\n25 Enter\n";
+  const std::string toReplays = "10 P\n15 Down\n17 Down\n20 Enter\n";
   const Path paths[] = {
       {"button 1 rebound to V fires, and is read again",
        "# my keys\n[keys]\nbutton2 = \"X\"  # fire\n",
        // P, Options, Controls, BUTTON 1; Enter cannot be bound; V; back to
        // the title menu and START; V held fires.
-       "10 P\n20 Down\n25 Enter\n30 Down\n35 Down\n40 Enter\n45 Down\n47 Down\n49 Down\n51 Down\n"
-       "60 Enter\n65 Enter\n70 V\n75 Escape\n80 Escape\n85 Up\n90 Enter\n160-200 V\n",
+       toOptions + "30 Down\n35 Down\n40 Enter\n45 Down\n47 Down\n49 Down\n51 Down\n"
+       "60 Enter\n65 Enter\n70 V\n75 Escape\n80 Escape\n81 Up\n83 Up\n85 Up\n90 Enter\n160-200 V\n",
        200,
        {{11, "menu", "\"title:START\""}, {41, "menu", "\"controls:UP\""}, {59, "menu", "\"controls:BUTTON 1\""},
         {66, "menu", "\"controls:BUTTON 1:press\""}, {71, "menu", "\"controls:BUTTON 1\""},
@@ -206,19 +219,18 @@ TEST_F(RunnerTest, MenuPaths) {
        {{12, "screen", "1"}, {140, "shots", "!0"}}},
       {"a key another control has changes places",
        nullptr,
-       "10 P\n20 Down\n25 Enter\n30 Down\n35 Down\n40 Enter\n45 Down\n47 Down\n49 Down\n51 Down\n"
-       "60 Enter\n65 X\n",
+       toOptions + "30 Down\n35 Down\n40 Enter\n45 Down\n47 Down\n49 Down\n51 Down\n60 Enter\n65 X\n",
        70,
        {{66, "menu", "\"controls:BUTTON 1\""}},
        {"button1 = \"X\"", "button2 = \"Z\""}},
       {"music down a step, then held: repeats after 12 frames, then every 4",
        "[sound]\nmusic = 100 # loud\n",
-       "10 P\n20 Down\n25 Enter\n30 Down\n35 Enter\n40 Left\n100-119 Left\n",
+       toOptions + "30 Down\n35 Enter\n40 Left\n100-119 Left\n",
        130,
        {{36, "menu", "\"sound:MUSIC\""}},
        {"music = 75 # loud"}},
-      {"Escape goes back in menus and closes on the title", nullptr,
-       "10 P\n20 Down\n25 Enter\n30 Escape\n35 Escape\n50 Escape\n", 100,
+      {"Escape goes back in menus and closes on the title", nullptr, toOptions + "30 Escape\n35 Escape\n50 Escape\n",
+       100,
        {{26, "menu", "\"options:DISPLAY\""}, {31, "menu", "\"title:OPTIONS\""}, {36, "menu", "null"}},
        {},
        nullptr,
@@ -238,7 +250,7 @@ TEST_F(RunnerTest, MenuPaths) {
        209},
       {"a settings file that cannot be changed: the volume applies, and the player is told once",
        "[sound\nmusic = 5\n",
-       "10-14 P\n20 Down\n25 Enter\n30 Down\n35 Enter\n40 Left\n45 Left\n",
+       "10-14 P\n16 Down\n18 Down\n20 Down\n25 Enter\n30 Down\n35 Enter\n40 Left\n45 Left\n",
        50,
        {{36, "menu", "\"sound:MUSIC\""}, {50, "menu", "\"sound:MUSIC\""}},
        {"[sound", "music = 5"},
@@ -252,6 +264,61 @@ TEST_F(RunnerTest, MenuPaths) {
        {{11, "menu", "\"title:START\""}, {21, "screen", "1"}, {101, "paused", "true"}, {111, "paused", "false"},
         {150, "shots", "0"}, {190, "shots", "!0"}},
        {}},
+      // Fast play shows a frame of four: a game of 3736 frames, its results
+      // and ranking, watched within 1300.
+      {"a ranked game's replay from the Replays list at 4x, button 1 held: as recorded, then the list again",
+       nullptr, toReplays + "25 Enter\n26- Z\n", 1300,
+       {{21, "menu", "\"replays:3RD *"}, {25, "screen", "1"}, {25, "menu", "null"}, {0, "menu", "\"replays:3RD *"},
+        {0, "screen", "0"}},
+       {}, nullptr, {}, 0, nullptr, true, true},
+      {"the same replay at normal speed ends the same", nullptr, toReplays + "25 Enter\n", 4400,
+       {{1300, "menu", "null"}, {0, "menu", "\"replays:3RD *"}},
+       {}, nullptr, {}, 0, nullptr, true, true},
+      // Frames 25-29 at normal speed, 30-99 at 4x with the shoulder held.
+      {"the pad's right shoulder plays fast; Back to the list and Escape both return to the replay's row", nullptr,
+       toReplays + "22 Down\n25 Enter\n30-99 PadRB\n100 P\n105 Down\n107 Down\n110 Enter\n115 Enter\n"
+                   "130 Escape\n140 Escape\n",
+       150,
+       {{101, "paused", "true"}, {108, "menu", "\"pause:BACK TO THE LIST\""}, {110, "paused", "false"},
+        {110, "menu", "\"replays:LAST GAME *"}, {115, "menu", "null"}, {130, "menu", "\"replays:LAST GAME *"},
+        {140, "menu", "\"title:REPLAYS\""}},
+       {}, nullptr, {}, 0, nullptr, true, false, "was left after 285 frames, as recorded so far"},
+      // Saving twice keeps one copy, listed above the entry.
+      {"Save last replay copies the last game into the list once", nullptr,
+       toReplays + "22 Up\n24 Up\n26 Enter\n28 Enter\n30 Up\n32 Up\n", 35,
+       {{25, "menu", "\"replays:SAVE LAST REPLAY\""}, {29, "menu", "\"replays:SAVE LAST REPLAY\""},
+        {31, "menu", "\"replays:20*"}, {33, "menu", "\"replays:LAST GAME *"}},
+       {}, nullptr, {}, 0, nullptr, true},
+      // The power stays among a game's (0-4): five steps up make 4.
+      {"Practice: the stage-2 boss with power 3", nullptr,
+       "10 P\n15 Down\n20 Enter\n25 Right\n27 Right\n29 Right\n31 Right\n33 Right\n35 Left\n40 Up\n42 Up\n"
+       "45 Enter\n",
+       50,
+       {{21, "menu", "\"practice:POWER\""}, {41, "menu", "\"practice:BACK\""},
+        {43, "menu", "\"practice:STAGE 2 BOSS\""}, {45, "screen", "1"}, {45, "stage", "1"}, {45, "power", "3"},
+        {45, "song", "\"04\""}},
+       {}},
+  };
+  // The pilot's ranked game, once, for the paths that need it.
+  const fs::path ranked = dir_ / "ranked";
+  std::string endChecksum;
+  auto playRankedGame = [&] {
+    Options pilot = options_;
+    pilot.home = ranked.string();
+    pilot.bot = true;
+    pilot.seed = 3;
+    pilot.frames = 3800;
+    pilot.trace.clear();
+    std::ostringstream log;
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(Runner(pilot).Run(log), 0) << log.str();
+    ::testing::internal::GetCapturedStderr();
+    game::Replay last;
+    std::string reason;
+    ASSERT_TRUE(game::ReadReplayFile((ranked / "last.rpl").string(), last, reason)) << reason;
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016" PRIx64, last.endChecksum);
+    endChecksum = "played as recorded (" + std::to_string(last.frames) + " frames), end checksum " + hex;
   };
   for (const Path& path : paths) {
     SCOPED_TRACE(path.name);
@@ -259,13 +326,21 @@ TEST_F(RunnerTest, MenuPaths) {
     fs::create_directories(options_.home);
     const fs::path settings = fs::path(options_.home) / "settings.toml";
     if (path.settings) std::ofstream(settings) << path.settings;
+    if (path.rankedGame) {
+      if (endChecksum.empty()) playRankedGame();
+      ASSERT_FALSE(endChecksum.empty());
+      for (const fs::directory_entry& file : fs::directory_iterator(ranked))
+        fs::copy(file.path(), fs::path(options_.home) / file.path().filename());
+    }
     auto check = [&](const std::vector<Expect>& expects) {
       const std::vector<std::string> lines = TraceLines();
       for (const Expect& e : expects) {
         ASSERT_LE(e.frame, static_cast<int>(lines.size())) << e.frame;
-        const std::string value = Field(lines[e.frame - 1], e.field);
-        if (e.value[0] == '!') EXPECT_NE(value, e.value + 1) << e.frame << " " << e.field;
-        else EXPECT_EQ(value, e.value) << e.frame << " " << e.field;
+        const std::string value = Field(lines[e.frame ? e.frame - 1 : lines.size() - 1], e.field);
+        const std::string_view want = e.value;
+        const size_t prefix = want.back() == '*' ? want.size() - 1 : std::string::npos;
+        if (want.front() == '!') EXPECT_NE(value, want.substr(1)) << e.frame << " " << e.field;
+        else EXPECT_EQ(value.substr(0, prefix), want.substr(0, prefix)) << e.frame << " " << e.field;
       }
     };
     Keys(path.keys);
@@ -275,6 +350,12 @@ TEST_F(RunnerTest, MenuPaths) {
     EXPECT_EQ(TraceLines().size(), static_cast<size_t>(path.closedAfter ? path.closedAfter : path.frames));
     // Closed or not, the ranking is saved.
     EXPECT_EQ(fs::file_size(fs::path(options_.home) / "score.dat"), 308u);
+    if (path.watchedAsRecorded) {
+      EXPECT_NE(log_.find(endChecksum), std::string::npos) << log_;
+    }
+    if (path.logged) {
+      EXPECT_NE(log_.find(path.logged), std::string::npos) << log_;
+    }
     if (path.saidOnce) {
       const size_t at = stderr_.find(path.saidOnce);
       EXPECT_NE(at, std::string::npos) << stderr_;

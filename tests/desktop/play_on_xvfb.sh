@@ -192,7 +192,7 @@ press() { for key in "$@"; do xdotool key --window "$window" "$key"; sleep 0.3; 
 press p
 await "$work/menus.log" 'Menu: title'
 shot title-menu
-press Down Return
+press Down Down Down Return
 await "$work/menus.log" 'Menu: options'
 press Return Return
 for _ in $(seq 50); do [ "$(size)" = 640x480 ] && break; sleep 0.1; done

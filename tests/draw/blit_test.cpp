@@ -2,6 +2,8 @@
 // arithmetic, slices, effect routines, the rectangle stretch and text.
 #include <climits>
 #include <cstring>
+#include <functional>
+#include <utility>
 
 #include "draw_fixture.h"
 
@@ -104,17 +106,54 @@ TEST_F(BlitTest, ColourAddBrightensTheCellWithoutReadingTheDestination) {
 }
 
 TEST_F(BlitTest, PatternsAndNamesThatDoNotExist) {
-  const std::string noSprite = DrawError("スプライトが存在しません。\nスプライト名：sheet");
-  EXPECT_EQ(ErrorOf<VantorSystem::EVnDraw>([&] { draw->Draw(0, 0, "sheet", 4); }), noSprite);
-  EXPECT_EQ(ErrorOf<VantorSystem::EVnDraw>([&] { draw->Draw(0, 0, "sheet", -1); }), noSprite);
-  EXPECT_EQ(ErrorOf<VantorSystem::EVnDraw>([&] { draw->ZoomDraw(0, 0, 256, 256, "sheet", -2); }), noSprite);
-  EXPECT_EQ(ErrorOf<VantorSystem::EVnDraw>([&] { draw->RotZoomDraw(0, 0, 0, 256, "sheet", -4); }), noSprite);
-  EXPECT_EQ(ErrorOf<VantorSystem::EVnDraw>([&] { draw->WindDraw(0, 0, "sheet", -1, beNormal, -1, 3); }), noSprite);
-  EXPECT_EQ(ErrorOf<VantorSystem::EVnDraw>([&] { draw->EffectDraw(0, 0, nullptr, "sheet", -1, 0, 0); }), noSprite);
-  EXPECT_EQ(ErrorOf<VantorSystem::EVnDraw>([&] { draw->Draw(0, 0, "nope", 0); }),
-            DrawError("サーフェイスが存在しません。\nスプライト名：nope"));
-  // Zoom 0 returns before any lookup.
-  draw->RotZoomDraw(0, 0, 0, 0, "nope", 0);
+  // Drawing into nothing fails as drawing does.
+  for (const bool discarding : {false, true}) {
+    SCOPED_TRACE(discarding);
+    draw->SetDiscarding(discarding);
+    const std::string noSprite = DrawError("スプライトが存在しません。\nスプライト名：sheet");
+    EXPECT_EQ(ErrorOf<VantorSystem::EVnDraw>([&] { draw->Draw(0, 0, "sheet", 4); }), noSprite);
+    EXPECT_EQ(ErrorOf<VantorSystem::EVnDraw>([&] { draw->Draw(0, 0, "sheet", -1); }), noSprite);
+    EXPECT_EQ(ErrorOf<VantorSystem::EVnDraw>([&] { draw->ZoomDraw(0, 0, 256, 256, "sheet", -2); }), noSprite);
+    EXPECT_EQ(ErrorOf<VantorSystem::EVnDraw>([&] { draw->RotZoomDraw(0, 0, 0, 256, "sheet", -4); }), noSprite);
+    EXPECT_EQ(ErrorOf<VantorSystem::EVnDraw>([&] { draw->WindDraw(0, 0, "sheet", -1, beNormal, -1, 3); }), noSprite);
+    EXPECT_EQ(ErrorOf<VantorSystem::EVnDraw>([&] { draw->EffectDraw(0, 0, nullptr, "sheet", -1, 0, 0); }), noSprite);
+    EXPECT_EQ(ErrorOf<VantorSystem::EVnDraw>([&] { draw->Draw(0, 0, "nope", 0); }),
+              DrawError("サーフェイスが存在しません。\nスプライト名：nope"));
+    // Zoom 0 returns before any lookup.
+    draw->RotZoomDraw(0, 0, 0, 0, "nope", 0);
+  }
+}
+
+// Discarding, no operation writes a pixel or presents one; the wave of
+// WindDraw moves on as if it had drawn, one entry a slice.
+TEST_F(BlitTest, DiscardingWritesNoPixelAndPresentsNothing) {
+  const std::function<void()> operations[] = {
+      [&] { draw->Draw(0, 0, "coord", 0); },
+      [&] { draw->Draw(0, 0, "coord", 0, beAdd, 255); },
+      [&] { draw->ZoomDraw(0, 0, 512, 512, "sheet", 1); },
+      [&] { draw->RotZoomDraw(4, 4, 1000, 256, "coord", 0); },
+      [&] { draw->WindDraw(0, 0, "sheet", 0, beNormal, -1, 4); },
+      [&] { draw->EffectDraw(0, 0, [](const TVantorDrawDirect& d) { d.Dst[0] = 0x11; }, "coord", 0, 0, 0); },
+      [&] { draw->DirectDraw({0, 0, 20, 20}, {0, 0, 8, 6}, "coord"); },
+      [&] { draw->TextOutA(0, 0, "WWWW"); },
+      [&] { draw->Clear(); },
+      [&] { draw->Update(); },
+      [&] { draw->UpdateEx(0, uePresent | ueFillWhite); },
+      [&] { draw->UpdateTmp(); },
+  };
+  FillBack(kBlue);
+  draw->SetDiscarding(true);
+  const int presents = backend.display.presents;
+  const int32_t wave = draw->FWaveCounter;
+  for (size_t i = 0; i < std::size(operations); ++i) {
+    operations[i]();
+    for (const auto& [x, y] : {std::pair{0, 0}, {3, 3}, {10, 10}}) ASSERT_EQ(Back(x, y), Pixel(kBlue)) << i;
+  }
+  EXPECT_EQ(backend.display.presents, presents);
+  EXPECT_EQ(draw->FWaveCounter, wave + 6);
+  draw->SetDiscarding(false);
+  draw->Draw(0, 0, "coord", 0);
+  EXPECT_EQ(Back(3, 3), At(3, 3));
 }
 
 TEST_F(BlitTest, FailedLocksAndCopiesAreReportedAndNoLockIsLeft) {

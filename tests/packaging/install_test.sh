@@ -3,17 +3,29 @@
 # first-run message comes up, a SIGTERM closes the game all the same, the start-up goes on
 # to load every asset from the data folder beside its prefix (a start-up that fails ends
 # with status 1), and the ranking lands in the player's data folder. The desktop entry
-# starts the installed game by its full path (a PATH may lack the games folder).
-#   install_test.sh BUILD_DIR WORK_DIR FULL_GAMESDIR APP_ID FULL_DATADIR
+# starts the installed game by its full path (a PATH may lack the games folder) with the
+# file it is given, and a recorded replay has the replays' MIME type the game installs, the
+# one the entry lists (the database built offline in the tree, as a desktop builds it).
+#   install_test.sh BUILD_DIR WORK_DIR FULL_GAMESDIR APP_ID FULL_DATADIR REPLAY
 set -euo pipefail
-build=$1 work=$2 bindir=$3 id=$4 datadir=$5
+build=$1 work=$2 bindir=$3 id=$4 datadir=$5 replay=$6
 fail() { echo "FAIL: $*" >&2; [ -f "$work/stderr" ] && sed 's/^/  game: /' "$work/stderr" >&2; exit 1; }
 
 rm -rf "$work"
 mkdir -p "$work/home" "$work/elsewhere"
 DESTDIR="$work/root" cmake --install "$build" --component game >/dev/null
 entry="$work/root$datadir/applications/$id.desktop"
-grep -qx "Exec=$bindir/solvara" "$entry" || fail "$entry does not start $bindir/solvara: $(grep Exec "$entry")"
+grep -qx "Exec=$bindir/solvara %f" "$entry" || fail "$entry does not start $bindir/solvara: $(grep Exec "$entry")"
+type=application/x-solvara-replay
+grep -qx "MimeType=$type;" "$entry" || fail "$entry does not list $type"
+update-mime-database "$work/root$datadir/mime"
+cp "$replay" "$work/game.rpl"
+cp "$replay" "$work/no-extension"
+for file in "$work/game.rpl" "$work/no-extension"; do
+  found=$(env -i PATH="$PATH" HOME="$work/home" XDG_DATA_HOME="$work/home" XDG_DATA_DIRS="$work/root$datadir" \
+    GIO_USE_VFS=local gio info -a standard::content-type "$file" 2>/dev/null | sed -n 's/^ *standard::content-type: //p')
+  [ "$found" = "$type" ] || fail "$file is of the type '$found', not $type"
+done
 
 cd "$work/elsewhere"
 env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_STATE_HOME -u DISPLAY -u WAYLAND_DISPLAY \

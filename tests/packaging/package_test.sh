@@ -18,7 +18,7 @@ board=$(echo "$work"/solvara-board_*.deb)
 game_files=(
   "usr/$gamesdir/solvara" "usr/$gamesdir/solvara-probe"
   usr/share/solvara/bmp/title.bmp usr/share/solvara/sound/bgm5.mid usr/share/solvara/sound/sou10.wav
-  "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml"
+  "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml" "usr/share/mime/packages/$id.xml"
   usr/share/man/man6/solvara.6.gz usr/share/man/man6/solvara-probe.6.gz
   usr/share/doc/solvara/copyright usr/share/doc/solvara/changelog.gz usr/share/doc/solvara/docs/replay-format.md
 )
@@ -51,7 +51,7 @@ for f in "${dev_files[@]}"; do grep -qx "./$f" "$work/dev.list" || fail "$f is n
 ! grep -q '^\./usr/bin/\|^\./usr/games/' "$work/dev.list" || fail "programs in the library's package"
 # The desktop entry starts the game by its full path: a session's PATH may lack /usr/games.
 dpkg-deb --fsys-tarfile "$game" | tar -xO "./usr/share/applications/$id.desktop" >"$work/entry.desktop"
-grep -qx "Exec=/usr/$gamesdir/solvara" "$work/entry.desktop" || fail "the desktop entry: $(grep Exec "$work/entry.desktop")"
+grep -qx "Exec=/usr/$gamesdir/solvara %f" "$work/entry.desktop" || fail "the desktop entry: $(grep Exec "$work/entry.desktop")"
 
 # Debian's own checks: no error, no warning (lintian says so much as root, and nothing else;
 # the files it leaves behind stay in the work folder).

@@ -2,12 +2,9 @@
 // player's lines kept; the file in every state a player may leave it in,
 // written as nobody (permissions mean nothing to root); state.toml's display
 // mode taken over once.
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -16,6 +13,7 @@
 
 #include "platform/settings_writer.h"
 #include "platform/user_dirs.h"
+#include "tests/as_player.h"
 
 namespace platform {
 namespace {
@@ -73,34 +71,17 @@ TEST(SettingsText, OneLineChangesAndTheRestStays) {
   EXPECT_EQ(error.rfind("line 3 is no TOML", 0), 0u) << error;
 }
 
-// Runs `save` in a child process, as nobody when the test runs as root, with
-// the settings in `config`; "saved", or the reason, and the backup made.
+// Saves as the player, with the settings in `config`; "saved", or the
+// reason, and the backup made.
 std::string SaveAsNobody(const fs::path& config, rlim_t fileSizeLimit, const std::vector<SettingChange>& changes) {
-  int out[2];
-  if (pipe(out) != 0) return "no pipe";
-  const pid_t child = fork();
-  if (child == 0) {
-    close(out[0]);
+  return testing_as_player::AsPlayer([&] {
     signal(SIGXFSZ, SIG_IGN);
     const rlimit size{fileSizeLimit, fileSizeLimit};
     setrlimit(RLIMIT_FSIZE, &size);
-    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setresgid(65534, 65534, 65534) != 0 ||
-                           setresuid(65534, 65534, 65534) != 0))
-      _exit(2);
     SetConfigDir(config.string());
     const SettingsSaved saved = SaveSettings(changes);
-    const std::string said = (saved.saved ? "saved" : saved.error) + "|" + saved.backup;
-    if (write(out[1], said.data(), said.size()) < 0) _exit(3);
-    _exit(0);
-  }
-  close(out[1]);
-  std::string said;
-  char buffer[512];
-  for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<size_t>(n));
-  close(out[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? said : "child failed";
+    return (saved.saved ? "saved" : saved.error) + "|" + saved.backup;
+  });
 }
 
 std::string Read(const fs::path& path) {

@@ -68,6 +68,7 @@ void TVantorDraw::Draw(int x, int y, const AnsiString& name, int pattern, TBlend
     TVantorDrawSurface& picture = FindPicture(name);
     int sx, sy;
     CellRect(picture, name, pattern, sx, sy);
+    if (FDiscarding) return;
     DrawArea(x, y, picture, name, sx, sy, picture.Info().CellWidth, picture.Info().CellHeight, effect, level);
   });
 }
@@ -129,9 +130,15 @@ void TVantorDraw::WindDraw(int x, int y, const AnsiString& name, int pattern, TB
   RunMethod("TVantorDraw::WindDraw", [&] {
     RequireInitialized();
     TVantorDrawSurface& picture = FindPicture(name);
+    int sx, sy;
+    if (FDiscarding) {
+      CellRect(picture, name, pattern, sx, sy);
+      // The wave moves on as if drawn, so the frames shown look the same.
+      FWaveCounter += amplitude >= 0 ? picture.Info().CellHeight : picture.Info().CellWidth;
+      return;
+    }
     RestoreSurface(FBackSurface.get());
     if (picture.PixelSurface()->IsLost()) picture.Restore();
-    int sx, sy;
     CellRect(picture, name, pattern, sx, sy);
     const int cw = picture.Info().CellWidth, ch = picture.Info().CellHeight;
     const bool rows = amplitude >= 0;
@@ -161,6 +168,7 @@ void TVantorDraw::EffectDraw(int x, int y, TVantorEffectProc routine, const Ansi
       cell.right = cell.left + picture->Info().CellWidth;
       cell.bottom = cell.top + picture->Info().CellHeight;
     }
+    if (FDiscarding) return;
     SurfaceLock back(*FBackSurface, nullptr);
     if (back.Result() == SurfaceResult::Lost) {
       RestoreSurface(FBackSurface.get());
@@ -196,7 +204,7 @@ void TVantorDraw::ZoomDraw(int x, int y, int zoomX, int zoomY, const AnsiString&
     TVantorDrawSurface& picture = FindPicture(name);
     int sx, sy;
     CellRect(picture, name, pattern, sx, sy);
-    if (zoomX <= 0 || zoomY <= 0) return;
+    if (zoomX <= 0 || zoomY <= 0 || FDiscarding) return;
     const int cw = picture.Info().CellWidth, ch = picture.Info().CellHeight;
     const int64_t dw = int64_t(zoomX) * cw / 256, dh = int64_t(zoomY) * ch / 256;
     if (!(x + dw > 0 && x < FWidth && y + dh > 0 && y < FHeight)) return;
@@ -252,6 +260,7 @@ void TVantorDraw::RotZoomDraw(int x, int y, int angle, int zoom, const AnsiStrin
     CellRect(picture, name, pattern, cell.left, cell.top);
     cell.right = cell.left + picture.Info().CellWidth;
     cell.bottom = cell.top + picture.Info().CellHeight;
+    if (FDiscarding) return;
 
     SurfaceLock back(*FBackSurface, nullptr);
     if (back.Result() == SurfaceResult::Lost) {
@@ -278,6 +287,7 @@ void TVantorDraw::DirectDraw(const TRect& destination, const TRect& source, cons
     RequireInitialized();
     // A name without pixels has nothing to stretch: treated as missing.
     TVantorDrawSurface& picture = FindPicture(name);
+    if (FDiscarding) return;
     platform::Surface& pixels = *picture.PixelSurface();
     RestoreSurface(FBackSurface.get());
     if (pixels.IsLost()) picture.Restore();
@@ -299,6 +309,7 @@ void TVantorDraw::DirectDraw(const TRect& destination, const TRect& source, cons
 void TVantorDraw::TextOutA(int x, int y, const AnsiString& text) {
   RunMethod("TVantorDraw::TextOutA", [&] {
     RequireInitialized();
+    if (FDiscarding) return;
     SurfaceLock back(*FBackSurface, nullptr);
     if (back.Result() == SurfaceResult::Lost) {
       RestoreSurface(FBackSurface.get());

@@ -122,6 +122,14 @@ class TVantorDraw : public TComponent {
 
   void Clear();
 
+  // Discarding: every drawing operation still checks its arguments and fails
+  // as it always does (a missing picture, a pattern outside its sheet), but
+  // writes no pixel; Clear, Update, UpdateEx and UpdateTmp do nothing. For
+  // frames that are played but never shown: fast play, a verifier stepping
+  // a world it does not look at.
+  void SetDiscarding(bool on) { FDiscarding = on; }
+  bool GetDiscarding() const { return FDiscarding; }
+
  protected:
   // std::string orders by unsigned bytes, shorter before longer.
   using TSurfaceRegistry = std::map<AnsiString, VantorSystem::TVantorAutoPtr<TVantorDrawSurface>>;
@@ -150,6 +158,7 @@ class TVantorDraw : public TComponent {
   bool FDouble = false;
   bool FVideoMemory = false;
   bool FTransparent = true;
+  bool FDiscarding = false;
   int FWidth = 640;
   int FHeight = 480;
   int FDisplayWidth = 640;

@@ -38,6 +38,7 @@ void TVantorDraw::Present() {
 void TVantorDraw::Update() {
   RunMethod("TVantorDraw::Update", [&] {
     RequireInitialized();
+    if (FDiscarding) return;
     SurfaceResult result = FFlipSurface->Copy(0, 0, *FBackSurface, {0, 0, FWidth, FHeight}, false);
     if (result == SurfaceResult::Lost) {
       RestoreSurface(FFlipSurface.get());
@@ -52,6 +53,7 @@ void TVantorDraw::Update() {
 void TVantorDraw::UpdateEx(int amount, int mode) {
   RunMethod("TVantorDraw::UpdateEx", [&] {
     RequireInitialized();
+    if (FDiscarding) return;
     const platform::Rect whole{0, 0, FWidth, FHeight};
     int fill = mode & 0xFF;
     if (fill == ueFillBlack || fill == ueFillWhite) {
@@ -114,6 +116,7 @@ void TVantorDraw::UpdateEx(int amount, int mode) {
 void TVantorDraw::UpdateTmp() {
   RunMethod("TVantorDraw::UpdateTmp", [&] {
     RequireInitialized();
+    if (FDiscarding) return;
     SurfaceResult result = FTempSurface->Copy(0, 0, *FBackSurface, {0, 0, FWidth, FHeight}, false);
     if (result == SurfaceResult::Lost) RestoreSurface(FTempSurface.get());
     else if (result == SurfaceResult::Failed) throw EVnDraw(VN_TEXT("テンポラリサーフェイスの更新に失敗しました。"));
@@ -123,6 +126,7 @@ void TVantorDraw::UpdateTmp() {
 void TVantorDraw::Clear() {
   RunMethod("TVantorDraw::Clear", [&] {
     RequireInitialized();
+    if (FDiscarding) return;
     SurfaceResult result = FBackSurface->Fill(nullptr, 0);
     if (result == SurfaceResult::Lost) RestoreSurface(FBackSurface.get());
     else if (result == SurfaceResult::Failed) throw EVnDraw(VN_TEXT("バックバッファの初期化に失敗しました。"));

@@ -1,6 +1,7 @@
 #include "game/screens/menus/menu.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "game/form.h"
 #include "platform/encoding.h"
@@ -43,6 +44,9 @@ constexpr int kRepeatEvery = 4;
 constexpr int kGlyph = 16;
 constexpr int kListSpacing = 30;
 constexpr int kSettingsSpacing = 24;
+constexpr int kRowsSpacing = 22;
+// Entries end above the lines under the page; a longer page shows a part.
+constexpr int kEntriesBottom = 416;
 constexpr int kLabelX = 72;
 constexpr int kValueX = 352;
 constexpr int kHeadingGap = 52;
@@ -55,6 +59,12 @@ constexpr size_t kFooterLetters = 76;
 constexpr size_t kFooterLines = 3;
 constexpr int kFooterLineHeight = 16;
 constexpr int kTextPoints = 12;
+// Plain text runs about half a glyph a letter; a row's note stops short of
+// the right edge.
+constexpr int kTextLetter = kGlyph / 2;
+constexpr int kRightEdge = 632;
+// Where a long page says which of its entries are shown.
+constexpr int kPlaceX = 500;
 
 // Plain text colours (0x00BBGGRR).
 constexpr TColor kShadow = 0x201010;
@@ -62,9 +72,11 @@ constexpr TColor kValueColour = 0xFFFFFF;
 constexpr TColor kHighlightColour = 0x77DDFF;
 constexpr TColor kNoteColour = 0xBBBBBB;
 constexpr TColor kNoticeColour = 0x88AAFF;
+constexpr TColor kGreyedColour = 0x808080;
 
 constexpr const char* kHelp = "Up, Down: choose    Enter or A: take    Escape or B: back";
 constexpr const char* kStepHelp = "Up, Down: choose    Left, Right: change    Enter or A: take    Escape or B: back";
+constexpr const char* kPageHelp = "Up, Down: choose    Left, Right: page    Enter or A: take    Escape or B: back";
 
 // The stick's pushes, in the order of the direction controls.
 constexpr int kStickKeys[] = {platform::kVirtualKeyStickUp, platform::kVirtualKeyStickDown,
@@ -86,6 +98,12 @@ std::string Glyphs(std::string_view text) {
 
 int CentredX(std::string_view glyphText) { return 320 - static_cast<int>(glyphText.size()) * kGlyph / 2; }
 
+int Spacing(MenuLayout layout) {
+  return layout == MenuLayout::kList ? kListSpacing : layout == MenuLayout::kSettings ? kSettingsSpacing : kRowsSpacing;
+}
+
+int TextWidth(std::string_view text) { return static_cast<int>(text.size()) * kTextLetter; }
+
 // Plain text (UTF-8) with a shadow, in the size of the glyphs.
 void DrawText(TForm1& f, int x, int y, const std::string& utf8, TColor colour) {
   TFont* font = f.cdraw->GetFont();
@@ -97,17 +115,30 @@ void DrawText(TForm1& f, int x, int y, const std::string& utf8, TColor colour) {
   f.cdraw->TextOutA(x, y, text);
 }
 
-void DrawValue(TForm1& f, int y, const MenuValue& value, bool highlighted) {
-  int x = kValueX;
+void DrawValue(TForm1& f, int x, int y, const MenuValue& value, bool highlighted) {
   if (value.glyphs) {
     f.DrawGlyphText(x, y, highlighted ? 2 : 0, Glyphs(value.text));
     x += static_cast<int>(value.text.size()) * kGlyph;
   } else {
     DrawText(f, x, y, value.text, highlighted ? kHighlightColour : kValueColour);
-    // Plain text runs about half a glyph a letter.
-    x += static_cast<int>(value.text.size()) * kGlyph / 2;
+    x += TextWidth(value.text);
   }
-  if (!value.note.empty()) DrawText(f, x + kGlyph, y, value.note, kNoteColour);
+  if (value.note.empty()) return;
+  // A note too long for the line ends in "...": the line under the page
+  // shows it whole while its entry is highlighted.
+  x += kGlyph;
+  std::string note = value.note;
+  const size_t fits = static_cast<size_t>(std::max(0, (kRightEdge - x) / kTextLetter));
+  if (note.size() > fits) note = WrapText(note, fits > 3 ? fits - 3 : 1).front() + "...";
+  DrawText(f, x, y, note, kNoteColour);
+}
+
+void DrawLabel(TForm1& f, const MenuEntry& entry, int x, int y, bool highlighted) {
+  if (!entry.plain) {
+    f.DrawGlyphText(x, y, highlighted ? 2 : 0, Glyphs(entry.label));
+    return;
+  }
+  DrawText(f, x, y, entry.label, entry.greyed ? kGreyedColour : highlighted ? kHighlightColour : kValueColour);
 }
 
 }  // namespace
@@ -148,12 +179,27 @@ void GoBack(TForm1& form, int) {
   if (!menus.Pop()) menus.Bottom().leave(form);
 }
 
-void Menus::Push(const MenuPage& page) {
+int EntriesShown(const MenuPage& page) { return (kEntriesBottom - kGlyph - page.top) / Spacing(page.layout) + 1; }
+
+void Menus::Push(TForm1& form, const MenuPage& page) {
   if (depth_ == kDepth) return;
-  stack_[depth_++] = {&page, 0};
+  stack_[depth_++] = {&page, page.make ? page.make(form) : page.entries, 0, 0};
   ForgetHeld();
   notice.clear();
   VantorSystem::VnTrace(std::string("Menu: ") + page.name);
+}
+
+void Menus::Open(TForm1& form, const MenuPage& page) {
+  const std::span<const MenuEntry> entries = Entries();
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (entries[i].page == &page) Highlight(static_cast<int>(i));
+  Push(form, page);
+}
+
+void Menus::Remake(TForm1& form) {
+  Level& level = stack_[depth_ - 1];
+  level.entries = level.page->make(form);
+  Highlight(level.highlighted);
 }
 
 bool Menus::Pop() {
@@ -173,9 +219,17 @@ void Menus::CloseAll() {
 }
 
 void Menus::Move(int delta) {
+  const int count = static_cast<int>(Entries().size());
+  Highlight((Highlighted() + delta + count) % count);
+}
+
+void Menus::Highlight(int index) {
   Level& level = stack_[depth_ - 1];
-  const int count = static_cast<int>(level.page->entries.size());
-  level.highlighted = (level.highlighted + delta + count) % count;
+  const int count = static_cast<int>(level.entries.size());
+  const int shown = EntriesShown(*level.page);
+  level.highlighted = std::clamp(index, 0, count - 1);
+  level.first = std::clamp(level.first, level.highlighted - shown + 1, level.highlighted);
+  level.first = std::clamp(level.first, 0, std::max(0, count - shown));
 }
 
 void Menus::StartCapture(Capture capture) {
@@ -191,11 +245,17 @@ void Menus::Run(TForm1& form, MenuCommand command) {
     case MenuCommand::kUp: Move(-1); break;
     case MenuCommand::kDown: Move(1); break;
     case MenuCommand::kLeft:
-    case MenuCommand::kRight:
-      if (entry.step) entry.step(form, entry.arg, command == MenuCommand::kLeft ? -1 : 1);
+    case MenuCommand::kRight: {
+      const int direction = command == MenuCommand::kLeft ? -1 : 1;
+      // Entries without a value to change turn a long page's pages.
+      const int shown = EntriesShown(Page());
+      if (entry.step) entry.step(form, entry.arg, direction);
+      else if (static_cast<int>(Entries().size()) > shown) Highlight(Highlighted() + direction * shown);
       break;
+    }
     case MenuCommand::kChoose:
-      if (entry.page) Push(*entry.page);
+      if (entry.greyed) break;
+      if (entry.page) Push(form, *entry.page);
       else if (entry.choose) entry.choose(form, entry.arg);
       break;
     case MenuCommand::kBack: GoBack(form, 0); break;
@@ -241,17 +301,28 @@ void DrawMenus(TForm1& f) {
   const Menus& menus = f.menus;
   if (!menus.IsOpen()) return;
   const MenuPage& page = menus.Page();
-  const bool list = page.layout == MenuLayout::kList;
-  if (page.heading) f.DrawGlyphText(CentredX(page.heading), page.top - kHeadingGap, 0, Glyphs(page.heading));
-  for (int i = 0; i < static_cast<int>(page.entries.size()); ++i) {
-    const MenuEntry& entry = page.entries[i];
+  const std::span<const MenuEntry> entries = menus.Entries();
+  const int count = static_cast<int>(entries.size());
+  const int shown = EntriesShown(page);
+  const bool paged = count > shown;
+  const int headingY = page.top - kHeadingGap;
+  if (page.heading) f.DrawGlyphText(CentredX(page.heading), headingY, 0, Glyphs(page.heading));
+  if (paged) {
+    const int first = menus.First() + 1, last = std::min(count, menus.First() + shown);
+    DrawText(f, kPlaceX, headingY, std::to_string(first) + "-" + std::to_string(last) + " of " + std::to_string(count),
+             kNoteColour);
+  }
+  for (int i = menus.First(); i < std::min(count, menus.First() + shown); ++i) {
+    const MenuEntry& entry = entries[i];
     const bool highlighted = i == menus.Highlighted();
-    const std::string label = Glyphs(entry.label);
-    const int y = page.top + i * (list ? kListSpacing : kSettingsSpacing);
-    const int x = list ? CentredX(label) : kLabelX;
-    f.DrawGlyphText(x, y, highlighted ? 2 : 0, label);
+    const int y = page.top + (i - menus.First()) * Spacing(page.layout);
+    const int width = entry.plain ? TextWidth(entry.label) : static_cast<int>(std::strlen(entry.label)) * kGlyph;
+    const int x = page.layout == MenuLayout::kList ? 320 - width / 2 : kLabelX;
+    DrawLabel(f, entry, x, y, highlighted);
     if (highlighted) f.cdraw->Draw(x - kCursorGap, y - 4, "left", 0, VantorDrawSystem::beNormal, -1);
-    if (entry.value) DrawValue(f, y, entry.value(f, entry.arg), highlighted);
+    if (!entry.value) continue;
+    const int valueX = page.layout == MenuLayout::kRows ? x + width : kValueX;
+    DrawValue(f, valueX, y, entry.value(f, entry.arg), highlighted);
   }
   const Capture* capture = menus.Capturing();
   if (capture) {
@@ -259,17 +330,24 @@ void DrawMenus(TForm1& f) {
                                       kControlLabels[capture->control]);
     f.DrawGlyphText(CentredX(prompt), kPromptY, 2, prompt);
   }
+  // A greyed entry says why under the page, whole.
+  const MenuEntry& entry = menus.Entry();
+  const std::string why = entry.greyed && entry.value ? entry.value(f, entry.arg).note : "";
+  const bool told = !menus.notice.empty() || !why.empty();
   const std::string footer = !menus.notice.empty() ? menus.notice
-                             : !capture           ? (menus.Entry().step ? kStepHelp : kHelp)
-                             : capture->pad       ? "Escape or Start: keep the button it has"
-                                                  : "Escape or Start: keep the key it has";
+                             : !why.empty()       ? why
+                             : capture            ? (capture->pad ? "Escape or Start: keep the button it has"
+                                                                  : "Escape or Start: keep the key it has")
+                             : entry.step         ? kStepHelp
+                             : paged              ? kPageHelp
+                                                  : kHelp;
   // A notice names a file and why it could not be written: it may need
   // more than one line, the last one at the bottom. The help lines fit.
-  std::vector<std::string> lines = menus.notice.empty() ? std::vector{footer} : WrapText(footer, kFooterLetters);
+  std::vector<std::string> lines = told ? WrapText(footer, kFooterLetters) : std::vector{footer};
   if (lines.size() > kFooterLines) lines.resize(kFooterLines);
   int y = kFooterY - static_cast<int>(lines.size() - 1) * kFooterLineHeight;
   for (const std::string& line : lines) {
-    DrawText(f, kFooterX, y, line, menus.notice.empty() ? kNoteColour : kNoticeColour);
+    DrawText(f, kFooterX, y, line, told ? kNoticeColour : kNoteColour);
     y += kFooterLineHeight;
   }
 }

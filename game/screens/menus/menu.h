@@ -3,6 +3,7 @@
 // open pages with the entry each has highlighted, turn key-downs into moves,
 // choices and steps (repeating held directions, counted in frames), and draw
 // the top page over the picture that was on the screen when they opened.
+// A page longer than the screen shows the part around its highlighted entry.
 // The pages themselves live one to a file beside this one.
 #include <array>
 #include <bitset>
@@ -38,6 +39,11 @@ struct MenuEntry {
   int arg = 0;
   // Chosen, the entry opens this page.
   const MenuPage* page = nullptr;
+  // The label is plain text (UTF-8: a file's name), drawn by the text
+  // renderer, not the glyph font.
+  bool plain = false;
+  // Shown but never chosen; its value's note says why.
+  bool greyed = false;
 };
 
 // An entry that runs `choose`, and one that opens `page`.
@@ -54,6 +60,7 @@ constexpr MenuEntry Back() { return Action("BACK", GoBack); }
 enum class MenuLayout : uint8_t {
   kList,      // the labels centred one under the other (title and pause)
   kSettings,  // labels on the left, their values on the right
+  kRows,      // a list of many: plain labels on the left, closer together, each note after its label
 };
 
 struct MenuPage {
@@ -64,12 +71,17 @@ struct MenuPage {
   int top;  // y of the first entry
   // Leaving the bottom page (Back, Escape, the pause key): what closes it.
   void (*leave)(TForm1& form) = nullptr;
+  // A page whose entries are known only when it opens (the files of a
+  // folder): they are made then, in place of `entries`, and stay until the
+  // page closes or is made again.
+  std::span<const MenuEntry> (*make)(TForm1& form) = nullptr;
 };
 
 extern const MenuPage kTitleMenu;
-extern const MenuPage kPauseMenu;
 extern const MenuPage kOptionsMenu;
 extern const MenuPage kControlsMenu;
+extern const MenuPage kPracticeMenu;
+extern const MenuPage kReplaysMenu;
 
 // What a key means in a menu.
 enum class MenuCommand : uint8_t { kNone, kUp, kDown, kLeft, kRight, kChoose, kBack };
@@ -89,16 +101,29 @@ class Menus {
  public:
   bool IsOpen() const { return depth_ > 0; }
   const MenuPage& Page() const { return *stack_[depth_ - 1].page; }
+  std::span<const MenuEntry> Entries() const { return stack_[depth_ - 1].entries; }
   int Highlighted() const { return stack_[depth_ - 1].highlighted; }
-  const MenuEntry& Entry() const { return Page().entries[Highlighted()]; }
+  const MenuEntry& Entry() const { return Entries()[Highlighted()]; }
   const MenuPage& Bottom() const { return *stack_[0].page; }
+  // The first entry the screen shows (0 unless the page is longer than it).
+  int First() const { return stack_[depth_ - 1].first; }
 
-  // A page over the others (the first one when none is open).
-  void Push(const MenuPage& page);
+  // A page over the others (the first one when none is open), its entries
+  // made if it makes them.
+  void Push(TForm1& form, const MenuPage& page);
+  // `page` over the open one, as if chosen there: the entry that opens it
+  // highlighted below it.
+  void Open(TForm1& form, const MenuPage& page);
+  // The open page's entries made again (what they list changed); the
+  // highlighted entry keeps its place as far as there are entries.
+  void Remake(TForm1& form);
   // Back one page; false when the bottom page was open (nothing changes).
   bool Pop();
   void CloseAll();
+  // Up and Down: one entry, round from the last to the first.
   void Move(int delta);
+  // Highlights `index` (kept among the entries) and shows it.
+  void Highlight(int index);
 
   // Key-downs and key-ups of the menus' keys, and one frame: a direction
   // held 12 frames repeats, then every 4.
@@ -127,7 +152,9 @@ class Menus {
 
   struct Level {
     const MenuPage* page = nullptr;
+    std::span<const MenuEntry> entries;
     int highlighted = 0;
+    int first = 0;
   };
   static constexpr int kDepth = 4;
   std::array<Level, kDepth> stack_{};
@@ -147,6 +174,7 @@ class HeldKeys {
   void Change(const platform::KeyEvent& key, bool down);
   // The fields of the controls held (3 where held), as `bindings` give them.
   VantorInputSystem::TVantorInputState Controls(const platform::Bindings& bindings) const;
+  bool PadHeld(platform::PadButton button) const { return pad_.test(button); }
 
  private:
   std::bitset<256> keys_;
@@ -156,6 +184,8 @@ class HeldKeys {
 
 // Draws the open page (its heading, entries, values and the line under them).
 void DrawMenus(TForm1& form);
+// How many entries of `page` the screen shows at once.
+int EntriesShown(const MenuPage& page);
 // `text` in lines of at most `letters` bytes, broken at spaces (or, in a
 // word longer than a line, after a "/").
 std::vector<std::string> WrapText(std::string_view text, size_t letters);

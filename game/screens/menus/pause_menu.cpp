@@ -16,12 +16,8 @@ constexpr int kMenuTop = 240;
 void Resume(TForm1& f, int) { f.SetPaused(false); }
 
 // Back to the title: the game is left unfinished, so it takes no row of the
-// ranking and no replay. Watching, the replay is over, and so is the program.
+// ranking and no replay.
 void QuitGame(TForm1& f, int) {
-  if (f.replays.Watching()) {
-    f.Close();
-    return;
-  }
   f.replays.AbandonGame();
   f.cmid->Stop();
   for (int effect = 1; EffectName(effect); ++effect) f.csou->Stop(EffectName(effect));
@@ -36,17 +32,43 @@ void QuitGame(TForm1& f, int) {
 
 void QuitProgram(TForm1& f, int) { f.Close(); }
 
+// A replay chosen in the Replays list ends back there.
+void BackToTheList(TForm1& f, int) { f.EndWatching(); }
+
+void LeavePause(TForm1& f) { f.SetPaused(false); }
+
 constexpr MenuEntry kEntries[] = {
     Action("RESUME", Resume),
     Submenu("OPTIONS", kOptionsMenu),
     Action("QUIT GAME", QuitGame),
     Action("QUIT PROGRAM", QuitProgram),
 };
+const MenuPage kPauseMenu = {"pause", "PAUSE", kEntries, MenuLayout::kList, kMenuTop, LeavePause};
+
+constexpr MenuEntry kWatchingEntries[] = {
+    Action("RESUME", Resume),
+    Submenu("OPTIONS", kOptionsMenu),
+    Action("BACK TO THE LIST", BackToTheList),
+    Action("QUIT PROGRAM", QuitProgram),
+};
+const MenuPage kWatchingMenu = {"pause", "PAUSE", kWatchingEntries, MenuLayout::kList, kMenuTop, LeavePause};
+
+// A replay given on the command line has no list to go back to: ending it
+// ends the program.
+constexpr MenuEntry kCommandLineReplayEntries[] = {
+    Action("RESUME", Resume),
+    Submenu("OPTIONS", kOptionsMenu),
+    Action("QUIT PROGRAM", QuitProgram),
+};
+const MenuPage kCommandLineReplayMenu = {"pause", "PAUSE", kCommandLineReplayEntries, MenuLayout::kList, kMenuTop,
+                                         LeavePause};
+
+const MenuPage& PauseMenuOf(const TForm1& f) {
+  if (!f.replays.Watching()) return kPauseMenu;
+  return f.WatchingFromTheGame() ? kWatchingMenu : kCommandLineReplayMenu;
+}
 
 }  // namespace
-
-const MenuPage kPauseMenu = {"pause", "PAUSE", kEntries, MenuLayout::kList, kMenuTop,
-                             [](TForm1& f) { f.SetPaused(false); }};
 
 void TForm1::OpenMenu() {
   if (GameState.screen == ScreenPlay || replays.Watching()) SetPaused(true);
@@ -64,7 +86,7 @@ void TForm1::SetPaused(bool paused) {
   cmid->SetPaused(paused);
   csou->SetPaused(paused);
   paused_ = paused;
-  if (paused) ShowMenu(kPauseMenu);
+  if (paused) ShowMenu(PauseMenuOf(*this));
   else CloseMenus();
 }
 

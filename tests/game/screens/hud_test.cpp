@@ -94,6 +94,13 @@ TEST_F(FormTest, ScoreLinePlacesDigitsFrom120AndTheHighScoreFrom480) {
   EXPECT_EQ(Named(draw.calls, "S").front().x, 20);
   EXPECT_EQ(Named(draw.calls, "H").front().x, 330);
   EXPECT_EQ(Named(draw.calls, "[").front().x, 330 + 32);
+  // A practice has no high score: its mark stands there.
+  form->practice = &PracticePoints()[0];
+  EXPECT_EQ(highScoreShown(900), "");
+  std::string mark;
+  for (const DrawCall& c : draw.calls)
+    if (c.x >= 330) mark += c.name[0];
+  EXPECT_EQ(mark, "PRACTICE");
 }
 
 TEST_F(FormTest, SpareShipsUpToTen) {

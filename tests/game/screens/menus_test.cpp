@@ -47,7 +47,8 @@ TEST_F(MenuTest, WhatEachKeyDoes) {
       {kPress, kEscape, ""},              {kPress, kStart, "title:START"}, {kPress, kPadB, ""},
       // Options, Controls, BUTTON 1: Enter and a key without a name are
       // refused, Escape keeps the key it had.
-      {kPress, kP, "title:START"},        {kPress, kDown, "title:OPTIONS"}, {kPress, kEnter, "options:DISPLAY"},
+      {kPress, kP, "title:START"},        {kPress, kDown, "title:PRACTICE"}, {kPress, kDown, "title:REPLAYS"},
+      {kPress, kDown, "title:OPTIONS"},   {kPress, kEnter, "options:DISPLAY"},
       {kPress, kDown, nullptr},           {kPress, kDown, nullptr},         {kPress, kEnter, "controls:UP"}};
   for (const Step& s : to(4)) steps.push_back(s);
   const std::vector<Step> keys = {
@@ -96,6 +97,47 @@ TEST_F(MenuTest, TheTitleStandsStillUnderItsMenu) {
   EXPECT_EQ(form->GameState.titleAngle, before.titleAngle);
 }
 
+// A page longer than the screen shows the part around its highlighted
+// entry; Left and Right turn its pages, and a greyed entry is never chosen.
+// Here the Replays list: 30 files that are no replays, then SAVE LAST
+// REPLAY and BACK, 15 entries to a screen.
+TEST_F(MenuTest, ALongPageShowsThePartAroundItsHighlightedEntry) {
+  std::filesystem::create_directories(home_ / "replays");
+  for (int i = 10; i < 40; ++i)
+    std::ofstream(home_ / "replays" / ("note-" + std::to_string(i) + ".txt")) << "no replay";
+  for (const KeyEvent& key : {kP, kDown, kDown, kEnter}) backend.app.PressKey(key);
+  ASSERT_EQ(form->menus.Page().name, std::string("replays"));
+  ASSERT_EQ(form->menus.Entries().size(), 32u);
+  ASSERT_EQ(EntriesShown(form->menus.Page()), 15);
+  const KeyEvent kUp{platform::kVirtualKeyUp, 0xC8}, kLeft{platform::kVirtualKeyLeft, 0xCB},
+      kRight{platform::kVirtualKeyRight, 0xCD};
+  struct Step {
+    KeyEvent key;
+    int times;
+    int highlighted, first;
+  };
+  const Step steps[] = {
+      {kEnter, 1, 0, 0},  {kDown, 14, 14, 0}, {kDown, 1, 15, 1},  {kRight, 1, 30, 16}, {kRight, 1, 31, 17},
+      {kDown, 1, 0, 0},   {kUp, 1, 31, 17},   {kLeft, 1, 16, 16}, {kLeft, 1, 1, 1},     {kLeft, 1, 0, 0},
+  };
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    for (int n = 0; n < steps[i].times; ++n) backend.app.PressKey(steps[i].key);
+    backend.app.Step();
+    EXPECT_EQ(form->menus.Highlighted(), steps[i].highlighted) << "step " << i;
+    EXPECT_EQ(form->menus.First(), steps[i].first) << "step " << i;
+  }
+  EXPECT_FALSE(form->replays.Watching());
+  EXPECT_TRUE(form->menus.Entry().greyed);
+  EXPECT_NE(form->menus.Entry().value(*form, 0).note.find("not a SOLVARA 2001 replay"), std::string::npos);
+
+  // The pages of fixed entries fit, and turn no page: Right on a
+  // practice's start point.
+  for (const MenuPage* page : {&kTitleMenu, &kOptionsMenu, &kControlsMenu, &kPracticeMenu})
+    EXPECT_GE(EntriesShown(*page), static_cast<int>(page->entries.size())) << page->name;
+  for (const KeyEvent& key : {kEscape, kUp, kEnter, kDown, kRight}) backend.app.PressKey(key);
+  EXPECT_EQ(form->menus.TraceName(), "practice:STAGE 1");
+}
+
 // A setting the command line chose shows the option; a change in Options
 // ends it for the run and goes into the settings file.
 TEST_F(MenuTest, ACommandLineChoiceShowsUntilChanged) {
@@ -104,7 +146,7 @@ TEST_F(MenuTest, ACommandLineChoiceShowsUntilChanged) {
   settings.overriddenBy[kSettingScale] = "--scale";
   form->UseSettings(settings);
   EXPECT_EQ(backend.display.scaling, platform::Scaling::Integer);
-  for (const KeyEvent& key : {kP, kDown, kEnter, kEnter, kDown}) backend.app.PressKey(key);
+  for (const KeyEvent& key : {kP, kDown, kDown, kDown, kEnter, kEnter, kDown}) backend.app.PressKey(key);
   ASSERT_EQ(form->menus.TraceName(), "display:SCALE");
   const MenuEntry& scale = form->menus.Entry();
   EXPECT_EQ(scale.value(*form, scale.arg).text, "INTEGER");

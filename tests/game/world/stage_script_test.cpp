@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "game/world/stage_data.h"
+#include "game/world/start_worlds.h"
 #include "tests/game/play_fixture.h"
 
 namespace game::testing {
@@ -45,6 +46,30 @@ TEST_F(Script, EveryOperationOfBothScriptsIsKnown) {
     EXPECT_TRUE(std::all_of(script.begin() + last + 1, script.end(), [](int16_t op) { return op == 0; }));
   }
   EXPECT_LT(FirstIndexOf(1, 51), FirstIndexOf(1, 52));
+}
+
+// Each practice starts where its stage starts, or on the step that spawns
+// its boss, with the song the script asked for last before that step.
+TEST_F(Script, PracticePointsStartOnTheirStageOrTheirBossesStep) {
+  for (const StartPoint& point : PracticePoints()) {
+    SCOPED_TRACE(point.name);
+    const PracticeStart& p = point.practice;
+    const auto script = StageScript(p.stage);
+    ASSERT_LT(p.scriptPos, static_cast<int>(script.size()));
+    int song = 0;
+    for (int pos = 0; pos < p.scriptPos; ++pos) {
+      const ScriptOp& what = ScriptOperation(script[pos]);
+      if (what.action == ScriptAction::Music) song = what.kind;
+    }
+    EXPECT_EQ(p.musicRequest, song);
+    if (p.bossBehaviour == 0) {
+      EXPECT_EQ(p.scriptPos, 0);
+      continue;
+    }
+    const auto spawns = SpawnRows(script[p.scriptPos]);
+    ASSERT_EQ(spawns.size(), 1u);
+    EXPECT_EQ(spawns[0].behaviour, p.bossBehaviour);
+  }
 }
 
 TEST_F(Script, StageOneOpensWithItsSongAndBannerThenWaits) {
