@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <CLI/CLI.hpp>
+
 namespace command_line {
 namespace {
 

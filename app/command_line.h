@@ -3,9 +3,16 @@
 // print on stdout and exit 0; a command line that cannot be parsed (an
 // unknown option, a missing or bad value) prints the reason and the usage on
 // stderr and exits 2.
-#include <CLI/CLI.hpp>
-
 #include <ostream>
+#include <string>
+
+// Declared only: the parser's header is heavy to compile, so the programs
+// that build a command line include <CLI/CLI.hpp> themselves and those that
+// only look at Parse's answer do not.
+namespace CLI {
+class App;
+class Validator;
+}  // namespace CLI
 
 namespace command_line {
 

@@ -1,5 +1,7 @@
 #include "app/game_options.h"
 
+#include <CLI/CLI.hpp>
+
 #include "app/command_line.h"
 #include "platform/settings.h"
 

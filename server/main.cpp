@@ -1,5 +1,6 @@
 // solvara-board: the shared ranking's HTTP service, and the operator's
 // commands on its database (see solvara-board.8).
+#include <CLI/CLI.hpp>
 #include <httplib.h>
 #include <signal.h>
 #include <unistd.h>

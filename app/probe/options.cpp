@@ -1,5 +1,7 @@
 #include "app/probe/options.h"
 
+#include <CLI/CLI.hpp>
+
 #include <charconv>
 
 #include "app/command_line.h"

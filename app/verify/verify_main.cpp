@@ -3,6 +3,7 @@
 // then the process closes itself in (platform/sandbox.h) and only then reads
 // the replay, so the untrusted bytes meet a process that can do nothing but
 // compute and answer.
+#include <CLI/CLI.hpp>
 #include <sys/stat.h>
 #include <unistd.h>
 
