@@ -258,6 +258,10 @@ class TForm1 : public TComponent {
   bool keepShipUnhurt = false;
   // Watching, fast play whether or not button 1 is held.
   bool fastPlay = false;
+  // Every frame drawn into nothing, presented nowhere and without its
+  // effects: the world alone, as a verifier plays it. Songs still start, as
+  // the world asks for them.
+  bool drawNothing = false;
   // What the request service started in the last frame (0 = nothing), for
   // the runner's trace.
   int32_t songStarted = 0;
