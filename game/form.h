@@ -14,6 +14,7 @@
 #include "game/frame_pacer.h"
 #include "game/world_snapshot.h"
 #include "game/records/replay_deck.h"
+#include "game/records/replay_sender.h"
 #include "game/world/start_worlds.h"
 #include "game/screens/menus/menu.h"
 #include "game/screens/menus/player_settings.h"
@@ -252,6 +253,8 @@ class TForm1 : public TComponent {
   std::set<std::string> unsavedReasons;
   Menus menus;
   HeldKeys heldKeys;
+  // Replays sent to a shared-ranking board when the player asks.
+  BoardLink board;
 
   // ---------------------------------------------------------- checks (runner, tests)
   // Keeps the ship from being hit (the runner's --invincible, for checks only).
