@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/game_options.h"
 #include "game/form.h"
+#include "game/records/board_sender.h"
 #include "game/records/ranking_replays.h"
 #include "game/records/replay_file.h"
 #include "platform/app.h"
@@ -115,6 +116,7 @@ int main(int argc, char** argv) {
         game::FromFile(settings, platform::BindingsOf(settings, *platform::Current().input, problems));
     Override(player, options);
     form.UseSettings(player);
+    form.board.sender = std::make_unique<game::BoardSender>();
     if (!problems.empty()) app.ShowPlainMessage(platform::ProblemsMessage(settings.file, problems));
     app.Run();
     // A replay the library failed on ended early: the program failed.

@@ -132,23 +132,23 @@ bool TForm1::FrameIdle() {
       const bool shown = k == frames;
       // A watched replay that is over closes the form.
       if (!replays.BeginFrame(*this)) {
-        cdraw->SetDiscarding(false);
+        cdraw->SetDiscarding(drawNothing);
         if (returnFromWatching_) EndWatching();
         else closeLater_.Post(0, 0, 0);
         return false;
       }
-      cdraw->SetDiscarding(!shown);
+      cdraw->SetDiscarding(drawNothing || !shown);
       cdraw->Clear();
       RunScreen();
       replays.EndFrame(*this);
-      ServeRequests(shown);
+      ServeRequests(shown && !drawNothing);
     }
-    cdraw->SetDiscarding(false);
+    cdraw->SetDiscarding(drawNothing);
     pacer_.WaitToPresent();
     if (stage) stage.emplace("present");
     cdraw->Update();
   } catch (const std::exception& e) {
-    cdraw->SetDiscarding(false);
+    cdraw->SetDiscarding(drawNothing);
     // The framework reports it; a watched replay cannot go on as recorded.
     replays.Fail(e.what());
     throw;

@@ -14,6 +14,7 @@
 #include "game/frame_pacer.h"
 #include "game/world_snapshot.h"
 #include "game/records/replay_deck.h"
+#include "game/records/replay_sender.h"
 #include "game/world/start_worlds.h"
 #include "game/screens/menus/menu.h"
 #include "game/screens/menus/player_settings.h"
@@ -264,12 +265,18 @@ class TForm1 : public TComponent {
   HeldKeys heldKeys;
   // The Replays page's rows while it is open.
   ReplayShelf replayShelf;
+  // Replays sent to a shared-ranking board when the player asks.
+  BoardLink board;
 
   // ---------------------------------------------------------- checks (runner, tests)
   // Keeps the ship from being hit (the runner's --invincible, for checks only).
   bool keepShipUnhurt = false;
   // Watching, fast play whether or not button 1 is held.
   bool fastPlay = false;
+  // Every frame drawn into nothing, presented nowhere and without its
+  // effects: the world alone, as a verifier plays it. Songs still start, as
+  // the world asks for them.
+  bool drawNothing = false;
   // What the request service started in the last frame (0 = nothing), for
   // the runner's trace.
   int32_t songStarted = 0;

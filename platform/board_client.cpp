@@ -4,11 +4,12 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <sstream>
-#include <thread>
 
 #include "platform/base64.h"
 #include "platform/files.h"
@@ -43,8 +44,24 @@ size_t Header(char* data, size_t size, size_t count, void* out) {
   return size * count;
 }
 
+// libcurl asks about every second, and more often while data flows: a
+// non-zero answer ends the transfer.
+int Progress(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<const std::stop_token*>(stop)->stop_requested() ? 1 : 0;
+}
+
+// Waits `pause`, or less when a stop is requested; false then.
+bool Pause(std::stop_token stop, std::chrono::milliseconds pause) {
+  std::mutex mutex;
+  std::condition_variable_any wake;
+  std::unique_lock lock(mutex);
+  return !wake.wait_for(lock, stop, pause, [] { return false; }) && !stop.stop_requested();
+}
+
+constexpr const char* kStopped = "stopped";
+
 Response Request(const std::string& url, const std::string* postBody, const std::string& token,
-                 const BoardClientTimeouts& t) {
+                 const BoardClientTimeouts& t, const std::stop_token& stop) {
   Response r;
   std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
   if (!curl) {
@@ -70,13 +87,16 @@ Response Request(const std::string& url, const std::string* postBody, const std:
   curl_easy_setopt(c, CURLOPT_WRITEDATA, &r.body);
   curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, Header);
   curl_easy_setopt(c, CURLOPT_HEADERDATA, &r.retryAfter);
+  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, Progress);
+  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &stop);
+  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
   if (postBody) {
     curl_easy_setopt(c, CURLOPT_POSTFIELDS, postBody->data());
     curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(postBody->size()));
   }
   const CURLcode rc = curl_easy_perform(c);
   if (rc != CURLE_OK) {
-    r.error = error[0] ? error : curl_easy_strerror(rc);
+    r.error = rc == CURLE_ABORTED_BY_CALLBACK ? kStopped : error[0] ? error : curl_easy_strerror(rc);
     return r;
   }
   r.reached = true;
@@ -118,11 +138,13 @@ BoardAnswer Unreachable(const std::string& why) {
 
 // The verdict of game `id`, asked again and again until it is in or the
 // wait is over.
-BoardAnswer AwaitVerdict(const std::string& server, BoardAnswer answer, const BoardClientTimeouts& t) {
+BoardAnswer AwaitVerdict(const std::string& server, BoardAnswer answer, const BoardClientTimeouts& t,
+                         std::stop_token stop) {
   const Clock::time_point end = Clock::now() + std::chrono::seconds(t.verdictSeconds);
   auto pause = std::chrono::milliseconds(200);
   for (;;) {
-    const Response r = Request(server + "/api/games/" + std::to_string(answer.gameId), nullptr, "", t);
+    const Response r = Request(server + "/api/games/" + std::to_string(answer.gameId), nullptr, "", t, stop);
+    if (stop.stop_requested()) return Unreachable(kStopped);
     if (r.reached && r.status == 200) {
       const json j = Parsed(r.body);
       const std::string state = String(j, "state");
@@ -148,7 +170,7 @@ BoardAnswer AwaitVerdict(const std::string& server, BoardAnswer answer, const Bo
       answer.kind = BoardAnswer::Kind::kPending;
       return answer;
     }
-    std::this_thread::sleep_for(pause);
+    if (!Pause(stop, pause)) return Unreachable(kStopped);
     pause = std::min(pause * 2, std::chrono::milliseconds(2000));
   }
 }
@@ -156,7 +178,7 @@ BoardAnswer AwaitVerdict(const std::string& server, BoardAnswer answer, const Bo
 }  // namespace
 
 BoardAnswer SubmitReplay(const std::string& serverUrl, const std::string& name, const std::vector<uint8_t>& replay,
-                         const std::string& stateDir, const BoardClientTimeouts& t) {
+                         const std::string& stateDir, const BoardClientTimeouts& t, std::stop_token stop) {
   static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
   if (initialised != CURLE_OK) return Unreachable("cannot start libcurl");
   const std::string server = Trimmed(serverUrl);
@@ -165,12 +187,12 @@ BoardAnswer SubmitReplay(const std::string& serverUrl, const std::string& name, 
   const Clock::time_point busyEnd = Clock::now() + std::chrono::seconds(t.busyRetrySeconds);
   int busyRetries = 0;
   for (;;) {
-    const Response r = Request(server + "/api/games", &body, token, t);
+    const Response r = Request(server + "/api/games", &body, token, t, stop);
     if (!r.reached) return Unreachable(r.error);
     const json j = Parsed(r.body);
     // A busy board says when to come back; a later try is no new game.
     if (r.status == 503 && Clock::now() + std::chrono::seconds(std::max(1L, r.retryAfter)) < busyEnd) {
-      std::this_thread::sleep_for(std::chrono::seconds(std::clamp(r.retryAfter, 1L, 60L)));
+      if (!Pause(stop, std::chrono::seconds(std::clamp(r.retryAfter, 1L, 60L)))) return Unreachable(kStopped);
       ++busyRetries;
       continue;
     }
@@ -189,7 +211,7 @@ BoardAnswer SubmitReplay(const std::string& serverUrl, const std::string& name, 
       std::string error;
       if (!SaveBoardToken(stateDir, server, name, fresh, error)) answer.reason = "the name's token was not kept: " + error;
     }
-    return AwaitVerdict(server, answer, t);
+    return AwaitVerdict(server, answer, t, stop);
   }
 }
 

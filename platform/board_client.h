@@ -5,6 +5,7 @@
 // timeouts given, so the game calls it on a worker thread; nothing here
 // touches the game's world.
 #include <cstdint>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -38,9 +39,11 @@ struct BoardAnswer {
 
 // Submits `replay` to `server` (http[s]://host[:port]) under `name`, with
 // the name's token from `stateDir` when there is one (a new token the board
-// gives is saved there), then waits for the verdict.
+// gives is saved there), then waits for the verdict. A stop requested
+// through `stop` ends it within a second or so, as unreachable ("stopped").
 BoardAnswer SubmitReplay(const std::string& server, const std::string& name, const std::vector<uint8_t>& replay,
-                         const std::string& stateDir, const BoardClientTimeouts& timeouts = {});
+                         const std::string& stateDir, const BoardClientTimeouts& timeouts = {},
+                         std::stop_token stop = {});
 
 // The file in `stateDir` that keeps the tokens, one line each of the server,
 // the name (without regard to case) and the token, separated by tabs,

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "platform/board_rules.h"
 #include "platform/files.h"
 #include "platform/user_dirs.h"
 
@@ -78,6 +79,23 @@ constexpr Entry kEntries[] = {
      }},
     {"sound", "music", [](const toml::node& value, Settings& s) { return Volume(value, s.musicVolume); }},
     {"sound", "effects", [](const toml::node& value, Settings& s) { return Volume(value, s.effectsVolume); }},
+    {"online", "server",
+     [](const toml::node& value, Settings& s) -> std::string {
+       const std::optional<std::string> v = value.value_exact<std::string>();
+       if (!v) return "an https:// address in quotes (\"\" sends nothing)";
+       if (std::string why = v->empty() ? std::string() : BoardServerRefusal(*v); !why.empty()) return why;
+       s.onlineServer = *v;
+       return {};
+     }},
+    {"online", "name",
+     [](const toml::node& value, Settings& s) -> std::string {
+       const std::optional<std::string> v = value.value_exact<std::string>();
+       if (!v) return "your name on the board, in quotes (\"\" sends nothing)";
+       if (!v->empty() && !BoardNameRefusal(*v).empty())
+         return "1-16 printable ASCII characters, not starting or ending with a space";
+       s.onlineName = *v;
+       return {};
+     }},
 };
 
 // The [keys] and [pad] tables: a name per control (the pad steers with its

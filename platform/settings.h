@@ -16,6 +16,9 @@
 //   button1 = "Z"  button2 = "X"  button3 = "C"  pause = "P"
 //   [pad]                      # a game controller's buttons
 //   button1 = "a"  button2 = "b"  button3 = "x"  pause = "start"
+//   [online]                   # a shared-ranking board (solvara-board); both
+//   server = ""                # empty: nothing is ever sent. An https:// address
+//   name = ""                  # (http:// for this machine only); 1-16 characters
 #include <array>
 #include <optional>
 #include <string>
@@ -55,6 +58,10 @@ struct Settings {
   int effectsVolume = 100;
   std::array<ButtonName, kControlCount> keys;
   std::array<ButtonName, kControlCount> padButtons;  // button1-3 and pause only
+  // The board games are sent to when the player asks, and the name they go
+  // under (platform/board_rules.h); either empty: none is ever sent.
+  std::string onlineServer;
+  std::string onlineName;
 };
 
 // The vertical sync and scaling choices by the names the settings and the

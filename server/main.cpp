@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "app/command_line.h"
+#include "platform/board_rules.h"
 #include "platform/files.h"
 #include "server/board.h"
 #include "server/migrations.h"
@@ -127,7 +128,7 @@ int Operate(board::Database& db, const Options& o) {
   if (o.command == "ban" || o.command == "unban")
     return store.BanPlayer(key, o.command == "ban") ? 0 : Fail("no player " + o.name);
   if (o.command == "rename") {
-    if (std::string why = board::NameRefusal(o.newName); !why.empty()) return Fail(o.newName + ": " + why);
+    if (std::string why = platform::BoardNameRefusal(o.newName); !why.empty()) return Fail(o.newName + ": " + why);
     return store.RenamePlayer(key, o.newName, board::NameKey(o.newName))
                ? 0
                : Fail("no player " + o.name + ", or " + o.newName + " is taken");

@@ -11,15 +11,6 @@ bool Printable(char c) { return c >= 0x20 && c <= 0x7E; }
 
 }  // namespace
 
-std::string NameRefusal(std::string_view name) {
-  if (name.empty()) return "a name is needed";
-  if (name.size() > kMaxNameLength) return "a name has at most 16 characters";
-  for (char c : name)
-    if (!Printable(c)) return "a name holds printable ASCII characters only";
-  if (name.front() == ' ' || name.back() == ' ') return "a name neither starts nor ends with a space";
-  return {};
-}
-
 std::string NameKey(std::string_view name) {
   std::string key(name);
   for (char& c : key)

@@ -1,6 +1,6 @@
 #pragma once
-// Players' names and tokens. A name is 1-16 printable ASCII characters and
-// belongs to whoever first submitted under it, without regard to case. That
+// Players' names and tokens. A name (platform/board_rules.h) belongs to
+// whoever first submitted under it, without regard to case. That
 // submission's answer carries a 128-bit token; the board keeps only its
 // SHA-256 and compares hashes in constant time.
 #include <string>
@@ -10,11 +10,6 @@
 
 namespace board {
 
-constexpr size_t kMaxNameLength = 16;
-
-// Why `name` cannot be a player's name; empty when it can. A space at either
-// end is refused too: "Ace " would pass for "Ace" on every page.
-std::string NameRefusal(std::string_view name);
 // The name as the uniqueness rule sees it.
 std::string NameKey(std::string_view name);
 

@@ -4,6 +4,7 @@
 
 #include "game/records/replay_file.h"
 #include "platform/base64.h"
+#include "platform/board_rules.h"
 #include "server/players.h"
 
 namespace board {
@@ -26,7 +27,7 @@ bool ParseSubmissionBody(std::string_view body, SubmissionBody& out, std::string
     return false;
   }
   out.name = name->get<std::string>();
-  if (reason = NameRefusal(out.name); !reason.empty()) return false;
+  if (reason = platform::BoardNameRefusal(out.name); !reason.empty()) return false;
   const std::string& text = replay->get_ref<const std::string&>();
   if (text.empty() || text.size() / 4 * 3 > game::kMaxReplayBytes + 2) {
     reason = text.empty() ? "the replay is empty" : "the replay is larger than any replay can be";

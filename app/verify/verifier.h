@@ -3,7 +3,9 @@
 // game's own (the main form watching the replay) on the headless backend
 // without SDL, stepped frame by frame on the virtual clock as the runner
 // steps it, so a replay gets the verdict `solvara-probe --replay --verify`
-// gives it.
+// gives it: its end and every checkpoint compared. Every frame is drawn into
+// nothing and the music keeps no time, so the frames cost the world's
+// routines alone (bench/verify_frames: many times the runner's speed).
 //
 // Prepare does everything that needs a file (the assets, the time zone, the
 // text conversion); Verify then needs none, so the program can close itself

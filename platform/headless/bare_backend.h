@@ -1,10 +1,11 @@
 #pragma once
 // The headless backend without SDL, SDL_ttf or FluidSynth, for a program
 // that only plays the world: the verifier of submitted games. Pictures are
-// read for their size alone and text draws nothing, so the drawing does the
-// same work on the same surfaces while no decoder or font library is loaded;
-// MIDI goes nowhere. Constructing it installs the services into
-// platform::Current(); destroying it uninstalls them.
+// read for their size alone and text draws nothing, so the surfaces are
+// those of the game while no decoder or font library is loaded; MIDI goes
+// nowhere, and the clock holds its timers (the music keeps no time).
+// Constructing it installs the services into platform::Current();
+// destroying it uninstalls them.
 #include <string>
 
 #include "platform/display.h"

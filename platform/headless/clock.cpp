@@ -69,6 +69,10 @@ void VirtualClock::RunDueTimers(std::unique_lock<std::mutex>& lock) {
 
 void VirtualClock::MoveTo(uint32_t target) {
   std::unique_lock lock(mutex_);
+  if (held_) {
+    now_.store(target, std::memory_order_release);
+    return;
+  }
   RunDueTimers(lock);
   while (Milliseconds() != target) {
     const uint32_t now = Milliseconds();
@@ -88,6 +92,10 @@ void VirtualClock::MoveTo(uint32_t target) {
 
 void VirtualClock::Set(uint32_t ms) {
   std::unique_lock lock(mutex_);
+  if (held_) {
+    now_.store(ms, std::memory_order_release);
+    return;
+  }
   changed_.wait(lock, [this] { return AllWaiting(); });
   now_.store(ms, std::memory_order_release);
   RunDueTimers(lock);
@@ -96,6 +104,11 @@ void VirtualClock::Set(uint32_t ms) {
 void VirtualClock::OnStep(std::function<void(uint32_t)> hook) {
   std::lock_guard lock(mutex_);
   hook_ = std::move(hook);
+}
+
+void VirtualClock::HoldTimers() {
+  std::lock_guard lock(mutex_);
+  held_ = true;
 }
 
 }  // namespace platform::headless

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/base64.h"
+#include "platform/board_rules.h"
 #include "server/board.h"
 #include "server/html.h"
 #include "server/players.h"
@@ -20,7 +21,7 @@ TEST(BoardParts, NamesAreOneToSixteenPrintableAsciiUniqueWithoutCase) {
       {"", false},           {"seventeen chars!!", false}, {" lead", false},        {"trail ", false},
       {"tab\there", false},  {"\x7f", false},           {"caf\xc3\xa9", false},
   };
-  for (const auto& row : rows) EXPECT_EQ(NameRefusal(row.name).empty(), row.taken) << row.name;
+  for (const auto& row : rows) EXPECT_EQ(platform::BoardNameRefusal(row.name).empty(), row.taken) << row.name;
   EXPECT_EQ(NameKey("AcE x"), NameKey("aCe X"));
   EXPECT_NE(NameKey("Ace"), NameKey("Ace2"));
 }

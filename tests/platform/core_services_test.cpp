@@ -92,6 +92,34 @@ TEST(VirtualClockThread, StopsAtEveryDeadlineOfAWaitingWorker) {
   worker.join();
 }
 
+// Held, the clock jumps past the worker's deadlines without waiting for it;
+// the worker steps again only when woken.
+TEST(VirtualClockThread, HeldMovesWithoutTheWorkerUntilWoken) {
+  using namespace std::chrono_literals;
+  platform::headless::VirtualClock clock;
+  clock.HoldTimers();
+  std::unique_ptr<platform::ClockTimer> timer = clock.CreateTimer();
+  std::atomic<int> steps{0};
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    while (!done) {
+      const uint32_t start = clock.Milliseconds();
+      ++steps;
+      timer->WaitUntil(start + 10);
+    }
+  });
+  while (steps == 0) std::this_thread::yield();
+  clock.Advance(35);
+  std::this_thread::sleep_for(20ms);
+  EXPECT_EQ(clock.Milliseconds(), 35u);
+  EXPECT_EQ(steps, 1);
+  timer->Wake();
+  while (steps == 1) std::this_thread::yield();
+  done = true;
+  timer->Wake();
+  worker.join();
+}
+
 TEST(FilesTest, BackslashPathsResolveBesideTheProgramOrInMappedFolders) {
   platform::ClearFolderMaps();
   EXPECT_EQ(platform::ResolvePath("bmp\\title.bmp"), platform::ProgramDir() + "/bmp/title.bmp");

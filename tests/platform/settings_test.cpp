@@ -27,7 +27,8 @@ TEST(Settings, EverySettingIsRead) {
       "[display]\nmode = \"window\"\nscale = \"integer\"\nreduced_flashing = true\nvsync = \"off\"\n"
       "[sound]\nmusic = 0\neffects = 55\n"
       "[keys]\nup = \"W\"\nbutton1 = \"Left Shift\"\npause = \"F1\"\n"
-      "[pad]\nbutton3 = \"y\"\npause = \"back\"\n",
+      "[pad]\nbutton3 = \"y\"\npause = \"back\"\n"
+      "[online]\nserver = \"https://board.example.org:8443/solvara\"\nname = \"Ace\"\n",
       "s.toml", problems);
   EXPECT_TRUE(problems.empty()) << problems.front().what;
   EXPECT_EQ(s.fullScreen, false);
@@ -43,6 +44,14 @@ TEST(Settings, EverySettingIsRead) {
   EXPECT_TRUE(s.keys[kDown].name.empty());
   EXPECT_EQ(s.padButtons[kButton3].name, "y");
   EXPECT_EQ(s.padButtons[kPause].name, "back");
+  EXPECT_EQ(s.onlineServer, "https://board.example.org:8443/solvara");
+  EXPECT_EQ(s.onlineName, "Ace");
+  // Plain HTTP to this machine, and nothing at all.
+  for (const char* server : {"http://localhost:8642", "http://127.0.0.1", "http://[::1]:8642/", ""}) {
+    const Settings local = ParseSettings(std::string("[online]\nserver = \"") + server + "\"\n", "s.toml", problems);
+    EXPECT_TRUE(problems.empty()) << server;
+    EXPECT_EQ(local.onlineServer, server);
+  }
 }
 
 TEST(Settings, WhatIsWrongIsReportedWithItsLineAndKeepsItsDefault) {
@@ -70,6 +79,15 @@ TEST(Settings, WhatIsWrongIsReportedWithItsLineAndKeepsItsDefault) {
       {"[keys]\njump = \"J\"\n", 2, "unknown setting [keys] jump"},
       {"[pad]\nup = \"dpup\"\n", 2, "unknown setting [pad] up"},
       {"volume = 3\n", 1, "unknown setting volume"},
+      {"[online]\nserver = 8642\n", 2, "[online] server must be an https:// address in quotes"},
+      {"[online]\nserver = \"http://board.example.org\"\n", 2, "[online] server must be an https:// address: http:// only"},
+      {"[online]\nserver = \"http://localhost.example.org\"\n", 2, "[online] server must be an https:// address: http://"},
+      {"[online]\nserver = \"http://localhost@example.org\"\n", 2, "[online] server must be an address with a host"},
+      {"[online]\nserver = \"ftp://localhost\"\n", 2, "[online] server must be an https:// address (http://"},
+      {"[online]\nserver = \"https://\"\n", 2, "[online] server must be an address with a host"},
+      {"[online]\nserver = \"https://a b\"\n", 2, "[online] server must be an address without spaces"},
+      {"[online]\nname = \"seventeen chars!!\"\n", 2, "[online] name must be 1-16 printable"},
+      {"[online]\nname = \" Ace\"\n", 2, "[online] name must be 1-16 printable"},
       {"[display]\nmode = \"window\"\n[sound\nmusic = 5\n", 3, ""},
   };
   for (const Case& c : cases) {
@@ -85,6 +103,8 @@ TEST(Settings, WhatIsWrongIsReportedWithItsLineAndKeepsItsDefault) {
     EXPECT_EQ(s.musicVolume, 100);
     EXPECT_EQ(s.effectsVolume, 100);
     EXPECT_TRUE(s.keys[kUp].name.empty());
+    EXPECT_TRUE(s.onlineServer.empty());
+    EXPECT_TRUE(s.onlineName.empty());
   }
 }
 

@@ -171,6 +171,35 @@ TEST_F(VerifierTest, GivesTheRunnersVerdictsOnTheCorpus) {
   EXPECT_EQ(accepted, 2);
 }
 
+// Every checkpoint is compared, not only the end; and a game that does not
+// start as a new game from the title (a practice, which the runner plays and
+// verifies) is not ranked, whatever its replay claims.
+TEST_F(VerifierTest, RefusesWhatNoRankedGameCanBe) {
+  const fs::path practice = dir_ / "practice.rpl";
+  const platform::ChildResult recorded = platform::RunChild(
+      {kProbe, "--bot", "--seed", "5", "--practice", "3", "--power", "2", "--frames", "3000", "--record",
+       practice.string(), "--home", (dir_ / "home").string()},
+      {}, {.keepStderr = false});
+  ASSERT_EQ(recorded.exitStatus, 0) << recorded.output;
+  const game::Replay game = Recorded("bot-5.rpl");
+  const struct {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    std::string says;
+  } cases[] = {
+      {"the first boss's practice", ReadBytes(practice), "it starts from the practice of the first boss, not a new game"},
+      {"the second checkpoint changed", Altered(game, [](game::Replay& r) { r.checkpoints.at(1).world[kScoreField] += 10; }),
+       "checkpoint 2, after frame 600 (frames 301-600), differs: GameState.score recorded "},
+      {"the last checkpoint's pool changed",
+       Altered(game, [](game::Replay& r) { r.checkpoints.back().pools[0] ^= 1; }), "checkpoint 5, after frame 1500"},
+  };
+  for (const auto& c : cases) {
+    const Verdict v = VerifierSays(c.bytes);
+    EXPECT_EQ(v.outcome, Verdict::Outcome::kRefused) << c.what;
+    EXPECT_EQ(v.reason.rfind(c.says, 0), 0u) << c.what << ": " << v.reason;
+  }
+}
+
 TEST_F(VerifierTest, AcceptsWithTheGamesScoreFramesAndStage) {
   const game::Replay game = Recorded("bot-5.rpl");
   const Verdict v = VerifierSays(game::EncodeReplay(game));

@@ -84,6 +84,8 @@ PlayerSettings FromFile(const platform::Settings& file, const platform::Bindings
   s.values[kSettingEffects] = file.effectsVolume;
   s.values[kSettingReducedFlashing] = file.reducedFlashing ? 1 : 0;
   s.bindings = bindings;
+  s.onlineServer = file.onlineServer;
+  s.onlineName = file.onlineName;
   return s;
 }
 

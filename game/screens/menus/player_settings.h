@@ -38,6 +38,10 @@ struct PlayerSettings {
   // The command-line option that chose a setting for this run only (null:
   // the file's choice); a change in Options ends it.
   std::array<const char*, kSettingCount> overriddenBy{};
+  // The shared-ranking board games are sent to, and the name they go under
+  // (either empty: none is sent).
+  std::string onlineServer;
+  std::string onlineName;
 
   bool FullScreen() const { return values[kSettingMode] == 0; }
 };

@@ -1,0 +1,44 @@
+#include "platform/board_rules.h"
+
+namespace platform {
+namespace {
+
+bool Printable(char c) { return c >= 0x20 && c <= 0x7E; }
+
+// Far longer than any board's address.
+constexpr size_t kMaxServerLength = 200;
+
+// The schemes a board is reached by, and the hosts plain HTTP may reach.
+constexpr std::string_view kSecure = "https://";
+constexpr std::string_view kPlain = "http://";
+constexpr std::string_view kThisMachine[] = {"localhost", "127.0.0.1", "[::1]"};
+
+}  // namespace
+
+std::string BoardNameRefusal(std::string_view name) {
+  if (name.empty()) return "a name is needed";
+  if (name.size() > kMaxBoardNameLength) return "a name has at most 16 characters";
+  for (char c : name)
+    if (!Printable(c)) return "a name holds printable ASCII characters only";
+  if (name.front() == ' ' || name.back() == ' ') return "a name neither starts nor ends with a space";
+  return {};
+}
+
+std::string BoardServerRefusal(std::string_view server) {
+  if (server.size() > kMaxServerLength) return "an address of at most 200 characters";
+  for (char c : server)
+    if (!Printable(c) || c == ' ') return "an address without spaces or control characters";
+  const bool secure = server.starts_with(kSecure);
+  if (!secure && !server.starts_with(kPlain)) return "an https:// address (http:// only for this machine)";
+  const std::string_view rest = server.substr(secure ? kSecure.size() : kPlain.size());
+  // The host runs to the port, the path or the end; an IPv6 host is bracketed.
+  const size_t end = rest.starts_with('[') ? rest.find(']') + 1 : rest.find_first_of(":/?#");
+  const std::string_view host = rest.substr(0, end == 0 ? std::string_view::npos : end);
+  if (host.empty() || host.find('@') != std::string_view::npos) return "an address with a host (and no user name)";
+  if (secure) return {};
+  for (std::string_view local : kThisMachine)
+    if (host == local) return {};
+  return "an https:// address: http:// only for this machine (localhost, 127.0.0.1, [::1])";
+}
+
+}  // namespace platform
