@@ -285,9 +285,9 @@ TEST_F(RunnerTest, MenuPaths) {
        {}, nullptr, {}, 0, nullptr, true, false, "was left after 285 frames, as recorded so far"},
       // Saving twice keeps one copy, listed above the entry.
       {"Save last replay copies the last game into the list once", nullptr,
-       toReplays + "22 Up\n24 Up\n26 Enter\n28 Enter\n30 Up\n32 Up\n", 35,
+       toReplays + "22 Up\n24 Up\n26 Enter\n28 Enter\n30 Up\n32 Up\n34 Up\n", 37,
        {{25, "menu", "\"replays:SAVE LAST REPLAY\""}, {29, "menu", "\"replays:SAVE LAST REPLAY\""},
-        {31, "menu", "\"replays:20*"}, {33, "menu", "\"replays:LAST GAME *"}},
+        {31, "menu", "\"replays:SUBMIT A GAME\""}, {33, "menu", "\"replays:20*"}, {35, "menu", "\"replays:LAST GAME *"}},
        {}, nullptr, {}, 0, nullptr, true},
       // The power stays among a game's (0-4): five steps up make 4.
       {"Practice: the stage-2 boss with power 3", nullptr,

@@ -122,7 +122,7 @@ constexpr const char* kExplanation =
     "Nothing is sent before you agree; your answer is kept for this board.";
 
 void OpenConsent(TForm1& f) {
-  if (f.menus.IsOpen()) f.menus.Push(kOnlineConsentMenu);
+  if (f.menus.IsOpen()) f.menus.Push(f, kOnlineConsentMenu);
   else f.ShowMenu(kOnlineConsentMenu);
   // A key pressed twice in haste declines.
   f.menus.Move(kDeclineEntry);

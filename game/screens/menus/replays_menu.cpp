@@ -7,6 +7,8 @@
 #include "game/records/last_replay.h"
 #include "game/records/score_file.h"
 #include "game/screens/menus/menu.h"
+#include "game/screens/menus/online_menu.h"
+#include "game/world/start_worlds.h"
 #include "vantor/draw/draw.h"
 
 namespace game {
@@ -55,6 +57,34 @@ void SaveLast(TForm1& f, int) {
   f.menus.notice = done ? "The last game is kept as " + saved : "The last game could not be kept: " + reason;
 }
 
+// Submit: the rows of the list just read, a game from the title chosen to
+// be sent to the shared ranking; the others greyed with why.
+MenuValue NotRanked(const TForm1& f, int row) {
+  const ReplayListRow& shown = f.replayShelf.list.rows[static_cast<size_t>(row)];
+  if (!shown.replay) return Refusal(f, row);
+  std::string why;
+  IsNewGameStart(shown.replay->world, &why);
+  return {{}, false, "Not a ranked game: " + why};
+}
+
+void Submit(TForm1& f, int row) { SubmitReplayFile(f, f.replayShelf.list.rows[static_cast<size_t>(row)].path); }
+
+std::span<const MenuEntry> MakeSubmitRows(TForm1& f) {
+  ReplayShelf& shelf = f.replayShelf;
+  std::vector<MenuEntry>& entries = shelf.submitEntries;
+  entries.clear();
+  for (size_t i = 0; i < shelf.list.rows.size(); ++i) {
+    const ReplayListRow& row = shelf.list.rows[i];
+    const bool ranked = row.replay && IsNewGameStart(row.replay->world);
+    entries.push_back({row.label.c_str(), Submit, nullptr, ranked ? nullptr : NotRanked, static_cast<int>(i), nullptr,
+                       true, !ranked});
+  }
+  entries.push_back(Back());
+  return entries;
+}
+
+const MenuPage kSubmitMenu = {"submit", "SUBMIT", {}, MenuLayout::kRows, kRowsTop, nullptr, MakeSubmitRows};
+
 std::span<const MenuEntry> MakeRows(TForm1& f) {
   ReplayShelf& shelf = f.replayShelf;
   shelf.list = ListReplays(f.scoreStore->Folder(), f.Ranking);
@@ -75,6 +105,7 @@ std::span<const MenuEntry> MakeRows(TForm1& f) {
                                             : std::to_string(more) + " more files in the replays folder are not listed";
     entries.push_back({shelf.leftOutRow.c_str(), nullptr, nullptr, LeftOutNote, 0, nullptr, true, true});
   }
+  entries.push_back(Submenu("SUBMIT A GAME", kSubmitMenu));
   entries.push_back(Action("SAVE LAST REPLAY", SaveLast));
   entries.push_back(Back());
   return entries;

@@ -13,6 +13,8 @@ namespace game {
 struct ReplayShelf {
   ReplayList list;
   std::vector<MenuEntry> entries;
+  // The Submit page's rows: the same list, other choices.
+  std::vector<MenuEntry> submitEntries;
   // The texts of the rows that are no file ("No replays yet").
   std::string emptyRow, leftOutRow;
 };
