@@ -73,14 +73,7 @@ ScoreStore::ScoreStore(std::string folder, std::string oldFile, std::function<vo
         }
         saveFailed_(error);
       }),
-      lastFailures_([this](platform::Message&) {
-        std::string error;
-        {
-          std::lock_guard lock(mutex_);
-          error = lastError_;
-        }
-        if (lastFailed_) lastFailed_(error);
-      }),
+      lastFailures_([this](platform::Message&) { ReportLastFailure(); }),
       worker_([this] { Work(); }) {}
 
 ScoreStore::~ScoreStore() {
@@ -189,7 +182,23 @@ bool ScoreStore::Save(const RankEntry rows[7], std::string& error) {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [&] { return done_ >= ticket; });
   error = error_;
-  return ok_;
+  const bool ok = ok_;
+  lock.unlock();
+  // The save at close runs after the last message loop: a failure of the
+  // last game's file posted meanwhile would never be said.
+  ReportLastFailure();
+  return ok;
+}
+
+void ScoreStore::ReportLastFailure() {
+  std::string error;
+  {
+    std::lock_guard lock(mutex_);
+    if (!lastUnreported_) return;
+    lastUnreported_ = false;
+    error = lastError_;
+  }
+  if (lastFailed_) lastFailed_(error);
 }
 
 void ScoreStore::Wait() {
@@ -235,6 +244,7 @@ void ScoreStore::WriteLast(const Job& job) {
   {
     std::lock_guard lock(mutex_);
     lastError_ = path + ": " + error;
+    lastUnreported_ = true;
   }
   lastFailures_.Post(0, 0, 0);
 }

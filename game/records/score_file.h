@@ -82,7 +82,8 @@ class ScoreStore {
   void OnLastReplayFailed(std::function<void(const std::string&)> lastFailed) { lastFailed_ = std::move(lastFailed); }
   // Hands a copy of the rows to the worker and returns at once.
   void SaveInBackground(const RankEntry rows[7]);
-  // Saves now, after any pending save. False with a one-line reason.
+  // Saves now, after any pending save. False with a one-line reason. A
+  // failure of last.rpl not yet said is said before it returns.
   bool Save(const RankEntry rows[7], std::string& error);
   // Returns once every save handed over so far is done.
   void Wait();
@@ -105,6 +106,8 @@ class ScoreStore {
   bool Write(const Job& job, std::string& error) const;
   // Worker: last.rpl, when the job's last game is not written yet.
   void WriteLast(const Job& job);
+  // Main thread: says a failure of last.rpl once, whichever asks first.
+  void ReportLastFailure();
 
   const std::string folder_, path_, lockPath_, oldFile_;
   std::function<void(const std::string&)> saveFailed_;
@@ -122,7 +125,7 @@ class ScoreStore {
   std::condition_variable changed_;
   std::optional<Job> pending_;  // a newer job replaces one not yet started
   uint64_t submitted_ = 0, done_ = 0;
-  bool ok_ = true, stop_ = false;
+  bool ok_ = true, stop_ = false, lastUnreported_ = false;
   std::string error_, lastError_;
   platform::MessageWindow failures_, lastFailures_;
   std::thread worker_;
