@@ -97,7 +97,6 @@ TEST(VirtualClockThread, StopsAtEveryDeadlineOfAWaitingWorker) {
 TEST(VirtualClockThread, HeldMovesWithoutTheWorkerUntilWoken) {
   using namespace std::chrono_literals;
   platform::headless::VirtualClock clock;
-  clock.HoldTimers();
   std::unique_ptr<platform::ClockTimer> timer = clock.CreateTimer();
   std::atomic<int> steps{0};
   std::atomic<bool> done{false};
@@ -108,7 +107,10 @@ TEST(VirtualClockThread, HeldMovesWithoutTheWorkerUntilWoken) {
       timer->WaitUntil(start + 10);
     }
   });
-  while (steps == 0) std::this_thread::yield();
+  // Not held yet, the clock waits until the worker waits on its deadline: a
+  // worker not yet waiting would find the deadline passed and step again.
+  clock.Set(0);
+  clock.HoldTimers();
   clock.Advance(35);
   std::this_thread::sleep_for(20ms);
   EXPECT_EQ(clock.Milliseconds(), 35u);
