@@ -353,6 +353,29 @@ int32_t ResultScore(const fs::path& trace) {
 // Two lanes of runners play one game each, one after the other, into the
 // same folder, the lanes at the same time; every game saves after its row and
 // at close.
+// The close saves after the last message loop: a last game's file that fails
+// just before it is said by that save, and only once.
+TEST(LastGameFile, AFailureJustBeforeTheCloseIsSaidByTheClosingSaveOnce) {
+  const fs::path home = FreshFolder("lastclose");
+  fs::create_directory(home / "last.rpl");
+  std::vector<std::string> said;
+  {
+    game::ScoreStore store(home.string(), home.string() + "/score.dat", [](const std::string&) {});
+    store.OnLastReplayFailed([&said](const std::string& reason) { said.push_back(reason); });
+    game::RankEntry rows[game::kRankRows] = {};
+    store.Load(rows);
+    store.KeepLastReplay(std::make_shared<game::Replay>());
+    store.SaveLastInBackground();
+    std::string error;
+    EXPECT_TRUE(store.Save(rows, error)) << error;
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find((home / "last.rpl").string()), std::string::npos) << said[0];
+    platform::DispatchPostedMessages();
+    EXPECT_EQ(said.size(), 1u);
+  }
+  fs::remove_all(home);
+}
+
 TEST(TwoCopies, BothKeepEveryRowTheySave) {
   const fs::path home = FreshFolder("two-copies");
   WriteFile(home / "score.dat", std::string(308, '\0'));  // every game ranks
