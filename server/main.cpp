@@ -3,9 +3,12 @@
 #include <CLI/CLI.hpp>
 #include <httplib.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <iostream>
 
@@ -179,11 +182,23 @@ int main(int argc, char** argv) {
   // Headers and body go out in separate writes: without this the body waits
   // for the client's delayed acknowledgement of the headers (40 ms).
   server.set_tcp_nodelay(true);
+  // The library listens with a backlog of 5: a burst of new connections (a
+  // load test, a page shared at once) overflowed it, and each dropped one
+  // waited a second for TCP to send again. The socket is noted here so it can
+  // listen again with the system's backlog once bound (Linux takes a second
+  // listen() as the new backlog).
+  int listening = -1;
+  server.set_socket_options([&listening](socket_t sock) {
+    httplib::default_socket_options(sock);
+    listening = sock;
+  });
   board::AddRoutes(server, service);
   board::AddPages(server, service);
   // Port 0: any free port, said below.
   const int bound = port == 0 ? server.bind_to_any_port(host) : (server.bind_to_port(host, port) ? port : -1);
   if (bound <= 0) return Fail("cannot listen on " + o.listen);
+  if (::listen(listening, SOMAXCONN) != 0)
+    std::cerr << "solvara-board: new connections queue 5 at most: " << std::strerror(errno) << "\n";
   std::cerr << "solvara-board: listening on http://" << o.listen.substr(0, colon) << ":" << bound << "/ with "
             << (o.postgres.empty() ? "SQLite in " + o.data : std::string("PostgreSQL")) << "\n";
   // Requests in progress are answered; a verification in progress goes back

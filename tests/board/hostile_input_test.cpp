@@ -4,13 +4,19 @@
 // goes away and comes back, a disk that fills. Each answer is an error the
 // client can read; the board goes on serving and loses nothing it took.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <nlohmann/json.hpp>
 #include <thread>
+#include <vector>
 
 #include "platform/base64.h"
 #include "tests/board/board_fixture.h"
@@ -142,6 +148,43 @@ TEST(BoardHostileInput, EveryBadRequestGetsAnErrorAndTheBoardGoesOn) {
   Check(*client, {"deleting with the token", "DELETE", "/api/players/owner", "", ownerToken, 204, ""});
   Check(*client, {"the game gone", "GET", idPath, "", {}, 404, "no such game"});
   Check(*client, {"the ranking empty", "GET", "/api/ranking", "", {}, 200, "\"total\":0"});
+}
+
+// A burst of new connections waits in the listening queue: with the board
+// stopped the system alone completes their handshakes, and a short queue
+// would drop the rest (each then waits a second for TCP to try again).
+TEST(BoardHostileInput, ABurstOfConnectionsIsQueuedNotDropped) {
+  TempFolder folder("burst");
+  BoardProcess board(folder.path(), {"--data", (folder.path() / "data").string()});
+  ASSERT_TRUE(board.Started()) << board.Log();
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(static_cast<uint16_t>(board.Port()));
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(kill(board.Pid(), SIGSTOP), 0);
+  constexpr int kBurst = 64;
+  std::vector<pollfd> sockets;
+  for (int i = 0; i < kBurst; ++i) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    ASSERT_GE(fd, 0);
+    connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    sockets.push_back({fd, POLLOUT, 0});
+  }
+  int connected = 0;
+  for (auto deadline = std::chrono::steady_clock::now() + 500ms;
+       connected < kBurst && std::chrono::steady_clock::now() < deadline;) {
+    poll(sockets.data(), sockets.size(), 50);
+    connected = static_cast<int>(std::count_if(sockets.begin(), sockets.end(), [](pollfd& p) {
+      int error = 0;
+      socklen_t size = sizeof error;
+      return (p.revents & POLLOUT) && getsockopt(p.fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+    }));
+  }
+  for (const pollfd& p : sockets) close(p.fd);
+  ASSERT_EQ(kill(board.Pid(), SIGCONT), 0);
+  EXPECT_EQ(connected, kBurst);
+  auto client = board.Client();
+  Check(*client, {"health after the burst", "GET", "/healthz", "", {}, 200, ""});
 }
 
 TEST(BoardHostileInput, ADatabaseThatGoesAwayIsAnErrorAndTheJobIsDoneWhenItIsBack) {
