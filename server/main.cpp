@@ -186,10 +186,13 @@ int main(int argc, char** argv) {
   // load test, a page shared at once) overflowed it, and each dropped one
   // waited a second for TCP to send again. The socket is noted here so it can
   // listen again with the system's backlog once bound (Linux takes a second
-  // listen() as the new backlog).
+  // listen() as the new backlog). The library's own option, SO_REUSEPORT,
+  // let a second board bind a port in use and take half its connections:
+  // SO_REUSEADDR alone still lets a board restart at once on its port.
   int listening = -1;
   server.set_socket_options([&listening](socket_t sock) {
-    httplib::default_socket_options(sock);
+    const int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     listening = sock;
   });
   board::AddRoutes(server, service);

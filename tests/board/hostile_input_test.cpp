@@ -10,10 +10,14 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <thread>
 #include <vector>
@@ -185,6 +189,24 @@ TEST(BoardHostileInput, ABurstOfConnectionsIsQueuedNotDropped) {
   EXPECT_EQ(connected, kBurst);
   auto client = board.Client();
   Check(*client, {"health after the burst", "GET", "/healthz", "", {}, 200, ""});
+}
+
+// A port in use is refused: a second board sharing it would take half the
+// connections to its own games.
+TEST(BoardHostileInput, ASecondBoardOnAPortInUseDoesNotStart) {
+  TempFolder folder("twice");
+  BoardProcess first(folder.path(), {"--data", (folder.path() / "one").string()});
+  ASSERT_TRUE(first.Started()) << first.Log();
+  const std::string address = "127.0.0.1:" + std::to_string(first.Port());
+  const fs::path log = folder.path() / "second.log";
+  // Bounded: a board that did start is ended by timeout (status 124).
+  const std::string command = "timeout 10 " + kBuild + "/solvara-board --listen " + address + " --data " +
+                              (folder.path() / "two").string() + " 2>" + log.string();
+  const int status = std::system(command.c_str());
+  std::ifstream in(log);
+  const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status << "\n" << said;
+  EXPECT_NE(said.find("cannot listen on " + address), std::string::npos) << said;
 }
 
 TEST(BoardHostileInput, ADatabaseThatGoesAwayIsAnErrorAndTheJobIsDoneWhenItIsBack) {
