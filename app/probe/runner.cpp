@@ -2,14 +2,13 @@
 
 #include <unistd.h>
 
-#include <cinttypes>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
 
 #include "app/probe/trace.h"
+#include "app/verify/verdict.h"
 #include "app/verify/verifier.h"
 #include "game/play/bot.h"
 #include "game/form.h"
@@ -105,12 +104,6 @@ class SoundRecording {
   platform::headless::WavWriter writer_;
   std::unique_ptr<platform::headless::MixRecorder> recorder_;
 };
-
-std::string Hex(uint64_t checksum) {
-  char text[17];
-  std::snprintf(text, sizeof text, "%016" PRIx64, checksum);
-  return text;
-}
 
 uint16_t PilotKeys(const game::ControlKeys& k) {
   return (k.up ? kKeyUp : 0) | (k.down ? kKeyDown : 0) | (k.left ? kKeyLeft : 0) | (k.right ? kKeyRight : 0) |
@@ -310,7 +303,7 @@ void Runner::ReportWatched(const game::TForm1& form, std::ostream& log) const {
   log << "solvara-probe: a replay watched from the Replays list ";
   if (!deck.Mismatch().empty()) log << "did not play as recorded: " << deck.Mismatch() << "\n";
   else if (!deck.GameEnded()) log << "was left after " << deck.Frame() << " frames, as recorded so far\n";
-  else log << "played as recorded (" << deck.Frame() << " frames), end checksum " << Hex(deck.EndChecksum()) << "\n";
+  else log << "played as recorded (" << deck.Frame() << " frames), end checksum " << verify::ChecksumText(deck.EndChecksum()) << "\n";
 }
 
 bool Runner::CheckReplay(const game::TForm1& form, std::ostream& log) const {
@@ -320,7 +313,7 @@ bool Runner::CheckReplay(const game::TForm1& form, std::ostream& log) const {
     return false;
   }
   log << "solvara-probe: the replay " << options_.replay << " played as recorded: " << replay_->finalScore
-      << " points in " << replay_->frames << " frames, end checksum " << Hex(form.replays.EndChecksum()) << "\n";
+      << " points in " << replay_->frames << " frames, end checksum " << verify::ChecksumText(form.replays.EndChecksum()) << "\n";
   return true;
 }
 

@@ -51,12 +51,15 @@ std::string FormatVerdict(const Verdict& v) {
   if (v.outcome == Outcome::kRefused) return out + "reason " + OneLine(v.reason) + "\n";
   out += "game " + v.game + "\nversion " + std::to_string(v.version) + "\nscore " + std::to_string(v.score) +
          "\nframes " + std::to_string(v.frames) + "\n";
-  if (v.outcome == Outcome::kAccepted) {
-    char checksum[17];
-    std::snprintf(checksum, sizeof checksum, "%016" PRIx64, v.checksum);
-    out += "stage " + std::to_string(v.stage) + "\nchecksum " + checksum + "\n";
-  }
+  if (v.outcome == Outcome::kAccepted)
+    out += "stage " + std::to_string(v.stage) + "\nchecksum " + ChecksumText(v.checksum) + "\n";
   return out;
+}
+
+std::string ChecksumText(uint64_t checksum) {
+  char text[17];
+  std::snprintf(text, sizeof text, "%016" PRIx64, checksum);
+  return text;
 }
 
 std::optional<Verdict> ParseVerdict(std::string_view text) {

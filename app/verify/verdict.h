@@ -36,6 +36,8 @@ struct Verdict {
 };
 
 std::string FormatVerdict(const Verdict& verdict);
+// A world checksum as verdicts and the runner write it: 16 hexadecimal digits.
+std::string ChecksumText(uint64_t checksum);
 // Null when `text` is not a verdict as FormatVerdict writes them.
 std::optional<Verdict> ParseVerdict(std::string_view text);
 

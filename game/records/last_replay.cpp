@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
-#include <span>
 
 #include "game/form.h"
 #include "game/records/replay_file.h"
@@ -30,12 +29,8 @@ std::string KeptReplayName(int64_t endTime, int32_t score) {
 bool SaveLastReplay(const std::string& folder, std::string& saved, std::string& reason) {
   const std::string last = folder + "/" + kLastReplayFile;
   std::string bytes;
-  if (!platform::ReadRegularFile(last, bytes, kMaxReplayBytes + 1, nullptr, &reason)) {
-    reason = last + ": " + reason;
-    return false;
-  }
   Replay replay;
-  if (!DecodeReplay(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), replay, reason)) {
+  if (!ReadReplayFile(last, replay, reason, &bytes)) {
     reason = last + ": " + reason;
     return false;
   }

@@ -68,10 +68,9 @@ std::string RankText(const RankEntry& row) {
   return std::string(row.text, bytes);
 }
 
-std::string RankTimestamp() {
-  std::time_t now = std::time(nullptr);
+std::string RankTimestamp(std::time_t when) {
   std::tm local{};
-  localtime_r(&now, &local);
+  localtime_r(&when, &local);
   char text[32];
   std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
   return text;

@@ -1,6 +1,7 @@
 #pragma once
 // The ranking's rows: the default table, the insertion rule and the texts
 // (the file they are kept in: score_file.h).
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,8 @@ std::string RankText(const RankEntry& row);
 // Where a ranking score of `digits` digits starts.
 int RankScoreX(size_t digits);
 
-// The current local date and time as the rows carry it (19 characters).
-std::string RankTimestamp();
+// A local date and time as the rows carry it (19 characters): now, or
+// `when` (seconds since 1970).
+std::string RankTimestamp(std::time_t when = std::time(nullptr));
 
 }  // namespace game

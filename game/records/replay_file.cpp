@@ -205,16 +205,17 @@ bool DecodeReplay(std::span<const uint8_t> bytes, Replay& r, std::string& reason
   return true;
 }
 
-bool ReadReplayFile(const std::string& path, Replay& replay, std::string& reason) {
+bool ReadReplayFile(const std::string& path, Replay& replay, std::string& reason, std::string* bytes) {
   // Not blocking: a named pipe is refused, not waited on. One byte more than
   // a replay can hold tells an oversized file, without reading all of it.
-  std::string bytes;
+  std::string read;
+  std::string& text = bytes ? *bytes : read;
   uint64_t size = 0;
-  if (!platform::ReadRegularFile(path, bytes, kMaxReplayBytes + 1, &size, &reason)) return false;
-  if (bytes.size() > kMaxReplayBytes)
-    return Refuse(reason, "oversized: " + std::to_string(std::max<uint64_t>(size, bytes.size())) +
+  if (!platform::ReadRegularFile(path, text, kMaxReplayBytes + 1, &size, &reason)) return false;
+  if (text.size() > kMaxReplayBytes)
+    return Refuse(reason, "oversized: " + std::to_string(std::max<uint64_t>(size, text.size())) +
                               " bytes, more than a replay holds (" + std::to_string(kMaxReplayBytes) + ")");
-  return DecodeReplay(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), replay, reason);
+  return DecodeReplay(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), replay, reason);
 }
 
 bool WriteReplayFile(const std::string& path, const Replay& replay, std::string& error) {

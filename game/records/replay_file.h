@@ -38,7 +38,9 @@ bool DecodeReplay(std::span<const uint8_t> bytes, Replay& replay, std::string& r
 // The CRC-32 (as zlib and PNG compute it) that closes a replay.
 uint32_t ReplayCrc32(std::span<const uint8_t> bytes);
 
-bool ReadReplayFile(const std::string& path, Replay& replay, std::string& reason);
+// A regular file only, never past the bytes a replay can have; its bytes in
+// `bytes` when given (to copy or send the file as it is).
+bool ReadReplayFile(const std::string& path, Replay& replay, std::string& reason, std::string* bytes = nullptr);
 // Atomically, as score.dat is written.
 bool WriteReplayFile(const std::string& path, const Replay& replay, std::string& error);
 

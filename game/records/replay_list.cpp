@@ -34,15 +34,6 @@ void Load(ReplayListRow& row) {
   if (ReadReplayFile(row.path, *replay, row.refusal)) row.replay = std::move(replay);
 }
 
-std::string LocalTime(int64_t seconds) {
-  const std::time_t when = static_cast<std::time_t>(seconds);
-  std::tm local{};
-  localtime_r(&when, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
-  return text;
-}
-
 // Names of the replays folder the list reads: not a hidden file (a save's
 // temporary among them), at most kMaxFolderEntries of them, in order; the
 // first kMaxListedFiles are listed, the rest counted.
@@ -96,7 +87,7 @@ ReplayList ListReplays(const std::string& dataFolder, const RankEntry ranking[7]
   ReplayListRow last{ReplayListRow::kLastGame, "LAST GAME", dataFolder + "/" + kLastReplayFile, {}, nullptr};
   if (Present(last.path)) {
     Load(last);
-    if (last.replay) last.label += " " + std::to_string(last.replay->finalScore) + " " + LocalTime(last.replay->endTime);
+    if (last.replay) last.label += " " + std::to_string(last.replay->finalScore) + " " + RankTimestamp(static_cast<std::time_t>(last.replay->endTime));
     list.rows.push_back(std::move(last));
   }
   const std::string folder = dataFolder + "/" + kReplaysFolder;

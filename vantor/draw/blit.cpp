@@ -131,17 +131,16 @@ void TVantorDraw::WindDraw(int x, int y, const AnsiString& name, int pattern, TB
     RequireInitialized();
     TVantorDrawSurface& picture = FindPicture(name);
     int sx, sy;
+    CellRect(picture, name, pattern, sx, sy);
+    const int cw = picture.Info().CellWidth, ch = picture.Info().CellHeight;
+    const bool rows = amplitude >= 0;
     if (FDiscarding) {
-      CellRect(picture, name, pattern, sx, sy);
       // The wave moves on as if drawn, so the frames shown look the same.
-      FWaveCounter += amplitude >= 0 ? picture.Info().CellHeight : picture.Info().CellWidth;
+      FWaveCounter += rows ? ch : cw;
       return;
     }
     RestoreSurface(FBackSurface.get());
     if (picture.PixelSurface()->IsLost()) picture.Restore();
-    CellRect(picture, name, pattern, sx, sy);
-    const int cw = picture.Info().CellWidth, ch = picture.Info().CellHeight;
-    const bool rows = amplitude >= 0;
     // Each slice is a one-pixel row (or column) of the cell drawn as a Draw
     // of its own, moved by the next wave table entry.
     for (int i = 0; i < (rows ? ch : cw); ++i) {

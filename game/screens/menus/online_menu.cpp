@@ -4,14 +4,12 @@
 #include "game/screens/menus/online_menu.h"
 
 #include <cstdio>
-#include <span>
 #include <utility>
 
 #include "game/form.h"
 #include "game/records/board_consent.h"
 #include "game/records/replay_file.h"
 #include "game/world/start_worlds.h"
-#include "platform/files.h"
 #include "platform/user_dirs.h"
 
 namespace game {
@@ -58,11 +56,9 @@ std::string Obstacle(const TForm1& f, const std::string& file, std::vector<uint8
            "/settings.toml";
   if (f.board.sender->Busy()) return "A game is still on its way to " + Server(f) + "; its answer comes first.";
   std::string text, reason;
-  if (!platform::ReadRegularFile(file, text, kMaxReplayBytes + 1, nullptr, &reason))
-    return "Cannot read " + file + ": " + reason;
-  bytes.assign(text.begin(), text.end());
   Replay replay;
-  if (!DecodeReplay(bytes, replay, reason)) return "Cannot send " + file + ": " + reason;
+  if (!ReadReplayFile(file, replay, reason, &text)) return "Cannot send " + file + ": " + reason;
+  bytes.assign(text.begin(), text.end());
   if (std::string why; !IsNewGameStart(replay.world, &why)) return "Only a game from the title is ranked: " + why;
   return {};
 }
