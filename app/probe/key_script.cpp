@@ -5,11 +5,12 @@
 
 namespace probe {
 
-const KeyName kKeyNames[15] = {
+const KeyName kKeyNames[19] = {
     {"Up", kKeyUp},          {"Down", kKeyDown}, {"Left", kKeyLeft}, {"Right", kKeyRight},
     {"Z", kKeyZ},            {"X", kKeyX},       {"C", kKeyC},       {"V", kKeyV},
     {"Escape", kKeyEscape},  {"P", kKeyP},       {"Enter", kKeyEnter}, {"PadA", kKeyPadA},
     {"PadB", kKeyPadB},      {"PadStart", kKeyPadStart}, {"PadRB", kKeyPadRightShoulder},
+    {"PadUp", kKeyPadUp},    {"PadDown", kKeyPadDown},   {"PadLeft", kKeyPadLeft}, {"PadRight", kKeyPadRight},
 };
 
 namespace {
@@ -19,7 +20,7 @@ bool ParseFrame(std::string_view text, int& frame) {
   return ec == std::errc() && p == text.data() + text.size() && frame >= 1;
 }
 
-bool ParseKeys(const std::string& text, uint16_t& keys) {
+bool ParseKeys(const std::string& text, uint32_t& keys) {
   keys = 0;
   size_t start = 0;
   for (;;) {
@@ -77,14 +78,14 @@ bool KeyScript::Parse(std::istream& in, std::string& error) {
   return true;
 }
 
-uint16_t KeyScript::AllKeys() const {
-  uint16_t keys = 0;
+uint32_t KeyScript::AllKeys() const {
+  uint32_t keys = 0;
   for (const Range& r : ranges_) keys |= r.keys;
   return keys;
 }
 
-uint16_t KeyScript::KeysAt(int frame) const {
-  uint16_t keys = 0;
+uint32_t KeyScript::KeysAt(int frame) const {
+  uint32_t keys = 0;
   for (const Range& r : ranges_)
     if (frame >= r.from && (r.to < 0 || frame <= r.to)) keys |= r.keys;
   return keys;

@@ -5,7 +5,8 @@
 //   FROM KEY[+KEY...]      frame FROM only
 //   FROM- KEY[+KEY...]     frame FROM to the end
 // Keys: Up Down Left Right Z X C V Escape P Enter, and the pad's PadA PadB
-// PadStart PadRB (the right shoulder). "#" starts a comment.
+// PadStart PadRB (the right shoulder) PadUp PadDown PadLeft PadRight (its
+// D-pad). "#" starts a comment.
 #include <cstdint>
 #include <istream>
 #include <string>
@@ -13,7 +14,7 @@
 
 namespace probe {
 
-enum Key : uint16_t {
+enum Key : uint32_t {
   kKeyUp = 1 << 0,
   kKeyDown = 1 << 1,
   kKeyLeft = 1 << 2,
@@ -29,27 +30,32 @@ enum Key : uint16_t {
   kKeyPadB = 1 << 12,
   kKeyPadStart = 1 << 13,
   kKeyPadRightShoulder = 1 << 14,
+  kKeyPadUp = 1 << 15,
+  kKeyPadDown = 1 << 16,
+  kKeyPadLeft = 1 << 17,
+  kKeyPadRight = 1 << 18,
 };
-constexpr uint16_t kPadKeys = kKeyPadA | kKeyPadB | kKeyPadStart | kKeyPadRightShoulder;
+constexpr uint32_t kPadKeys =
+    kKeyPadA | kKeyPadB | kKeyPadStart | kKeyPadRightShoulder | kKeyPadUp | kKeyPadDown | kKeyPadLeft | kKeyPadRight;
 
 struct KeyName {
   const char* name;
   Key key;
 };
-extern const KeyName kKeyNames[15];
+extern const KeyName kKeyNames[19];
 
 class KeyScript {
  public:
   // Reads the script; false with "line N: reason" in `error` on a bad line.
   bool Parse(std::istream& in, std::string& error);
   // The keys held on `frame`, and all the script ever holds.
-  uint16_t KeysAt(int frame) const;
-  uint16_t AllKeys() const;
+  uint32_t KeysAt(int frame) const;
+  uint32_t AllKeys() const;
 
  private:
   struct Range {
     int from, to;  // to < 0: to the end
-    uint16_t keys;
+    uint32_t keys;
   };
   std::vector<Range> ranges_;
 };

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <utility>
 
 #include "app/probe/trace.h"
 #include "app/verify/verdict.h"
@@ -56,6 +57,10 @@ const ScriptKey kScriptKeys[] = {
     {kKeyPadB, {platform::kVirtualKeyPadB, 0, platform::kPadB}},
     {kKeyPadStart, {platform::kVirtualKeyPadStart, 0, platform::kPadStart}},
     {kKeyPadRightShoulder, {platform::kVirtualKeyOther, 0, platform::kPadRightShoulder}},
+    {kKeyPadUp, {platform::kVirtualKeyPadDpadUp, 0, platform::kPadDpadUp}},
+    {kKeyPadDown, {platform::kVirtualKeyPadDpadDown, 0, platform::kPadDpadDown}},
+    {kKeyPadLeft, {platform::kVirtualKeyPadDpadLeft, 0, platform::kPadDpadLeft}},
+    {kKeyPadRight, {platform::kVirtualKeyPadDpadRight, 0, platform::kPadDpadRight}},
 };
 
 // The settings of the home folder, as the game reads them; what is wrong
@@ -105,9 +110,14 @@ class SoundRecording {
   std::unique_ptr<platform::headless::MixRecorder> recorder_;
 };
 
-uint16_t PilotKeys(const game::ControlKeys& k) {
-  return (k.up ? kKeyUp : 0) | (k.down ? kKeyDown : 0) | (k.left ? kKeyLeft : 0) | (k.right ? kKeyRight : 0) |
-         (k.button1 ? kKeyZ : 0) | (k.button2 ? kKeyX : 0) | (k.button3 ? kKeyC : 0);
+uint32_t PilotKeys(const game::ControlKeys& k) {
+  const std::pair<bool, Key> controls[] = {{k.up, kKeyUp},      {k.down, kKeyDown}, {k.left, kKeyLeft},
+                                           {k.right, kKeyRight}, {k.button1, kKeyZ}, {k.button2, kKeyX},
+                                           {k.button3, kKeyC}};
+  uint32_t keys = 0;
+  for (const auto& [held, key] : controls)
+    if (held) keys |= key;
+  return keys;
 }
 
 }  // namespace
@@ -228,10 +238,10 @@ int Runner::Play(std::ostream& log) {
     // told how many.
     const int frames = replay_ && !options_.framesGiven ? static_cast<int>(replay_->frames) : options_.frames;
     bool recorded = false;
-    uint16_t held = 0;
+    uint32_t held = 0;
     // Holds the keys of `keys` and lets go of the others, each going down or
     // up as the form's key event.
-    auto hold = [&](uint16_t keys) {
+    auto hold = [&](uint32_t keys) {
       for (const ScriptKey& k : kScriptKeys) {
         const bool now = keys & k.key, before = held & k.key;
         if (now == before || backend.app.Terminated()) continue;
@@ -248,7 +258,7 @@ int Runner::Play(std::ostream& log) {
       const bool watching = form.WatchingFromTheGame();
       // The script's keys go down first: one may open a menu, and the pilot
       // sits still while one is open, as a player would.
-      const uint16_t scripted = keys_.KeysAt(frame);
+      const uint32_t scripted = keys_.KeysAt(frame);
       hold(held | scripted);
       const bool flying = options_.bot && !form.menus.IsOpen();
       hold(scripted | (flying ? PilotKeys(pilot.Next(form)) : 0));

@@ -264,6 +264,14 @@ TEST_F(RunnerTest, MenuPaths) {
        {{11, "menu", "\"title:START\""}, {21, "screen", "1"}, {101, "paused", "true"}, {111, "paused", "false"},
         {150, "shots", "0"}, {190, "shots", "!0"}},
        {}},
+      {"a pad alone goes through the pages: the D-pad moves and steps, A opens, B goes back", nullptr,
+       "10 PadStart\n15 PadDown\n20 PadA\n25 PadRight\n30 PadDown\n35 PadB\n40 PadDown\n45 PadA\n50 PadB\n"
+       "55 PadB\n",
+       60,
+       {{11, "menu", "\"title:START\""}, {16, "menu", "\"title:PRACTICE\""}, {21, "menu", "\"practice:POWER\""},
+        {31, "menu", "\"practice:STAGE 1\""}, {36, "menu", "\"title:PRACTICE\""}, {46, "menu", "\"replays:*"},
+        {51, "menu", "\"title:REPLAYS\""}, {56, "menu", "null"}, {60, "screen", "0"}},
+       {}},
       // Fast play shows a frame of four: a game of 3736 frames, its results
       // and ranking, watched within 1300.
       {"a ranked game's replay from the Replays list at 4x, button 1 held: as recorded, then the list again",
@@ -304,6 +312,8 @@ TEST_F(RunnerTest, MenuPaths) {
   std::string endChecksum;
   auto playRankedGame = [&] {
     Options pilot = options_;
+    // The pilot alone: not the key script of the path run before.
+    pilot.keys.clear();
     pilot.home = ranked.string();
     pilot.bot = true;
     pilot.seed = 3;
