@@ -573,7 +573,10 @@ TEST_F(ReplayTest, TheRankingKeepsTheReplayOfEachRowItsGameEntered) {
   std::string path, reason;
   game::Replay r;
   EXPECT_FALSE(game::ReadRankReplay(home.string(), 1, r, path, reason));
-  EXPECT_EQ(reason, "the row has no replay");
+  EXPECT_EQ(path, "");
+  EXPECT_EQ(reason,
+            "it has none (only a game that entered the ranking keeps one). Rows 3 and 7 have one: watch one with "
+            "--replay-rank 3, or choose it in Replays on the title menu");
   EXPECT_EQ(RowReplays(home), 2);
   // The last game is kept whether it entered the ranking or not.
   EXPECT_EQ(ReadBytes(home / "last.rpl"), ReadBytes(dir_ / "3.rpl"));
