@@ -87,7 +87,7 @@ extern const MenuPage kReplaysMenu;
 enum class MenuCommand : uint8_t { kNone, kUp, kDown, kLeft, kRight, kChoose, kBack };
 MenuCommand CommandOf(const platform::KeyEvent& key);
 
-// The controls by the names the player reads ("BUTTON 1").
+// The controls by the names the player reads ("TURN FORWARD").
 extern const char* const kControlLabels[platform::kControlCount];
 
 // The control whose key or pad button the player is asked to press.

@@ -45,18 +45,18 @@ TEST_F(MenuTest, WhatEachKeyDoes) {
       // Escape and the pad's B at its top.
       {kPress, kPauseKey, "title:START"}, {kPress, kPauseKey, ""},  {kPress, kP, "title:START"},
       {kPress, kEscape, ""},              {kPress, kStart, "title:START"}, {kPress, kPadB, ""},
-      // Options, Controls, BUTTON 1: Enter and a key without a name are
+      // Options, Controls, TURN FORWARD: Enter and a key without a name are
       // refused, Escape keeps the key it had.
       {kPress, kP, "title:START"},        {kPress, kDown, "title:PRACTICE"}, {kPress, kDown, "title:REPLAYS"},
       {kPress, kDown, "title:OPTIONS"},   {kPress, kEnter, "options:DISPLAY"},
       {kPress, kDown, nullptr},           {kPress, kDown, nullptr},         {kPress, kEnter, "controls:UP"}};
   for (const Step& s : to(4)) steps.push_back(s);
   const std::vector<Step> keys = {
-      {kPress, kEnter, "controls:BUTTON 1:press"}, {kPress, kEnter, "controls:BUTTON 1:press"},
-      {kPress, kUnnamed, "controls:BUTTON 1:press"}, {kPress, kPauseKey, "controls:BUTTON 1:press"},
+      {kPress, kEnter, "controls:TURN FORWARD:press"}, {kPress, kEnter, "controls:TURN FORWARD:press"},
+      {kPress, kUnnamed, "controls:TURN FORWARD:press"}, {kPress, kPauseKey, "controls:TURN FORWARD:press"},
       // Alt+Enter switches the window and binds neither key.
-      {kPress, kAlt, "controls:BUTTON 1:press"},     {kPress, kAltEnter, "controls:BUTTON 1:press"},
-      {kRelease, kAlt, "controls:BUTTON 1:press"},   {kPress, kEscape, "controls:BUTTON 1"}};
+      {kPress, kAlt, "controls:TURN FORWARD:press"},     {kPress, kAltEnter, "controls:TURN FORWARD:press"},
+      {kRelease, kAlt, "controls:TURN FORWARD:press"},   {kPress, kEscape, "controls:TURN FORWARD"}};
   steps.insert(steps.end(), keys.begin(), keys.end());
   for (const Step& s : to(7)) steps.push_back(s);
   const std::vector<Step> pad = {
