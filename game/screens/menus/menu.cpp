@@ -63,7 +63,8 @@ constexpr int kTextPoints = 12;
 // row's note stops short of the right edge.
 constexpr int kTextLetter = kGlyph / 2;
 constexpr int kRightEdge = 632;
-// Where a long page says which of its entries are shown.
+// Where a long page says which of its entries are shown (further left when
+// its numbers are long).
 constexpr int kPlaceX = 500;
 
 // Plain text colours (0x00BBGGRR).
@@ -328,8 +329,8 @@ void DrawMenus(TForm1& f) {
   if (page.heading) f.DrawGlyphText(CentredX(page.heading), headingY, 0, Glyphs(page.heading));
   if (paged) {
     const int first = menus.First() + 1, last = std::min(count, menus.First() + shown);
-    DrawText(f, kPlaceX, headingY, std::to_string(first) + "-" + std::to_string(last) + " of " + std::to_string(count),
-             kNoteColour);
+    const std::string place = std::to_string(first) + "-" + std::to_string(last) + " of " + std::to_string(count);
+    DrawText(f, std::min(kPlaceX, kRightEdge - PlainWidth(f, place)), headingY, place, kNoteColour);
   }
   for (int i = menus.First(); i < std::min(count, menus.First() + shown); ++i) {
     const MenuEntry& entry = entries[i];
