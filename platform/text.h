@@ -35,6 +35,9 @@ class TextRenderer {
   // Returns false when no face could be opened (nothing is drawn then).
   virtual bool Draw(const TextTarget& target, int x, int y, const std::string& cp932Text,
                     const FontSpec& font) = 0;
+  // How wide Draw draws `cp932Text`, in pixels; 0 when no face could be
+  // opened (nothing would be drawn).
+  virtual int Width(const std::string& cp932Text, const FontSpec& font) = 0;
 };
 
 }  // namespace platform

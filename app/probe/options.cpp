@@ -78,8 +78,8 @@ int ParseOptions(int argc, const char* const argv[], Options& o, std::ostream& o
       ->needs(replay);
   CLI::Option* practice =
       app.add_option("--practice", o.practice,
-                     "start a practice at once: 1 stage 1, 2 stage 2, 3 the first boss, 4 the stage-1 boss, "
-                     "5 the stage-2 boss")
+                     "start a practice at once: 1 stage 1, 2 stage 2, 3 stage 1's midway boss, 4 stage 1's final "
+                     "boss, 5 stage 2's final boss")
           ->type_name("N")
           ->check(CLI::Range(1, 5).description(""))
           ->excludes(replay);

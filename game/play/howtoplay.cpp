@@ -1,6 +1,7 @@
 // The how-to-play demonstration: a scripted ship steered by simulated keys
 // through the real control rules, a few scripted enemies, and key captions
 // that light while their keys are held.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -116,7 +117,11 @@ void TForm1::RunHowToPlay() {
   font->SetSize(15);
   for (int i = 0; i < 7; ++i) {
     font->Color = captions[i] ? kLit : kUnlit;
-    cdraw->TextOutA(kCaptions[i].x, kCaptions[i].y, kCaptions[i].text);
+    // A caption wider than the room right of its place (the face found may
+    // be wider than the one the places were chosen for) moves left by what
+    // it would overflow.
+    const int x = std::min(kCaptions[i].x, cdraw->GetWidth() - TextWidth(*font, kCaptions[i].text));
+    cdraw->TextOutA(x, kCaptions[i].y, kCaptions[i].text);
   }
 }
 

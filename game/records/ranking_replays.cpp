@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "game/form.h"
 #include "game/records/ranking.h"
@@ -25,6 +26,21 @@ bool Kept(const RankEntry* rows, const std::string& name) {
   for (int i = 0; i < kSavedRows; ++i)
     if (ReplayFileName(rows[i]) == name) return true;
   return false;
+}
+
+// Which rows have a replay, and what the player can do with that: "Rows 3
+// and 7 have one: ...".
+std::string RowsWithReplays(const std::string& folder, const RankEntry* rows) {
+  std::vector<int> ranks;
+  for (int i = 0; i < kSavedRows; ++i)
+    if (Exists(folder + "/" + ReplayFileName(rows[i]))) ranks.push_back(i + 1);
+  if (ranks.empty()) return ", and no row has one yet. Play a game that enters the ranking first";
+  std::string which = std::to_string(ranks[0]);
+  for (size_t i = 1; i < ranks.size(); ++i)
+    which += (i + 1 == ranks.size() ? " and " : ", ") + std::to_string(ranks[i]);
+  const bool one = ranks.size() == 1;
+  return (one ? ". Row " + which + " has one: watch it" : ". Rows " + which + " have one: watch one") +
+         " with --replay-rank " + std::to_string(ranks[0]) + ", or choose it in Replays on the title menu";
 }
 
 }  // namespace
@@ -71,15 +87,21 @@ bool ReadRankReplay(const std::string& folder, int rank, Replay& replay, std::st
     reason = "the ranking has rows 1 to " + std::to_string(kSavedRows);
     return false;
   }
-  const ScoreFileState state = ReadScoreFile(ranking, rows);
-  if (state != ScoreFileState::kRead && state != ScoreFileState::kDamaged) {
-    reason = "there is no ranking to read in " + ranking;
+  std::string unreadable;
+  const ScoreFileState state = ReadScoreFile(ranking, rows, &unreadable);
+  if (state == ScoreFileState::kMissing) {
+    reason = "there is no ranking in " + folder + " yet. Play a game that enters the ranking first";
+    return false;
+  }
+  if (state == ScoreFileState::kUnreadable) {
+    reason = "the ranking " + ranking + " cannot be read (" + unreadable + ")";
     return false;
   }
   const RankEntry& row = rows[rank - 1];
   path = folder + "/" + ReplayFileName(row);
   if (!Exists(path)) {
-    reason = "the row has no replay";
+    path.clear();
+    reason = "it has none (only a game that entered the ranking keeps one)" + RowsWithReplays(folder, rows);
     return false;
   }
   if (!ReadReplayFile(path, replay, reason)) return false;

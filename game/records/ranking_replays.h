@@ -26,7 +26,8 @@ void KeepRowReplays(const std::string& folder, const RankEntry* before, const Ra
                     const std::vector<std::shared_ptr<const Replay>>& replays);
 
 // The replay of ranking row `rank` (1-7) in `folder`; false with the reason.
-// `path` names the replay when the row could be read.
+// `path` names the replay when the row could be read and has one. A row
+// without one says which rows have one, and what the player can do.
 bool ReadRankReplay(const std::string& folder, int rank, Replay& replay, std::string& path, std::string& reason);
 
 }  // namespace game

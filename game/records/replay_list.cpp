@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <ctime>
 #include <span>
 
@@ -13,6 +14,8 @@
 #include "game/records/ranking_replays.h"
 #include "game/records/replay_file.h"
 #include "game/records/score_file.h"
+#include "game/world/start_worlds.h"
+#include "game/world/world_fields.h"
 #include "platform/encoding.h"
 
 namespace game {
@@ -32,18 +35,18 @@ bool Present(const std::string& path) {
 void Load(ReplayListRow& row) {
   auto replay = std::make_shared<Replay>();
   if (ReadReplayFile(row.path, *replay, row.refusal)) row.replay = std::move(replay);
+  row.read = true;
 }
 
-// Names of the replays folder the list reads: not a hidden file (a save's
-// temporary among them), at most kMaxFolderEntries of them, in order; the
-// first kMaxListedFiles are listed, the rest counted.
-std::vector<std::string> FolderNames(const std::string& folder, ReplayList& list) {
+// Names of the replays folder, sorted: not a hidden file (a save's
+// temporary among them), at most `maxNames` of them (the rest not looked at).
+std::vector<std::string> FolderNames(const std::string& folder, size_t maxNames, ReplayList& list) {
   std::vector<std::string> names;
   DIR* dir = opendir(folder.c_str());
   if (!dir) return names;
   while (const dirent* entry = readdir(dir)) {
     if (entry->d_name[0] == '.') continue;
-    if (names.size() == kMaxFolderEntries) {
+    if (names.size() == maxNames) {
       list.folderCut = true;
       break;
     }
@@ -51,11 +54,17 @@ std::vector<std::string> FolderNames(const std::string& folder, ReplayList& list
   }
   closedir(dir);
   std::sort(names.begin(), names.end());
-  if (names.size() > kMaxListedFiles) {
-    list.filesLeftOut = names.size() - kMaxListedFiles;
-    names.resize(kMaxListedFiles);
-  }
   return names;
+}
+
+// The stage of a kept world (0 stage 1, 1 stage 2).
+int32_t StageOf(const StartWorld& world) {
+  GameState state{};
+  PlayerShip ship{};
+  std::array<TrailPoint, kTrailLength> trail{};
+  size_t i = 0;
+  ForEachStartField(state, ship, trail, [&](int32_t& field) { field = world[i++]; });
+  return state.stage;
 }
 
 }  // namespace
@@ -69,10 +78,27 @@ std::string ShownName(const std::string& name) {
   return shown;
 }
 
-ReplayList ListReplays(const std::string& dataFolder, const RankEntry ranking[7]) {
+std::string GameLabel(const Replay& replay) {
+  const StartWorld& last = replay.checkpoints.empty() ? replay.world : replay.checkpoints.back().world;
+  const int32_t stage = StageOf(last);
+  const StartPoint* start = FindStartPoint(replay.world);
+  std::string label = std::to_string(replay.finalScore);
+  if (start && start->kind == StartKind::kPractice) label += " PRACTICE";
+  // A stage no game has (a hand-made file) is left unsaid.
+  if (stage == 0 || stage == 1) label += " STAGE " + std::to_string(stage + 1);
+  return label + " " + RankTimestamp(static_cast<std::time_t>(replay.endTime));
+}
+
+void ReadListedFile(ReplayListRow& row) {
+  if (row.read) return;
+  Load(row);
+  if (row.replay) row.label = GameLabel(*row.replay);
+}
+
+ReplayList ListReplays(const std::string& dataFolder, const RankEntry ranking[7], size_t maxNames) {
   ReplayList list;
   for (int i = 0; i < kSavedRows; ++i) {
-    ReplayListRow row{ReplayListRow::kRankRow, {}, dataFolder + "/" + ReplayFileName(ranking[i]), {}, nullptr};
+    ReplayListRow row{ReplayListRow::kRankRow, {}, {}, dataFolder + "/" + ReplayFileName(ranking[i]), {}, nullptr};
     if (Present(row.path)) {
       Load(row);
       if (row.replay && !ReplayOfRow(*row.replay, ranking[i])) {
@@ -81,20 +107,23 @@ ReplayList ListReplays(const std::string& dataFolder, const RankEntry ranking[7]
       }
       row.label = std::string(kPlaces[i]) + " " + std::to_string(ranking[i].score) + " " +
                   platform::Cp932ToUtf8(RankText(ranking[i]));
+      row.name = row.label;
       list.rows.push_back(std::move(row));
     }
   }
-  ReplayListRow last{ReplayListRow::kLastGame, "LAST GAME", dataFolder + "/" + kLastReplayFile, {}, nullptr};
+  ReplayListRow last{ReplayListRow::kLastGame, "LAST GAME", {}, dataFolder + "/" + kLastReplayFile, {}, nullptr};
   if (Present(last.path)) {
     Load(last);
     if (last.replay) last.label += " " + std::to_string(last.replay->finalScore) + " " + RankTimestamp(static_cast<std::time_t>(last.replay->endTime));
+    last.name = last.label;
     list.rows.push_back(std::move(last));
   }
   const std::string folder = dataFolder + "/" + kReplaysFolder;
-  for (const std::string& name : FolderNames(folder, list)) {
-    ReplayListRow row{ReplayListRow::kKeptFile, ShownName(name), folder + "/" + name, {}, nullptr};
-    Load(row);
-    list.rows.push_back(std::move(row));
+  const std::vector<std::string> names = FolderNames(folder, maxNames, list);
+  list.rows.reserve(list.rows.size() + names.size());
+  for (const std::string& name : names) {
+    const std::string shown = ShownName(name);
+    list.rows.push_back({ReplayListRow::kKeptFile, shown, shown, folder + "/" + name, {}, nullptr});
   }
   return list;
 }

@@ -23,6 +23,7 @@ namespace platform::headless {
 class BlankTextRenderer final : public TextRenderer {
  public:
   bool Draw(const TextTarget&, int, int, const std::string&, const FontSpec&) override { return true; }
+  int Width(const std::string&, const FontSpec&) override { return 0; }
 };
 
 // The width and height of a BMP file, with its pixels black: false when the

@@ -122,6 +122,10 @@ int TtfTextRenderer::TextWidth(const std::string& utf8Text, const FontSpec& requ
   return width;
 }
 
+int TtfTextRenderer::Width(const std::string& cp932Text, const FontSpec& font) {
+  return TextWidth(Cp932ToUtf8(cp932Text), font);
+}
+
 bool TtfTextRenderer::Draw(const TextTarget& target, int x, int y, const std::string& cp932Text,
                            const FontSpec& font) {
   return DrawUtf8(target, x, y, Cp932ToUtf8(cp932Text), font);

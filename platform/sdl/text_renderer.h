@@ -17,6 +17,7 @@ class TtfTextRenderer final : public TextRenderer {
   ~TtfTextRenderer() override;
 
   bool Draw(const TextTarget& target, int x, int y, const std::string& cp932Text, const FontSpec& font) override;
+  int Width(const std::string& cp932Text, const FontSpec& font) override;
 
   // Draw for UTF-8 text: messages are drawn in it, so that the program's
   // own texts (and the paths they name) keep every character.

@@ -18,6 +18,7 @@
 #include "app/probe/runner.h"
 #include "game/form.h"
 #include "game/records/last_replay.h"
+#include "game/records/ranking.h"
 #include "game/records/ranking_replays.h"
 #include "game/records/replay_list.h"
 #include "game/records/replay_file.h"
@@ -63,24 +64,27 @@ void SetInputAt(game::Replay& r, uint32_t frame, uint16_t code) {
 // A trace line without its frame number (what is left of it must match).
 std::string WithoutFrame(const std::string& line) { return line.substr(line.find(',')); }
 
-// The Replays list as the player reads it (tests/as_player.h): each row's
-// source, label and refusal (a watchable row gets an empty replay in place
-// of its own).
+// The Replays list as the player reads it (tests/as_player.h), every file
+// read: each row's source, name, label and refusal (a watchable row gets an
+// empty replay in place of its own).
 game::ReplayList ListAsPlayer(const fs::path& home, const game::RankEntry rows[]) {
   const std::string text = testing_as_player::AsPlayer([&] {
     std::string said;
-    // Labels and reasons are printable: no tab, no line break.
-    for (const game::ReplayListRow& row : game::ListReplays(home.string(), rows).rows)
-      said += std::to_string(row.source) + "\t" + row.label + "\t" + row.refusal + "\n";
+    // Names, labels and reasons are printable: no tab, no line break.
+    for (game::ReplayListRow& row : game::ListReplays(home.string(), rows).rows) {
+      game::ReadListedFile(row);
+      said += std::to_string(row.source) + "\t" + row.name + "\t" + row.label + "\t" + row.refusal + "\n";
+    }
     return said;
   });
   EXPECT_NE(text, "child failed");
   game::ReplayList list;
   std::istringstream lines(text);
-  for (std::string source, label, refusal; std::getline(lines, source, '\t') && std::getline(lines, label, '\t') &&
-                                           std::getline(lines, refusal);) {
-    list.rows.push_back({static_cast<game::ReplayListRow::Source>(std::stoi(source)), label, {}, refusal,
-                         refusal.empty() ? std::make_shared<game::Replay>() : nullptr});
+  for (std::string source, name, label, refusal;
+       std::getline(lines, source, '\t') && std::getline(lines, name, '\t') && std::getline(lines, label, '\t') &&
+       std::getline(lines, refusal);) {
+    list.rows.push_back({static_cast<game::ReplayListRow::Source>(std::stoi(source)), label, name, {}, refusal,
+                         refusal.empty() ? std::make_shared<game::Replay>() : nullptr, true});
   }
   return list;
 }
@@ -385,14 +389,15 @@ TEST_F(ReplayTest, EveryStartPointLeavesALastGameThatVerifiesWatchedAnyWay) {
     uint32_t seed;
     int frames;
     Watch watch;
+    const char* shown;  // what the Replays list shows of the game between its score and its date
   };
   const Path paths[] = {
-      {"a ranked game", 0, 0, 3, 3800, kFast},
-      {"stage 1", 1, 0, 1, 2000, kHoldButton1},
-      {"stage 2", 2, 1, 1, 2000, kNormal},
-      {"the first boss", 3, 2, 1, 1200, kFast},
-      {"the stage-1 boss", 4, 3, 1, 1200, kHoldButton1},
-      {"the stage-2 boss", 5, 4, 1, 1200, kNormal},
+      {"a ranked game", 0, 0, 3, 3800, kFast, " STAGE 1 "},
+      {"stage 1", 1, 0, 1, 2000, kHoldButton1, " PRACTICE STAGE 1 "},
+      {"stage 2", 2, 1, 1, 2000, kNormal, " PRACTICE STAGE 2 "},
+      {"the first boss", 3, 2, 1, 1200, kFast, " PRACTICE STAGE 1 "},
+      {"the stage-1 boss", 4, 3, 1, 1200, kHoldButton1, " PRACTICE STAGE 1 "},
+      {"the stage-2 boss", 5, 4, 1, 1200, kNormal, " PRACTICE STAGE 2 "},
   };
   for (const Path& p : paths) {
     SCOPED_TRACE(p.name);
@@ -411,6 +416,8 @@ TEST_F(ReplayTest, EveryStartPointLeavesALastGameThatVerifiesWatchedAnyWay) {
     ASSERT_NE(point, nullptr);
     EXPECT_EQ(point, p.practice ? &game::PracticePoints()[p.practice - 1] : &game::StartPoints()[0]) << point->name;
     EXPECT_EQ(last.world[ShipField(offsetof(game::PlayerShip, power))], p.power);
+    EXPECT_EQ(game::GameLabel(last), std::to_string(last.finalScore) + p.shown +
+                                         game::RankTimestamp(static_cast<std::time_t>(last.endTime)));
     game::RankEntry rows[game::kRankRows] = {};
     ASSERT_EQ(game::ReadScoreFile((home / "score.dat").string(), rows), game::ScoreFileState::kRead);
     const bool ranked = std::any_of(rows, rows + game::kSavedRows, [&](auto& row) { return row.score == last.finalScore; });
@@ -455,9 +462,9 @@ TEST_F(ReplayTest, TheLastGameIsCopiedIntoTheReplaysFolderOnce) {
 }
 
 // The Replays list: the ranking's row with its replay, the last game, and
-// every file of the replays folder, watchable or greyed with the reason; a
-// file of any kind is never waited on nor read past a replay's size, and a
-// folder of many files is listed only in part.
+// every file of the replays folder, watchable (showing its game, named by the
+// file) or greyed with the reason; a file of any kind is never waited on nor
+// read past a replay's size.
 TEST_F(ReplayTest, TheReplaysListShowsEachFileWithWhyItCannotBeWatched) {
   BotGame(3, 3800, dir_ / "3.rpl");
   const fs::path home = dir_ / "home", kept = home / "replays";
@@ -477,7 +484,7 @@ TEST_F(ReplayTest, TheReplaysListShowsEachFileWithWhyItCannotBeWatched) {
   struct File {
     std::string name;
     std::function<void(const fs::path&)> make;
-    const char* label;
+    const char* shown;    // the row's name (null: not listed)
     const char* refusal;  // empty: it can be watched
   };
   const File files[] = {
@@ -517,23 +524,64 @@ TEST_F(ReplayTest, TheReplaysListShowsEachFileWithWhyItCannotBeWatched) {
   EXPECT_TRUE(list.rows[0].replay && list.rows[0].refusal.empty()) << list.rows[0].refusal;
   EXPECT_EQ(list.rows[1].label.substr(0, 15), "LAST GAME 11960");
   EXPECT_TRUE(list.rows[1].replay);
+  // A watchable file shows the game as the last game's row does, and where it stood.
+  const std::string date = list.rows[1].label.substr(16);
   EXPECT_EQ(list.rows.size(), 2 + std::size(files) - 1);
   for (const File& f : files) {
     SCOPED_TRACE(f.name);
-    const auto row = std::find_if(list.rows.begin(), list.rows.end(), [&](auto& r) { return f.label && r.label == f.label; });
-    ASSERT_EQ(row != list.rows.end(), f.label != nullptr);
-    if (!f.label) continue;
+    const auto row =
+        std::find_if(list.rows.begin(), list.rows.end(), [&](auto& r) { return f.shown && r.name == f.shown; });
+    ASSERT_EQ(row != list.rows.end(), f.shown != nullptr);
+    if (!f.shown) continue;
     EXPECT_EQ(row->source, game::ReplayListRow::kKeptFile);
     EXPECT_NE(row->refusal.find(f.refusal), std::string::npos) << row->refusal;
     EXPECT_EQ(row->replay != nullptr, *f.refusal == '\0');
+    EXPECT_EQ(row->label, *f.refusal ? row->name : "11960 STAGE 1 " + date);
   }
+}
 
-  // Many more files: a hundred are read, the rest only counted.
-  for (int i = 0; i < 150; ++i) WriteBytes(kept / ("many-" + std::to_string(1000 + i) + ".rpl"), cut);
-  list = game::ListReplays(home.string(), rows);
-  EXPECT_EQ(list.rows.size(), 2 + game::kMaxListedFiles);
-  EXPECT_EQ(list.filesLeftOut, std::size(files) - 1 + 150 - game::kMaxListedFiles);
+// A folder of 10,000 files: every name is listed, in the order of names
+// (the directory gives them in another), and none is read until its row is
+// shown; a bound on the names taken says the rest are not listed.
+TEST_F(ReplayTest, AFolderOfManyFilesIsListedWholeByNameAndReadOnlyWhereShown) {
+  // In memory where the machine has it: ten thousand files on a busy disk
+  // take many seconds to make.
+  std::error_code error;
+  const fs::path memory = fs::path("/dev/shm") / dir_.filename();
+  const fs::path home = fs::create_directories(memory, error) ? memory : dir_ / "home", kept = home / "replays";
+  struct Cleanup {
+    fs::path folder;
+    ~Cleanup() { fs::remove_all(folder); }
+  } cleanup{home};
+  fs::create_directories(kept);
+  constexpr int kFiles = 10000;
+  std::vector<std::string> names;
+  for (int i = 0; i < kFiles; ++i) {
+    // Numbers spread so that creation order is not name order.
+    names.push_back("game-" + std::to_string((i * 7919) % kFiles + 100000) + ".rpl");
+    std::ofstream(kept / names.back()) << "not a replay";
+  }
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> inFolderOrder;
+  for (const auto& entry : fs::directory_iterator(kept)) inFolderOrder.push_back(entry.path().filename());
+  ASSERT_NE(inFolderOrder, names) << "the folder gives its names sorted: the order is not tried";
+
+  game::RankEntry rows[game::kRankRows] = {};
+  game::ReplayList list = game::ListReplays(home.string(), rows);
   EXPECT_FALSE(list.folderCut);
+  ASSERT_EQ(list.rows.size(), names.size());
+  for (size_t i = 0; i < names.size(); ++i) {
+    ASSERT_EQ(list.rows[i].name, names[i]) << i;
+    ASSERT_FALSE(list.rows[i].read) << i;
+  }
+  game::ReadListedFile(list.rows[0]);
+  EXPECT_EQ(list.rows[0].label, names[0]);
+  EXPECT_NE(list.rows[0].refusal.find("not a SOLVARA 2001 replay"), std::string::npos) << list.rows[0].refusal;
+
+  list = game::ListReplays(home.string(), rows, 4000);
+  EXPECT_TRUE(list.folderCut);
+  EXPECT_EQ(list.rows.size(), 4000u);
+  EXPECT_TRUE(std::is_sorted(list.rows.begin(), list.rows.end(), [](auto& a, auto& b) { return a.name < b.name; }));
 }
 
 // Three games into one ranking (the default table): the first enters as
@@ -573,7 +621,10 @@ TEST_F(ReplayTest, TheRankingKeepsTheReplayOfEachRowItsGameEntered) {
   std::string path, reason;
   game::Replay r;
   EXPECT_FALSE(game::ReadRankReplay(home.string(), 1, r, path, reason));
-  EXPECT_EQ(reason, "the row has no replay");
+  EXPECT_EQ(path, "");
+  EXPECT_EQ(reason,
+            "it has none (only a game that entered the ranking keeps one). Rows 3 and 7 have one: watch one with "
+            "--replay-rank 3, or choose it in Replays on the title menu");
   EXPECT_EQ(RowReplays(home), 2);
   // The last game is kept whether it entered the ranking or not.
   EXPECT_EQ(ReadBytes(home / "last.rpl"), ReadBytes(dir_ / "3.rpl"));

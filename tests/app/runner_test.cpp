@@ -206,13 +206,13 @@ TEST_F(RunnerTest, MenuPaths) {
   const Path paths[] = {
       {"button 1 rebound to V fires, and is read again",
        "# my keys\n[keys]\nbutton2 = \"X\"  # fire\n",
-       // P, Options, Controls, BUTTON 1; Enter cannot be bound; V; back to
+       // P, Options, Controls, TURN FORWARD; Enter cannot be bound; V; back to
        // the title menu and START; V held fires.
        toOptions + "30 Down\n35 Down\n40 Enter\n45 Down\n47 Down\n49 Down\n51 Down\n"
        "60 Enter\n65 Enter\n70 V\n75 Escape\n80 Escape\n81 Up\n83 Up\n85 Up\n90 Enter\n160-200 V\n",
        200,
-       {{11, "menu", "\"title:START\""}, {41, "menu", "\"controls:UP\""}, {59, "menu", "\"controls:BUTTON 1\""},
-        {66, "menu", "\"controls:BUTTON 1:press\""}, {71, "menu", "\"controls:BUTTON 1\""},
+       {{11, "menu", "\"title:START\""}, {41, "menu", "\"controls:UP\""}, {59, "menu", "\"controls:TURN FORWARD\""},
+        {66, "menu", "\"controls:TURN FORWARD:press\""}, {71, "menu", "\"controls:TURN FORWARD\""},
         {86, "menu", "\"title:START\""}, {91, "screen", "1"}, {91, "menu", "null"}, {200, "shots", "!0"}},
        {"# my keys", "button2 = \"X\"  # fire", "button1 = \"V\""},
        "10-40 V\n100-140 V\n",
@@ -221,7 +221,7 @@ TEST_F(RunnerTest, MenuPaths) {
        nullptr,
        toOptions + "30 Down\n35 Down\n40 Enter\n45 Down\n47 Down\n49 Down\n51 Down\n60 Enter\n65 X\n",
        70,
-       {{66, "menu", "\"controls:BUTTON 1\""}},
+       {{66, "menu", "\"controls:TURN FORWARD\""}},
        {"button1 = \"X\"", "button2 = \"Z\""}},
       {"music down a step, then held: repeats after 12 frames, then every 4",
        "[sound]\nmusic = 100 # loud\n",
@@ -303,7 +303,7 @@ TEST_F(RunnerTest, MenuPaths) {
        "45 Enter\n",
        50,
        {{21, "menu", "\"practice:POWER\""}, {41, "menu", "\"practice:BACK\""},
-        {43, "menu", "\"practice:STAGE 2 BOSS\""}, {45, "screen", "1"}, {45, "stage", "1"}, {45, "power", "3"},
+        {43, "menu", "\"practice:STAGE 2 FINAL BOSS\""}, {45, "screen", "1"}, {45, "stage", "1"}, {45, "power", "3"},
         {45, "song", "\"04\""}},
        {}},
   };

@@ -317,16 +317,9 @@ void TVantorDraw::TextOutA(int x, int y, const AnsiString& text) {
     if (back.Result() != SurfaceResult::Ok) throw EVnDraw(VN_TEXT("デバイスコンテキストの取得に失敗。"));
     platform::TextRenderer* renderer = platform::Current().text;
     if (!renderer) return;
-    platform::FontSpec font;
-    font.cp932Face = FFont->Name;
-    font.height = FFont->Height;
-    font.color = FFont->Color;
-    font.bold = FFont->Style & fsBold;
-    font.italic = FFont->Style & fsItalic;
-    font.underline = FFont->Style & fsUnderline;
     renderer->Draw({back.Memory().bits, back.Memory().pitch, FBackSurface->Width(), FBackSurface->Height(),
                     FBackSurface->Format()},
-                   x, y, text, font);
+                   x, y, text, FontSpecOf(*FFont));
   });
 }
 

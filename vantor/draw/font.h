@@ -3,6 +3,7 @@
 // set, style). The draw component owns one and TextOutA writes with it.
 #include <cstdint>
 
+#include "platform/text.h"
 #include "vantor/system/text.h"
 
 // 0x00BBGGRR
@@ -33,3 +34,10 @@ class TFont {
   // Copies every attribute of `source`.
   void Assign(const TFont& source);
 };
+
+// What the text renderer is asked to draw with: `font` as it stands.
+platform::FontSpec FontSpecOf(const TFont& font);
+
+// How wide TextOutA writes `text` (CP932) in `font`, in pixels; 0 where it
+// writes nothing (no text renderer, or no face).
+int TextWidth(const TFont& font, const AnsiString& text);

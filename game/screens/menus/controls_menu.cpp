@@ -1,5 +1,6 @@
 // Controls: the key of each of the eight controls and the pad button of
-// buttons 1-3 and pause, changed by pressing the new one. A key another
+// buttons 1-3 (named by what they do) and pause, changed by pressing the new
+// one. A key another
 // control has changes places with the old one, so no control is ever left
 // without.
 #include "game/form.h"
@@ -11,8 +12,8 @@
 
 namespace game {
 
-const char* const kControlLabels[platform::kControlCount] = {"UP",       "DOWN",     "LEFT",     "RIGHT",
-                                                             "BUTTON 1", "BUTTON 2", "BUTTON 3", "PAUSE"};
+const char* const kControlLabels[platform::kControlCount] = {"UP",           "DOWN", "LEFT",      "RIGHT",
+                                                             "TURN FORWARD", "FIRE", "TURN BACK", "PAUSE"};
 
 namespace {
 
@@ -23,10 +24,15 @@ using platform::PadButton;
 // An entry's arg: the control, plus kPad for its pad button.
 constexpr int kPad = platform::kControlCount;
 
+// The buttons as the settings file and the README number them, said after
+// the key of what each does.
+constexpr const char* kButtonNumbers[platform::kControlCount] = {"",           "",           "",           "",
+                                                                 "(button 1)", "(button 2)", "(button 3)", ""};
+
 MenuValue BindingValue(const TForm1& f, int arg) {
   const platform::Bindings& b = f.playerSettings.bindings;
   const Control control = static_cast<Control>(arg % kPad);
-  return {arg >= kPad ? PadLabel(b.pad[control]) : KeyName(b.keys[control]), false, {}};
+  return {arg >= kPad ? PadLabel(b.pad[control]) : KeyName(b.keys[control]), false, kButtonNumbers[control]};
 }
 
 void AskForKey(TForm1& f, int arg) { f.menus.StartCapture({static_cast<Control>(arg % kPad), arg >= kPad}); }
@@ -38,13 +44,13 @@ constexpr MenuEntry kEntries[] = {
     Key("DOWN", platform::kDown),
     Key("LEFT", platform::kLeft),
     Key("RIGHT", platform::kRight),
-    Key("BUTTON 1", platform::kButton1),
-    Key("BUTTON 2", platform::kButton2),
-    Key("BUTTON 3", platform::kButton3),
+    Key("TURN FORWARD", platform::kButton1),
+    Key("FIRE", platform::kButton2),
+    Key("TURN BACK", platform::kButton3),
     Key("PAUSE", platform::kPause),
-    Key("PAD BUTTON 1", kPad + platform::kButton1),
-    Key("PAD BUTTON 2", kPad + platform::kButton2),
-    Key("PAD BUTTON 3", kPad + platform::kButton3),
+    Key("PAD TURN FORWARD", kPad + platform::kButton1),
+    Key("PAD FIRE", kPad + platform::kButton2),
+    Key("PAD TURN BACK", kPad + platform::kButton3),
     Key("PAD PAUSE", kPad + platform::kPause),
     Action("RESET CONTROLS", [](TForm1& f, int) { ResetControls(f); }),
     Back(),

@@ -59,11 +59,12 @@ constexpr size_t kFooterLetters = 76;
 constexpr size_t kFooterLines = 3;
 constexpr int kFooterLineHeight = 16;
 constexpr int kTextPoints = 12;
-// Plain text runs about half a glyph a letter; a row's note stops short of
-// the right edge.
+// Plain text runs about half a glyph a letter where no face draws it; a
+// row's note stops short of the right edge.
 constexpr int kTextLetter = kGlyph / 2;
 constexpr int kRightEdge = 632;
-// Where a long page says which of its entries are shown.
+// Where a long page says which of its entries are shown (further left when
+// its numbers are long).
 constexpr int kPlaceX = 500;
 
 // Plain text colours (0x00BBGGRR).
@@ -102,7 +103,27 @@ int Spacing(MenuLayout layout) {
   return layout == MenuLayout::kList ? kListSpacing : layout == MenuLayout::kSettings ? kSettingsSpacing : kRowsSpacing;
 }
 
-int TextWidth(std::string_view text) { return static_cast<int>(text.size()) * kTextLetter; }
+// Plain text (UTF-8) as wide as DrawText draws it: columns after it start
+// there, whatever the face found.
+int PlainWidth(TForm1& f, const std::string& utf8) {
+  TFont* font = f.cdraw->GetFont();
+  font->SetSize(kTextPoints);
+  const int drawn = TextWidth(*font, platform::Utf8ToCp932(utf8));
+  return drawn > 0 ? drawn : static_cast<int>(utf8.size()) * kTextLetter;
+}
+
+// `text` when it is no wider than `width`, else a head of it that fits with
+// "..." after it (cut at a space where it can be).
+std::string Fitted(TForm1& f, const std::string& text, int width) {
+  const int whole = PlainWidth(f, text);
+  if (whole <= width) return text;
+  size_t letters = std::max<size_t>(1, text.size() * static_cast<size_t>(std::max(0, width)) / whole);
+  std::string head;
+  do {
+    head = WrapText(text, letters > 3 ? letters - 3 : 1).front() + "...";
+  } while (PlainWidth(f, head) > width && --letters > 1);
+  return head;
+}
 
 // Plain text (UTF-8) with a shadow, in the size of the glyphs.
 void DrawText(TForm1& f, int x, int y, const std::string& utf8, TColor colour) {
@@ -121,16 +142,13 @@ void DrawValue(TForm1& f, int x, int y, const MenuValue& value, bool highlighted
     x += static_cast<int>(value.text.size()) * kGlyph;
   } else {
     DrawText(f, x, y, value.text, highlighted ? kHighlightColour : kValueColour);
-    x += TextWidth(value.text);
+    x += PlainWidth(f, value.text);
   }
   if (value.note.empty()) return;
   // A note too long for the line ends in "...": the line under the page
   // shows it whole while its entry is highlighted.
   x += kGlyph;
-  std::string note = value.note;
-  const size_t fits = static_cast<size_t>(std::max(0, (kRightEdge - x) / kTextLetter));
-  if (note.size() > fits) note = WrapText(note, fits > 3 ? fits - 3 : 1).front() + "...";
-  DrawText(f, x, y, note, kNoteColour);
+  DrawText(f, x, y, Fitted(f, value.note, kRightEdge - x), kNoteColour);
 }
 
 void DrawLabel(TForm1& f, const MenuEntry& entry, int x, int y, bool highlighted) {
@@ -138,7 +156,8 @@ void DrawLabel(TForm1& f, const MenuEntry& entry, int x, int y, bool highlighted
     f.DrawGlyphText(x, y, highlighted ? 2 : 0, Glyphs(entry.label));
     return;
   }
-  DrawText(f, x, y, entry.label, entry.greyed ? kGreyedColour : highlighted ? kHighlightColour : kValueColour);
+  DrawText(f, x, y, entry.shown ? entry.shown : entry.label,
+           entry.greyed ? kGreyedColour : highlighted ? kHighlightColour : kValueColour);
 }
 
 }  // namespace
@@ -228,8 +247,8 @@ void Menus::Highlight(int index) {
   const int count = static_cast<int>(level.entries.size());
   const int shown = EntriesShown(*level.page);
   level.highlighted = std::clamp(index, 0, count - 1);
-  level.first = std::clamp(level.first, level.highlighted - shown + 1, level.highlighted);
-  level.first = std::clamp(level.first, 0, std::max(0, count - shown));
+  // Whole pages, never overlapping: the last one may be short.
+  level.first = level.highlighted - level.highlighted % shown;
 }
 
 void Menus::StartCapture(Capture capture) {
@@ -305,18 +324,20 @@ void DrawMenus(TForm1& f) {
   const int count = static_cast<int>(entries.size());
   const int shown = EntriesShown(page);
   const bool paged = count > shown;
+  if (page.view) page.view(f, menus.First(), std::min(count - menus.First(), shown));
   const int headingY = page.top - kHeadingGap;
   if (page.heading) f.DrawGlyphText(CentredX(page.heading), headingY, 0, Glyphs(page.heading));
   if (paged) {
     const int first = menus.First() + 1, last = std::min(count, menus.First() + shown);
-    DrawText(f, kPlaceX, headingY, std::to_string(first) + "-" + std::to_string(last) + " of " + std::to_string(count),
-             kNoteColour);
+    const std::string place = std::to_string(first) + "-" + std::to_string(last) + " of " + std::to_string(count);
+    DrawText(f, std::min(kPlaceX, kRightEdge - PlainWidth(f, place)), headingY, place, kNoteColour);
   }
   for (int i = menus.First(); i < std::min(count, menus.First() + shown); ++i) {
     const MenuEntry& entry = entries[i];
     const bool highlighted = i == menus.Highlighted();
     const int y = page.top + (i - menus.First()) * Spacing(page.layout);
-    const int width = entry.plain ? TextWidth(entry.label) : static_cast<int>(std::strlen(entry.label)) * kGlyph;
+    const int width = entry.plain ? PlainWidth(f, entry.shown ? entry.shown : entry.label)
+                                  : static_cast<int>(std::strlen(entry.label)) * kGlyph;
     const int x = page.layout == MenuLayout::kList ? 320 - width / 2 : kLabelX;
     DrawLabel(f, entry, x, y, highlighted);
     if (highlighted) f.cdraw->Draw(x - kCursorGap, y - 4, "left", 0, VantorDrawSystem::beNormal, -1);

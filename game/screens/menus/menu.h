@@ -3,7 +3,8 @@
 // open pages with the entry each has highlighted, turn key-downs into moves,
 // choices and steps (repeating held directions, counted in frames), and draw
 // the top page over the picture that was on the screen when they opened.
-// A page longer than the screen shows the part around its highlighted entry.
+// A page longer than the screen shows it in whole pages, the one holding its
+// highlighted entry.
 // The pages themselves live one to a file beside this one.
 #include <array>
 #include <bitset>
@@ -44,6 +45,9 @@ struct MenuEntry {
   bool plain = false;
   // Shown but never chosen; its value's note says why.
   bool greyed = false;
+  // Plain text drawn in place of the label, which still names the entry in
+  // the trace (a replay file's row shows its game, and is named by the file).
+  const char* shown = nullptr;
 };
 
 // An entry that runs `choose`, and one that opens `page`.
@@ -75,6 +79,10 @@ struct MenuPage {
   // folder): they are made then, in place of `entries`, and stay until the
   // page closes or is made again.
   std::span<const MenuEntry> (*make)(TForm1& form) = nullptr;
+  // A page of made entries that reads what they show only as they come into
+  // view (a folder of many files): called before each drawing, with the
+  // entries the screen shows.
+  void (*view)(TForm1& form, int first, int count) = nullptr;
 };
 
 extern const MenuPage kTitleMenu;
@@ -87,7 +95,7 @@ extern const MenuPage kReplaysMenu;
 enum class MenuCommand : uint8_t { kNone, kUp, kDown, kLeft, kRight, kChoose, kBack };
 MenuCommand CommandOf(const platform::KeyEvent& key);
 
-// The controls by the names the player reads ("BUTTON 1").
+// The controls by the names the player reads ("TURN FORWARD").
 extern const char* const kControlLabels[platform::kControlCount];
 
 // The control whose key or pad button the player is asked to press.
@@ -105,7 +113,8 @@ class Menus {
   int Highlighted() const { return stack_[depth_ - 1].highlighted; }
   const MenuEntry& Entry() const { return Entries()[Highlighted()]; }
   const MenuPage& Bottom() const { return *stack_[0].page; }
-  // The first entry the screen shows (0 unless the page is longer than it).
+  // The first entry the screen shows: 0, or on a page longer than the
+  // screen a multiple of what the screen shows.
   int First() const { return stack_[depth_ - 1].first; }
 
   // A page over the others (the first one when none is open), its entries

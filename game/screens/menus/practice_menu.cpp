@@ -28,9 +28,9 @@ constexpr MenuEntry kEntries[] = {
     {"POWER", nullptr, StepPower, PowerValue},
     Action("STAGE 1", Start, 0),
     Action("STAGE 2", Start, 1),
-    Action("FIRST BOSS", Start, 2),
-    Action("STAGE 1 BOSS", Start, 3),
-    Action("STAGE 2 BOSS", Start, 4),
+    Action("STAGE 1 MIDWAY BOSS", Start, 2),
+    Action("STAGE 1 FINAL BOSS", Start, 3),
+    Action("STAGE 2 FINAL BOSS", Start, 4),
     Back(),
 };
 

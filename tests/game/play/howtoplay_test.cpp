@@ -1,7 +1,11 @@
 // The how-to-play demonstration and the game-over picture.
 #include <algorithm>
+#include <map>
 #include <set>
+#include <string>
 
+#include "platform/platform.h"
+#include "platform/text.h"
 #include "tests/game/play_fixture.h"
 
 namespace game::testing {
@@ -168,6 +172,60 @@ TEST_F(HowToPlay, AnExplodingShipIsNotSteered) {
   for (int frame = 0; frame < 15; ++frame) f.RunHowToPlay();
   EXPECT_EQ(f.PlayerShip.x, 200);
   EXPECT_EQ(f.GameState.howToPlay[kCapRight], 1);  // the caption still lights
+}
+
+// The captions as the text renderer is asked to draw them: each whole
+// inside the 640-pixel picture, at its own place where it fits there, else
+// moved left by what it would overflow.
+TEST_F(HowToPlay, EveryCaptionIsDrawnInsideThePicture) {
+  struct Drawn {
+    int x, y, width;
+  };
+  class Measuring final : public platform::TextRenderer {
+   public:
+    explicit Measuring(platform::TextRenderer& real) : real_(real) {}
+    bool Draw(const platform::TextTarget& target, int x, int y, const std::string& text,
+              const platform::FontSpec& font) override {
+      drawn[text] = {x, y, real_.Width(text, font)};
+      return real_.Draw(target, x, y, text, font);
+    }
+    int Width(const std::string& text, const platform::FontSpec& font) override { return real_.Width(text, font); }
+    std::map<std::string, Drawn> drawn;
+
+   private:
+    platform::TextRenderer& real_;
+  };
+  struct Caption {
+    const char* text;
+    int x, y;
+  };
+  const Caption captions[] = {
+      {"Shot  [Z]", 30, 190},
+      {"Shot  [X]", 80, 240},
+      {"Shot  [C]", 130, 290},
+      {"Movement (Up)  [Up Arrow]", 305, 160},
+      {"Movement (Right)  [Right Arrow]", 350, 260},
+      {"Movement (Left)  [Left Arrow]", 230, 220},
+      {"Movement (Down)  [Down Arrow]", 280, 320},
+  };
+  platform::TextRenderer* const real = platform::Current().text;
+  Measuring measuring(*real);
+  platform::Current().text = &measuring;
+  TForm1& f = Form();
+  EnterDemonstration(f);
+  f.RunHowToPlay();
+  platform::Current().text = real;
+  ASSERT_EQ(measuring.drawn.size(), std::size(captions));
+  for (const Caption& c : captions) {
+    SCOPED_TRACE(c.text);
+    ASSERT_EQ(measuring.drawn.count(c.text), 1u);
+    const Drawn& d = measuring.drawn[c.text];
+    ASSERT_GT(d.width, 0) << "no face for the captions";
+    EXPECT_EQ(d.y, c.y);
+    EXPECT_GE(d.x, 0);
+    EXPECT_LE(d.x + d.width, 640);
+    EXPECT_EQ(d.x, std::min(c.x, 640 - d.width));
+  }
 }
 
 TEST_F(GameOverPicture, OpensToFullHeightOnTheTwentyFifthFrame) {

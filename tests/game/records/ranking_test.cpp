@@ -4,8 +4,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "game/records/ranking.h"
+#include "game/records/ranking_replays.h"
+#include "game/records/replay.h"
 #include "game/records/score_file.h"
 
 namespace game {
@@ -95,6 +99,47 @@ TEST_F(ScoreFile, SavedFileIs308BytesAndLoadsBackTheSameRows) {
 TEST_F(ScoreFile, UnwritableFolderFailsAndKeepsTheOldFile) {
   RankEntry rows[8] = {};
   EXPECT_FALSE(WriteScoreFile((dir_ / "missing" / "score.dat").string(), rows));
+}
+
+// A row asked for by --replay-rank that has no replay says which rows have
+// one, and what the player can do.
+TEST_F(ScoreFile, ARowWithoutAReplaySaysWhichRowsHaveOne) {
+  struct Case {
+    bool ranking;
+    std::vector<int> withReplays;  // rows (1-7) whose replay file is there
+    int rank;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {false, {}, 1, "there is no ranking in DIR yet. Play a game that enters the ranking first"},
+      {true, {}, 1,
+       "it has none (only a game that entered the ranking keeps one), and no row has one yet. Play a game that enters "
+       "the ranking first"},
+      {true, {2}, 4,
+       "it has none (only a game that entered the ranking keeps one). Row 2 has one: watch it with --replay-rank 2, "
+       "or choose it in Replays on the title menu"},
+      {true, {7, 1, 5}, 3,
+       "it has none (only a game that entered the ranking keeps one). Rows 1, 5 and 7 have one: watch one with "
+       "--replay-rank 1, or choose it in Replays on the title menu"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    RankEntry rows[8] = {};
+    FillDefaultRanking(rows, "2026/12/07 14:38:33");
+    if (c.ranking) {
+      ASSERT_TRUE(WriteScoreFile(path_, rows));
+    }
+    for (const int rank : c.withReplays) std::ofstream(dir_ / ReplayFileName(rows[rank - 1])) << "a replay";
+    Replay replay;
+    std::string path = "before", reason;
+    EXPECT_FALSE(ReadRankReplay(dir_.string(), c.rank, replay, path, reason));
+    EXPECT_EQ(path, c.ranking ? "" : "before");
+    std::string want = c.reason;
+    if (const size_t at = want.find("DIR"); at != std::string::npos) want.replace(at, 3, dir_.string());
+    EXPECT_EQ(reason, want);
+  }
 }
 
 TEST(Ranking, DefaultTable) {

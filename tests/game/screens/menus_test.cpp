@@ -1,7 +1,12 @@
 // The menus against what a player may do to them: every way in and out, keys
 // that cannot be bound, a pad that goes away while its button is asked for,
 // and a title that stands still under its menu.
+#include <algorithm>
 #include <fstream>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/game/form_fixture.h"
 
@@ -45,18 +50,18 @@ TEST_F(MenuTest, WhatEachKeyDoes) {
       // Escape and the pad's B at its top.
       {kPress, kPauseKey, "title:START"}, {kPress, kPauseKey, ""},  {kPress, kP, "title:START"},
       {kPress, kEscape, ""},              {kPress, kStart, "title:START"}, {kPress, kPadB, ""},
-      // Options, Controls, BUTTON 1: Enter and a key without a name are
+      // Options, Controls, TURN FORWARD: Enter and a key without a name are
       // refused, Escape keeps the key it had.
       {kPress, kP, "title:START"},        {kPress, kDown, "title:PRACTICE"}, {kPress, kDown, "title:REPLAYS"},
       {kPress, kDown, "title:OPTIONS"},   {kPress, kEnter, "options:DISPLAY"},
       {kPress, kDown, nullptr},           {kPress, kDown, nullptr},         {kPress, kEnter, "controls:UP"}};
   for (const Step& s : to(4)) steps.push_back(s);
   const std::vector<Step> keys = {
-      {kPress, kEnter, "controls:BUTTON 1:press"}, {kPress, kEnter, "controls:BUTTON 1:press"},
-      {kPress, kUnnamed, "controls:BUTTON 1:press"}, {kPress, kPauseKey, "controls:BUTTON 1:press"},
+      {kPress, kEnter, "controls:TURN FORWARD:press"}, {kPress, kEnter, "controls:TURN FORWARD:press"},
+      {kPress, kUnnamed, "controls:TURN FORWARD:press"}, {kPress, kPauseKey, "controls:TURN FORWARD:press"},
       // Alt+Enter switches the window and binds neither key.
-      {kPress, kAlt, "controls:BUTTON 1:press"},     {kPress, kAltEnter, "controls:BUTTON 1:press"},
-      {kRelease, kAlt, "controls:BUTTON 1:press"},   {kPress, kEscape, "controls:BUTTON 1"}};
+      {kPress, kAlt, "controls:TURN FORWARD:press"},     {kPress, kAltEnter, "controls:TURN FORWARD:press"},
+      {kRelease, kAlt, "controls:TURN FORWARD:press"},   {kPress, kEscape, "controls:TURN FORWARD"}};
   steps.insert(steps.end(), keys.begin(), keys.end());
   for (const Step& s : to(7)) steps.push_back(s);
   const std::vector<Step> pad = {
@@ -97,11 +102,12 @@ TEST_F(MenuTest, TheTitleStandsStillUnderItsMenu) {
   EXPECT_EQ(form->GameState.titleAngle, before.titleAngle);
 }
 
-// A page longer than the screen shows the part around its highlighted
-// entry; Left and Right turn its pages, and a greyed entry is never chosen.
-// Here the Replays list: 29 files that are no replays, then SUBMIT A GAME,
-// SAVE LAST REPLAY and BACK, 15 entries to a screen.
-TEST_F(MenuTest, ALongPageShowsThePartAroundItsHighlightedEntry) {
+// A page longer than the screen shows it in whole pages that never overlap,
+// the one of its highlighted entry; Left and Right turn them, and a greyed
+// entry is never chosen. Here the Replays list: 29 files that are no
+// replays, then SUBMIT A GAME, SAVE LAST REPLAY (greyed: no game was played)
+// and BACK, 15 entries to a screen; a file is read once its page is shown.
+TEST_F(MenuTest, ALongPageShowsTheWholePageOfItsHighlightedEntry) {
   std::filesystem::create_directories(home_ / "replays");
   for (int i = 10; i < 39; ++i)
     std::ofstream(home_ / "replays" / ("note-" + std::to_string(i) + ".txt")) << "no replay";
@@ -111,24 +117,46 @@ TEST_F(MenuTest, ALongPageShowsThePartAroundItsHighlightedEntry) {
   ASSERT_EQ(EntriesShown(form->menus.Page()), 15);
   const KeyEvent kUp{platform::kVirtualKeyUp, 0xC8}, kLeft{platform::kVirtualKeyLeft, 0xCB},
       kRight{platform::kVirtualKeyRight, 0xCD};
+  const std::vector<ReplayListRow>& rows = form->replayShelf.list.rows;
+  auto readRows = [&] { return std::count_if(rows.begin(), rows.end(), [](auto& row) { return row.read; }); };
+  EXPECT_EQ(readRows(), 0);
   struct Step {
     KeyEvent key;
     int times;
     int highlighted, first;
   };
+  // Enter on a file not yet read: read then, and refused.
   const Step steps[] = {
-      {kEnter, 1, 0, 0},  {kDown, 14, 14, 0}, {kDown, 1, 15, 1},  {kRight, 1, 30, 16}, {kRight, 1, 31, 17},
-      {kDown, 1, 0, 0},   {kUp, 1, 31, 17},   {kLeft, 1, 16, 16}, {kLeft, 1, 1, 1},     {kLeft, 1, 0, 0},
+      {kEnter, 1, 0, 0},  {kDown, 14, 14, 0}, {kDown, 1, 15, 15}, {kRight, 1, 30, 30}, {kRight, 1, 31, 30},
+      {kDown, 1, 0, 0},   {kUp, 1, 31, 30},   {kLeft, 1, 16, 15}, {kLeft, 1, 1, 0},    {kLeft, 1, 0, 0},
   };
   for (size_t i = 0; i < std::size(steps); ++i) {
     for (int n = 0; n < steps[i].times; ++n) backend.app.PressKey(steps[i].key);
     backend.app.Step();
     EXPECT_EQ(form->menus.Highlighted(), steps[i].highlighted) << "step " << i;
     EXPECT_EQ(form->menus.First(), steps[i].first) << "step " << i;
+    if (i == 0) {
+      EXPECT_EQ(readRows(), 15);
+    }
   }
+  EXPECT_EQ(readRows(), 29);
   EXPECT_FALSE(form->replays.Watching());
   EXPECT_TRUE(form->menus.Entry().greyed);
   EXPECT_NE(form->menus.Entry().value(*form, 0).note.find("not a SOLVARA 2001 replay"), std::string::npos);
+
+  // What each page says of itself.
+  RecordingDraw& draw = Record();
+  const std::pair<int, const char*> pages[] = {{3, "1-15 of 32"}, {20, "16-30 of 32"}, {31, "31-32 of 32"}};
+  for (const auto& [highlight, place] : pages) {
+    SCOPED_TRACE(place);
+    form->menus.Highlight(highlight);
+    draw.calls.clear();
+    DrawMenus(*form);
+    std::vector<std::string> texts;
+    for (const DrawCall& call : draw.calls)
+      if (call.op == "TextOutA") texts.push_back(call.name);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), place), texts.end());
+  }
 
   // The pages of fixed entries fit, and turn no page: Right on a
   // practice's start point.
@@ -136,6 +164,38 @@ TEST_F(MenuTest, ALongPageShowsThePartAroundItsHighlightedEntry) {
     EXPECT_GE(EntriesShown(*page), static_cast<int>(page->entries.size())) << page->name;
   for (const KeyEvent& key : {kEscape, kUp, kEnter, kDown, kRight}) backend.app.PressKey(key);
   EXPECT_EQ(form->menus.TraceName(), "practice:STAGE 1");
+}
+
+// A row's columns never overlap, whatever the face draws: each text starts
+// after the one before it on its line ends, and a note too long ends inside
+// the picture. Here files of long names, of digits and of wide letters.
+TEST_F(MenuTest, TheColumnsOfARowNeverOverlap) {
+  std::filesystem::create_directories(home_ / "replays");
+  for (const char* name : {"2026-12-07_09-53-33_11960.rpl.txt", "000000000000000000000000000000000000000000.txt",
+                           "WWWWWWWWWWWWWWWWWWWWWWWWWWWWW.txt", "a.txt"})
+    std::ofstream(home_ / "replays" / name) << "no replay";
+  for (const KeyEvent& key : {kP, kDown, kDown, kEnter}) backend.app.PressKey(key);
+  ASSERT_EQ(form->menus.Page().name, std::string("replays"));
+  RecordingDraw& draw = Record();
+  DrawMenus(*form);
+  constexpr int kShadow = 0x201010;
+  std::map<int, std::vector<std::pair<int, std::string>>> lines;  // y: (x, text), shadows left out
+  for (const DrawCall& call : draw.calls)
+    if (call.op == "TextOutA" && call.a != kShadow && !call.name.empty()) lines[call.y].emplace_back(call.x, call.name);
+  ASSERT_GE(lines.size(), 4u);
+  TFont& font = *draw.GetFont();
+  for (auto& [y, texts] : lines) {
+    std::sort(texts.begin(), texts.end());
+    int end = 0;
+    for (const auto& [x, text] : texts) {
+      SCOPED_TRACE(text);
+      const int width = TextWidth(font, text);
+      ASSERT_GT(width, 0) << "no face for the menus";
+      EXPECT_GE(x, end);
+      end = x + width;
+      EXPECT_LE(end, 640);
+    }
+  }
 }
 
 // A setting the command line chose shows the option; a change in Options
