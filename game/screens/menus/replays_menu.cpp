@@ -69,16 +69,24 @@ MenuValue NotRanked(const TForm1& f, int row) {
 
 void Submit(TForm1& f, int row) { SubmitReplayFile(f, f.replayShelf.list.rows[static_cast<size_t>(row)].path); }
 
+// What is missing, said above the rows.
+constexpr const char* kNoBoardSet = "No shared ranking set: set the server and your name in Options > Online.";
+constexpr const char* kNothingToSend = "No game to send yet: play a game from the title first.";
+
 std::span<const MenuEntry> MakeSubmitRows(TForm1& f) {
   ReplayShelf& shelf = f.replayShelf;
   std::vector<MenuEntry>& entries = shelf.submitEntries;
   entries.clear();
+  if (f.playerSettings.onlineServer.empty() || f.playerSettings.onlineName.empty()) entries.push_back(Info(kNoBoardSet));
+  bool any = false;
   for (size_t i = 0; i < shelf.list.rows.size(); ++i) {
     const ReplayListRow& row = shelf.list.rows[i];
     const bool ranked = row.replay && IsNewGameStart(row.replay->world);
+    any = any || ranked;
     entries.push_back({row.label.c_str(), Submit, nullptr, ranked ? nullptr : NotRanked, static_cast<int>(i), nullptr,
                        true, !ranked});
   }
+  if (!any) entries.insert(entries.begin(), Info(kNothingToSend));
   entries.push_back(Back());
   return entries;
 }
