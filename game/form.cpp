@@ -61,6 +61,9 @@ TForm1::TForm1(TComponent* owner, std::shared_ptr<const Replay> watch)
   app.OnKeyUp([this](const platform::KeyEvent& key) { FormKeyUp(key); });
   app.OnCloseRequest([this] { Close(); });
   app.OnDeactivate([this] { FormDeactivate(); });
+  app.OnText([this](const std::string& text) {
+    if (menus.IsOpen()) menus.Text(*this, text);
+  });
   app.OnExplain([this](const std::string& text) { return ExplainMessage(text, scoreStore->LeftAlone()); });
   try {
     FormCreate();
@@ -77,6 +80,7 @@ TForm1::~TForm1() {
     app->OnKeyUp(nullptr);
     app->OnCloseRequest(nullptr);
     app->OnDeactivate(nullptr);
+    app->OnText(nullptr);
     app->OnExplain(nullptr);
   }
   cdraw.reset();

@@ -12,6 +12,7 @@ namespace platform {
 // need the cursor keys, Enter, Space, Escape and the pad's A, B, Start,
 // Back, D-pad and stick; the pause key stands for itself, the key the
 // settings name for pausing is told by its scan code.
+constexpr int kVirtualKeyBackspace = 8;
 constexpr int kVirtualKeyReturn = 13;
 constexpr int kVirtualKeyPause = 19;
 constexpr int kVirtualKeyEscape = 27;
@@ -114,6 +115,13 @@ class Application {
   // The main window lost the keyboard focus (another window took it, or it
   // was minimised), or a game controller was unplugged.
   virtual void OnDeactivate(std::function<void()> handler) = 0;
+  // Text typed while text input is on (UTF-8): what the keyboard's layout
+  // or an input method makes of keys, or a handheld's own screen keyboard
+  // gives. The keys still go down and up as well.
+  virtual void OnText(std::function<void(const std::string& utf8)> handler) = 0;
+  // Text input on while a text entry is open, off otherwise (an input
+  // method or a screen keyboard would take the keys of play).
+  virtual void SetTextInput(bool on) = 0;
   // Gives the plain-English line shown below a message or an exception's
   // text: what failed and what the player can do.
   virtual void OnExplain(std::function<std::string(const std::string& cp932Text)> handler) = 0;

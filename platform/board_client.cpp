@@ -1,18 +1,15 @@
 #include "platform/board_client.h"
 
 #include <curl/curl.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <condition_variable>
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "platform/base64.h"
-#include "platform/files.h"
+#include "platform/board_rules.h"
 
 namespace platform {
 namespace {
@@ -119,16 +116,6 @@ std::string String(const json& j, const char* key) {
   return it != j.end() && it->is_string() ? it->get<std::string>() : std::string();
 }
 
-std::string Trimmed(std::string server) {
-  while (!server.empty() && server.back() == '/') server.pop_back();
-  return server;
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 BoardAnswer Unreachable(const std::string& why) {
   BoardAnswer a;
   a.kind = BoardAnswer::Kind::kUnreachable;
@@ -181,7 +168,7 @@ BoardAnswer SubmitReplay(const std::string& serverUrl, const std::string& name, 
                          const std::string& stateDir, const BoardClientTimeouts& t, std::stop_token stop) {
   static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
   if (initialised != CURLE_OK) return Unreachable("cannot start libcurl");
-  const std::string server = Trimmed(serverUrl);
+  const std::string server = BoardAddress(serverUrl);
   const std::string body = json{{"name", name}, {"replay", Base64Encode(replay)}}.dump();
   const std::string token = LoadBoardToken(stateDir, server, name);
   const Clock::time_point busyEnd = Clock::now() + std::chrono::seconds(t.busyRetrySeconds);
@@ -213,34 +200,6 @@ BoardAnswer SubmitReplay(const std::string& serverUrl, const std::string& name, 
     }
     return AwaitVerdict(server, answer, t, stop);
   }
-}
-
-std::string BoardTokenFile(const std::string& stateDir) { return stateDir + "/board-tokens"; }
-
-std::string LoadBoardToken(const std::string& stateDir, const std::string& server, const std::string& name) {
-  std::ifstream in(BoardTokenFile(stateDir));
-  std::string line;
-  const std::string key = Trimmed(server) + "\t" + Lower(name) + "\t";
-  while (std::getline(in, line))
-    if (line.size() > key.size() && line.compare(0, key.size(), key) == 0) return line.substr(key.size());
-  return {};
-}
-
-bool SaveBoardToken(const std::string& stateDir, const std::string& server, const std::string& name,
-                    const std::string& token, std::string& error) {
-  std::ostringstream kept;
-  {
-    std::ifstream in(BoardTokenFile(stateDir));
-    std::string line;
-    const std::string key = Trimmed(server) + "\t" + Lower(name) + "\t";
-    while (std::getline(in, line))
-      if (line.compare(0, key.size(), key) != 0) kept << line << "\n";
-    kept << key << token << "\n";
-  }
-  if (!MakeFolders(stateDir, &error)) return false;
-  const std::string text = kept.str();
-  return WriteFileAtomically(BoardTokenFile(stateDir), text.data(), text.size(), &error) &&
-         chmod(BoardTokenFile(stateDir).c_str(), 0600) == 0;
 }
 
 }  // namespace platform

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/board_tokens.h"
+
 namespace platform {
 
 struct BoardClientTimeouts {
@@ -44,13 +46,5 @@ struct BoardAnswer {
 BoardAnswer SubmitReplay(const std::string& server, const std::string& name, const std::vector<uint8_t>& replay,
                          const std::string& stateDir, const BoardClientTimeouts& timeouts = {},
                          std::stop_token stop = {});
-
-// The file in `stateDir` that keeps the tokens, one line each of the server,
-// the name (without regard to case) and the token, separated by tabs,
-// readable by the player only.
-std::string BoardTokenFile(const std::string& stateDir);
-std::string LoadBoardToken(const std::string& stateDir, const std::string& server, const std::string& name);
-bool SaveBoardToken(const std::string& stateDir, const std::string& server, const std::string& name,
-                    const std::string& token, std::string& error);
 
 }  // namespace platform

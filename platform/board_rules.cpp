@@ -1,12 +1,11 @@
 #include "platform/board_rules.h"
 
+#include <algorithm>
+
 namespace platform {
 namespace {
 
 bool Printable(char c) { return c >= 0x20 && c <= 0x7E; }
-
-// Far longer than any board's address.
-constexpr size_t kMaxServerLength = 200;
 
 // The schemes a board is reached by, and the hosts plain HTTP may reach.
 constexpr std::string_view kSecure = "https://";
@@ -25,7 +24,7 @@ std::string BoardNameRefusal(std::string_view name) {
 }
 
 std::string BoardServerRefusal(std::string_view server) {
-  if (server.size() > kMaxServerLength) return "an address of at most 200 characters";
+  if (server.size() > kMaxBoardServerLength) return "an address of at most 200 characters";
   for (char c : server)
     if (!Printable(c) || c == ' ') return "an address without spaces or control characters";
   const bool secure = server.starts_with(kSecure);
@@ -39,6 +38,17 @@ std::string BoardServerRefusal(std::string_view server) {
   for (std::string_view local : kThisMachine)
     if (host == local) return {};
   return "an https:// address: http:// only for this machine (localhost, 127.0.0.1, [::1])";
+}
+
+std::string BoardAddress(std::string server) {
+  while (!server.empty() && server.back() == '/') server.pop_back();
+  return server;
+}
+
+std::string BoardTokenRefusal(std::string_view token) {
+  const bool hex = std::all_of(token.begin(), token.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+  if (token.size() != kBoardTokenLength || !hex) return "a token is 32 characters, each 0-9 or a-f";
+  return {};
 }
 
 }  // namespace platform

@@ -8,6 +8,9 @@
 namespace platform {
 
 constexpr size_t kMaxBoardNameLength = 16;
+constexpr size_t kMaxBoardServerLength = 200;
+// A board gives a name a token of 16 random bytes, in lowercase hex digits.
+constexpr size_t kBoardTokenLength = 32;
 
 // Why `name` cannot be a player's name on a board; empty when it can. A name
 // is 1-16 printable ASCII characters, with no space at either end ("Ace "
@@ -19,5 +22,12 @@ std::string BoardNameRefusal(std::string_view name);
 // [::1]) only: the name's token goes with every game, and must not cross a
 // network in the clear.
 std::string BoardServerRefusal(std::string_view server);
+
+// `server` as the game keeps answers and tokens for it: without the
+// slashes at its end.
+std::string BoardAddress(std::string server);
+
+// Why `token` cannot be a token a board gave; empty when it can.
+std::string BoardTokenRefusal(std::string_view token);
 
 }  // namespace platform

@@ -43,7 +43,22 @@ bool ParseKeys(const std::string& text, uint32_t& keys) {
 bool KeyScript::Parse(std::istream& in, std::string& error) {
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
-    if (size_t hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+    // Text to type: FROM "TEXT".
+    const size_t quote = line.find('"'), hash = line.find('#');
+    if (quote != std::string::npos && quote < hash) {
+      const size_t last = line.rfind('"');
+      std::istringstream frame(line.substr(0, quote)), after(line.substr(last + 1));
+      std::string from, extra;
+      Typed typed{0, line.substr(quote + 1, last - quote - 1)};
+      frame >> from;
+      if (last == quote || !ParseFrame(from, typed.frame) || (frame >> extra) || ((after >> extra) && extra[0] != '#')) {
+        error = "line " + std::to_string(number) + ": expected FRAME \"TEXT\"";
+        return false;
+      }
+      typed_.push_back(std::move(typed));
+      continue;
+    }
+    if (hash != std::string::npos) line.erase(hash);
     std::istringstream words(line);
     std::string frames, keys, extra;
     if (!(words >> frames)) continue;
@@ -82,6 +97,13 @@ uint32_t KeyScript::AllKeys() const {
   uint32_t keys = 0;
   for (const Range& r : ranges_) keys |= r.keys;
   return keys;
+}
+
+std::string KeyScript::TextAt(int frame) const {
+  std::string text;
+  for (const Typed& t : typed_)
+    if (t.frame == frame) text += t.text;
+  return text;
 }
 
 uint32_t KeyScript::KeysAt(int frame) const {

@@ -7,6 +7,9 @@
 // Keys: Up Down Left Right Z X C V Escape P Enter, and the pad's PadA PadB
 // PadStart PadRB (the right shoulder) PadUp PadDown PadLeft PadRight (its
 // D-pad). "#" starts a comment.
+//   FROM "TEXT"            TEXT typed on frame FROM, as one text event (the
+//                          text runs to the last quote of the line, "#" and
+//                          quotes included)
 #include <cstdint>
 #include <istream>
 #include <string>
@@ -51,8 +54,15 @@ class KeyScript {
   // The keys held on `frame`, and all the script ever holds.
   uint32_t KeysAt(int frame) const;
   uint32_t AllKeys() const;
+  // The text typed on `frame` (empty: none).
+  std::string TextAt(int frame) const;
 
  private:
+  struct Typed {
+    int frame;
+    std::string text;
+  };
+  std::vector<Typed> typed_;
   struct Range {
     int from, to;  // to < 0: to the end
     uint32_t keys;

@@ -262,6 +262,7 @@ int Runner::Play(std::ostream& log) {
       hold(held | scripted);
       const bool flying = options_.bot && !form.menus.IsOpen();
       hold(scripted | (flying ? PilotKeys(pilot.Next(form)) : 0));
+      if (const std::string typed = keys_.TextAt(frame); !typed.empty()) backend.app.TypeText(typed);
       // Escape may have closed the game.
       if (backend.app.Terminated()) break;
       backend.app.Step();

@@ -1,19 +1,27 @@
 #pragma once
-// The boards the player agreed to send games to, kept in the state folder,
-// one address a line. Nothing is sent to a board before the player agrees
-// on the page that says what is sent; an address the settings change to is
-// asked about again.
+// The player's answer for each board they were asked about, kept in the
+// state folder, a line each: the address alone where they agreed (as
+// earlier versions wrote it), "declined " and the address where they did
+// not. Nothing is sent to a board before the player agrees on the page that
+// says what is sent; an address the settings change to is asked about
+// again, and Options > Online changes an answer.
+#include <cstdint>
 #include <string>
 
 namespace game {
 
 inline constexpr const char* kBoardConsentFile = "board-consent";
 
-// `server` as the agreement keeps it: without the slashes at its end.
-std::string BoardAddress(std::string server);
-bool ConsentGiven(const std::string& stateDir, const std::string& server);
-// Adds `server` to the file; false with the reason when it cannot be kept
-// (the agreement then holds for this run only).
-bool GiveConsent(const std::string& stateDir, const std::string& server, std::string& error);
+enum class Consent : uint8_t {
+  kUnasked,  // nothing kept: the page asks
+  kAgreed,
+  kDeclined,
+};
+
+Consent ConsentFor(const std::string& stateDir, const std::string& server);
+// Keeps `answer` for `server` in place of the one before (kUnasked: none is
+// kept); false with the reason when it cannot be kept (it then holds for
+// this run only).
+bool KeepConsent(const std::string& stateDir, const std::string& server, Consent answer, std::string& error);
 
 }  // namespace game

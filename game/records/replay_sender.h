@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "game/records/board_consent.h"
 #include "platform/board_client.h"
 
 namespace game {
@@ -40,6 +41,11 @@ struct BoardLink {
   std::string awaitingConsent;
   // The last answer, as the player read it (empty: none yet).
   std::string lastAnswer;
+  // What Options > Online shows of the state folder, read when its page
+  // opens and after each change there: the answer kept for the board set,
+  // and whether a token is kept for the name on it.
+  Consent consent = Consent::kUnasked;
+  bool tokenKept = false;
 };
 
 }  // namespace game

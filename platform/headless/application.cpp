@@ -47,6 +47,10 @@ void HeadlessApplication::Deactivate() {
   if (deactivate_) Guarded(deactivate_);
 }
 
+void HeadlessApplication::TypeText(const std::string& utf8) {
+  if (textInput_ && text_) Guarded([&] { text_(utf8); });
+}
+
 void HeadlessApplication::ShowMessage(const std::string& cp932Text) {
   messages_.push_back(cp932Text);
   Explain(cp932Text);

@@ -52,6 +52,8 @@ class HeadlessApplication final : public Application {
   void OnCloseRequest(std::function<void()> handler) override { close_ = std::move(handler); }
   void OnDeactivate(std::function<void()> handler) override { deactivate_ = std::move(handler); }
   void OnExplain(std::function<std::string(const std::string&)> handler) override { explain_ = std::move(handler); }
+  void OnText(std::function<void(const std::string&)> handler) override { text_ = std::move(handler); }
+  void SetTextInput(bool on) override { textInput_ = on; }
 
   void SetFullScreen(bool fullScreen) override {
     if (window_) window_->SetFullScreen(fullScreen);
@@ -71,6 +73,10 @@ class HeadlessApplication final : public Application {
   void RequestClose();
   // The window loses the focus.
   void Deactivate();
+  // `utf8` typed, as one text event: heard only while text input is on, as
+  // SDL sends text.
+  void TypeText(const std::string& utf8);
+  bool TextInput() const { return textInput_; }
 
   void ShowMessage(const std::string& cp932Text) override;
   void ShowPlainMessage(const std::string& utf8Text) override;
@@ -97,8 +103,10 @@ class HeadlessApplication final : public Application {
   std::function<void(const KeyEvent&)> keyUp_;
   std::function<void()> close_;
   std::function<void()> deactivate_;
+  std::function<void(const std::string&)> text_;
   std::function<std::string(const std::string&)> explain_;
   bool terminated_ = false;
+  bool textInput_ = false;
   std::vector<std::string> messages_;
   std::vector<std::string> exceptions_;
   std::vector<std::string> explanations_;

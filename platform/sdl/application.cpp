@@ -22,6 +22,7 @@ constexpr KeyMeaning kKeyMeanings[] = {
     {SDLK_RETURN, kVirtualKeyReturn}, {SDLK_KP_ENTER, kVirtualKeyReturn}, {SDLK_PAUSE, kVirtualKeyPause},
     {SDLK_ESCAPE, kVirtualKeyEscape}, {SDLK_SPACE, kVirtualKeySpace},     {SDLK_LEFT, kVirtualKeyLeft},
     {SDLK_UP, kVirtualKeyUp},         {SDLK_RIGHT, kVirtualKeyRight},     {SDLK_DOWN, kVirtualKeyDown},
+    {SDLK_BACKSPACE, kVirtualKeyBackspace},
 };
 
 struct PadMeaning {
@@ -98,9 +99,17 @@ void SdlApplication::SetTitle(const std::string& cp932Title) {
 
 Window& SdlApplication::CreateMainWindow(const std::string& cp932Caption, int width, int height) {
   window_ = std::make_unique<SdlWindow>(cp932Caption, width, height);
+  // SDL starts with text input on where no screen keyboard shows; play
+  // wants the keys themselves.
+  SDL_StopTextInput();
   window_->SetPreferredFullScreen(preferredFullScreen_);
   if (!iconFile_.empty()) window_->SetIcon(iconFile_);
   return *window_;
+}
+
+void SdlApplication::SetTextInput(bool on) {
+  if (on) SDL_StartTextInput();
+  else SDL_StopTextInput();
 }
 
 void SdlApplication::SetFullScreen(bool fullScreen) {
@@ -155,6 +164,9 @@ void SdlApplication::HandleEvent(const SDL_Event& event) {
     case SDL_CONTROLLERAXISMOTION:
       if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX || event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY)
         StickMoved(event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY, event.caxis.value);
+      break;
+    case SDL_TEXTINPUT:
+      if (text_) Guarded([&] { text_(event.text.text); });
       break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {

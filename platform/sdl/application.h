@@ -36,6 +36,8 @@ class SdlApplication final : public Application {
   void OnCloseRequest(std::function<void()> handler) override { close_ = std::move(handler); }
   void OnDeactivate(std::function<void()> handler) override { deactivate_ = std::move(handler); }
   void OnExplain(std::function<std::string(const std::string&)> handler) override { explain_ = std::move(handler); }
+  void OnText(std::function<void(const std::string&)> handler) override { text_ = std::move(handler); }
+  void SetTextInput(bool on) override;
 
   void Run() override;
   void Terminate() override { terminated_ = true; }
@@ -65,6 +67,7 @@ class SdlApplication final : public Application {
   std::function<void(const KeyEvent&)> keyUp_;
   std::function<void()> close_;
   std::function<void()> deactivate_;
+  std::function<void(const std::string&)> text_;
   std::function<std::string(const std::string&)> explain_;
   std::set<std::string> shownExceptions_;
   bool preferredFullScreen_ = true;

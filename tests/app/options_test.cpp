@@ -126,8 +126,30 @@ TEST(KeyScript, EveryKeyName) {
   EXPECT_EQ(script.KeysAt(1), 0x3FF);
 }
 
+// Text runs to the last quote of its line, "#" and quotes included, and
+// is typed on its frame only.
+TEST(KeyScript, TextIsTypedOnItsFrame) {
+  std::istringstream in(
+      "5 \"Ace\"\n"
+      "6 \"a # b \"q\"\"   # a comment\n"
+      "7 \"\"\n"
+      "5 \"!\"\n"
+      "10 Up  # \"no text\"\n");
+  KeyScript script;
+  std::string error;
+  ASSERT_TRUE(script.Parse(in, error)) << error;
+  EXPECT_EQ(script.TextAt(5), "Ace!");
+  EXPECT_EQ(script.TextAt(6), "a # b \"q\"");
+  EXPECT_EQ(script.TextAt(7), "");
+  EXPECT_EQ(script.TextAt(10), "");
+  EXPECT_EQ(script.KeysAt(10), kKeyUp);
+  EXPECT_EQ(script.KeysAt(5), 0u);
+}
+
 TEST(KeyScript, BadLinesNameTheirLine) {
-  const char* bad[] = {"5 Q\n", "0 Z\n", "7-3 Z\n", "x Z\n", "5\n", "5 Z X\n", "5-6-7 Z\n", "5 Z+\n"};
+  const char* bad[] = {"5 Q\n",         "0 Z\n",         "7-3 Z\n",           "x Z\n",          "5\n",
+                       "5 Z X\n",       "5-6-7 Z\n",     "5 Z+\n",            "5 \"abc\n",      "x \"abc\"\n",
+                       "5-9 \"abc\"\n", "5 6 \"abc\"\n", "5 \"abc\" Z\n",      "\"abc\"\n"};
   for (const char* text : bad) {
     std::istringstream in(std::string("# ok\n") + text);
     KeyScript script;

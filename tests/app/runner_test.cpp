@@ -272,6 +272,33 @@ TEST_F(RunnerTest, MenuPaths) {
         {31, "menu", "\"practice:STAGE 1\""}, {36, "menu", "\"title:PRACTICE\""}, {46, "menu", "\"replays:*"},
         {51, "menu", "\"title:REPLAYS\""}, {56, "menu", "null"}, {60, "screen", "0"}},
        {}},
+      // Options is the title menu's fourth entry, Online the options' fifth;
+      // on the keyboard A, then down twice to "a" and on to "c" and "e".
+      {"a pad alone types the online name on the on-screen keyboard, and Start saves it", nullptr,
+       "10 PadStart\n15 PadDown\n17 PadDown\n19 PadDown\n22 PadA\n25 PadDown\n27 PadDown\n29 PadDown\n31 PadDown\n"
+       "34 PadA\n37 PadA\n40 PadA\n43 PadDown\n45 PadDown\n47 PadRight\n49 PadRight\n51 PadA\n53 PadRight\n"
+       "55 PadRight\n57 PadA\n60 PadStart\n",
+       65,
+       {{11, "menu", "\"title:START\""}, {35, "menu", "\"options-online:NAME\""}, {38, "menu", "\"keyboard:A\""},
+        {50, "menu", "\"keyboard:c\""}, {58, "menu", "\"keyboard:e\""}, {61, "menu", "\"options-online:NAME\""},
+        {65, "paused", "false"}},
+       {"[online]", "name = \"Ace\""}},
+      // The pause menu: RESUME, OPTIONS; there Start takes the text and
+      // play stays paused.
+      {"on the keyboard in the pause menu, Start takes the text and never resumes play", nullptr,
+       "10-40 X\n200 PadStart\n205 PadDown\n208 PadA\n211 PadDown\n213 PadDown\n215 PadDown\n217 PadDown\n"
+       "220 PadA\n223 PadA\n226 PadA\n229 PadStart\n",
+       240,
+       {{201, "paused", "true"}, {224, "menu", "\"keyboard:A\""}, {230, "menu", "\"options-online:NAME\""},
+        {240, "paused", "true"}},
+       {"name = \"A\""}},
+      {"the keyboard's text types the server, Enter saves it", nullptr,
+       toOptions + "30 Down\n32 Down\n34 Down\n36 Down\n40 Enter\n42 Down\n45 Enter\n50 \"http://localhost:8642\"\n"
+                   "55 Enter\n",
+       60,
+       {{41, "menu", "\"options-online:NAME\""}, {46, "menu", "\"keyboard:A\""},
+        {56, "menu", "\"options-online:SERVER\""}},
+       {"server = \"http://localhost:8642\""}},
       // Fast play shows a frame of four: a game of 3736 frames, its results
       // and ranking, watched within 1300.
       {"a ranked game's replay from the Replays list at 4x, button 1 held: as recorded, then the list again",

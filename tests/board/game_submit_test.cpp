@@ -1,6 +1,7 @@
 // The game's side of the shared ranking, against a real board on this
 // machine: a replay the runner recorded, sent from the game's form only once
-// the settings name a board and the player agreed on the consent page; the
+// the settings name a board and the player agreed on the consent page (an
+// answer either way kept, a decline until Options changes it); the
 // board's answer shown on the menus' notice line; a board that is not there
 // answered as unreachable; and a sending under way stopped when the game
 // closes.
@@ -97,29 +98,41 @@ TEST_F(GameSubmit, SendsOnlyWhenSetAndAgreedAndShowsTheAnswer) {
   const std::string score = std::to_string(recorded.games[0].score);
   const std::string consentFile = platform::StateDir() + "/" + game::kBoardConsentFile;
 
-  enum class Then { kNothing, kAgree, kDecline };
+  enum class Then { kNothing, kAgree, kDecline, kAskAgain };
+  using game::Consent;
   const struct {
     const char* what;
     std::string server, name, file;
     Then then;
-    bool consent;      // given for the server afterwards
+    Consent kept;      // for the server afterwards
     std::string says;  // the notice begins so, once any answer is in
   } steps[] = {
-      {"nothing set", "", "", game, Then::kNothing, false, "To send games to a shared ranking, set [online]"},
-      {"no name", board.Url(), "", game, Then::kNothing, false, "To send games to a shared ranking"},
-      {"not a replay", board.Url(), "Ace", notReplay.string(), Then::kNothing, false,
+      {"nothing set", "", "", game, Then::kNothing, Consent::kUnasked,
+       "To send games to a shared ranking, set the server and your name in Options > Online."},
+      {"no name", board.Url(), "", game, Then::kNothing, Consent::kUnasked, "To send games to a shared ranking"},
+      {"not a replay", board.Url(), "Ace", notReplay.string(), Then::kNothing, Consent::kUnasked,
        "Cannot send " + notReplay.string()},
-      {"declined", board.Url(), "Ace", game, Then::kDecline, false, "Nothing was sent."},
-      {"agreed", board.Url(), "Ace", game, Then::kAgree, true,
+      {"declined", board.Url(), "Ace", game, Then::kDecline, Consent::kDeclined, "Nothing was sent, and nothing will be"},
+      {"declined before: not asked again", board.Url(), "Ace", game, Then::kNothing, Consent::kDeclined,
+       "You chose not to send games to " + board.Url() + ": to send this one, change SENDING in Options > Online."},
+      // SENDING set back to ASK FIRST in Options > Online.
+      {"asked again", board.Url(), "Ace", game, Then::kAskAgain, Consent::kUnasked, ""},
+      {"agreed", board.Url(), "Ace", game, Then::kAgree, Consent::kAgreed,
        "The game is ranked on " + board.Url() + ": " + score + " points, stage 1, rank 1"},
-      {"agreed before", board.Url(), "Ace", game, Then::kNothing, true,
+      {"agreed before", board.Url(), "Ace", game, Then::kNothing, Consent::kAgreed,
        "The game (sent before) is ranked on " + board.Url() + ": " + score + " points, stage 1, rank 1"},
-      {"no board there", closed.Url(), "Ace", game, Then::kAgree, true, closed.Url() + " cannot be reached: "},
+      {"no board there", closed.Url(), "Ace", game, Then::kAgree, Consent::kAgreed, closed.Url() + " cannot be reached: "},
   };
   for (const auto& step : steps) {
     SCOPED_TRACE(step.what);
     form_->playerSettings.onlineServer = step.server;
     form_->playerSettings.onlineName = step.name;
+    if (step.then == Then::kAskAgain) {
+      std::string error;
+      ASSERT_TRUE(game::KeepConsent(platform::StateDir(), step.server, Consent::kUnasked, error)) << error;
+      EXPECT_EQ(game::ConsentFor(platform::StateDir(), step.server), step.kept);
+      continue;
+    }
     game::SubmitReplayFile(*form_, step.file);
     if (step.then != Then::kNothing) {
       // Nothing goes before the player answers the page.
@@ -131,7 +144,7 @@ TEST_F(GameSubmit, SendsOnlyWhenSetAndAgreedAndShowsTheAnswer) {
     }
     EXPECT_EQ(Page(), "title");
     EXPECT_EQ(Answer().rfind(step.says, 0), 0u) << form_->menus.notice;
-    EXPECT_EQ(game::ConsentGiven(platform::StateDir(), step.server), step.consent);
+    EXPECT_EQ(game::ConsentFor(platform::StateDir(), step.server), step.kept);
   }
   std::ifstream consent(consentFile);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(consent), {}), board.Url() + "\n" + closed.Url() + "\n");
@@ -143,7 +156,7 @@ TEST_F(GameSubmit, ClosingStopsASendingUnderWay) {
   ASSERT_FALSE(recorded.games.empty());
   SilentPort silent;
   std::string error;
-  ASSERT_TRUE(game::GiveConsent(platform::StateDir(), silent.Url(), error)) << error;
+  ASSERT_TRUE(game::KeepConsent(platform::StateDir(), silent.Url(), game::Consent::kAgreed, error)) << error;
   form_->playerSettings.onlineServer = silent.Url();
   form_->playerSettings.onlineName = "Ace";
   game::SubmitReplayFile(*form_, recorded.games[0].file.string());

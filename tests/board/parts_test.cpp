@@ -35,6 +35,13 @@ TEST(BoardParts, TokensMatchOnlyTheirOwnHash) {
   EXPECT_TRUE(MatchesToken(token)(stored));
   EXPECT_FALSE(MatchesToken(NewToken())(stored));
   EXPECT_FALSE(MatchesToken("")(TokenHash("")));
+  // What a player types back into the game takes the board's tokens, and
+  // nothing a board never gives.
+  EXPECT_EQ(platform::BoardTokenRefusal(token), "");
+  const std::string bads[] = {"", token.substr(1), token + "0", "0123456789ABCDEF0123456789abcdef",
+                              "0123456789abcdef0123456789abcdeg", "0123456789abcdef 123456789abcdef"};
+  for (const std::string& bad : bads)
+    EXPECT_NE(platform::BoardTokenRefusal(bad), "") << bad;
   const struct {
     const char* header;
     const char* token;

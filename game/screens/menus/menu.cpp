@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "game/form.h"
 #include "platform/encoding.h"
@@ -66,6 +67,8 @@ constexpr int kRightEdge = 632;
 // Where a long page says which of its entries are shown (further left when
 // its numbers are long).
 constexpr int kPlaceX = 500;
+// A plain value runs from the value column to the right margin: about this many letters.
+constexpr size_t kValueLetters = 38;
 
 // Plain text colours (0x00BBGGRR).
 constexpr TColor kShadow = 0x201010;
@@ -78,6 +81,7 @@ constexpr TColor kGreyedColour = 0x808080;
 constexpr const char* kHelp = "Up, Down: choose    Enter or A: take    Escape or B: back";
 constexpr const char* kStepHelp = "Up, Down: choose    Left, Right: change    Enter or A: take    Escape or B: back";
 constexpr const char* kPageHelp = "Up, Down: choose    Left, Right: page    Enter or A: take    Escape or B: back";
+constexpr const char* kTypingHelp = "A: type   B, Backspace: delete   Start, Enter: done   Escape, Back: cancel";
 
 // The stick's pushes, in the order of the direction controls.
 constexpr int kStickKeys[] = {platform::kVirtualKeyStickUp, platform::kVirtualKeyStickDown,
@@ -152,12 +156,26 @@ void DrawValue(TForm1& f, int x, int y, const MenuValue& value, bool highlighted
 }
 
 void DrawLabel(TForm1& f, const MenuEntry& entry, int x, int y, bool highlighted) {
+  if (entry.info) return DrawText(f, x, y, entry.label, kNoteColour);
   if (!entry.plain) {
     f.DrawGlyphText(x, y, highlighted ? 2 : 0, Glyphs(entry.label));
     return;
   }
   DrawText(f, x, y, entry.shown ? entry.shown : entry.label,
            entry.greyed ? kGreyedColour : highlighted ? kHighlightColour : kValueColour);
+}
+
+// The line under the page: a notice, or what the keys do. A notice names a
+// file and why it could not be written: it may need more than one line, the
+// last one at the bottom. The help lines fit.
+void DrawFooter(TForm1& f, const std::string& footer, bool told) {
+  std::vector<std::string> lines = told ? WrapText(footer, kFooterLetters) : std::vector{footer};
+  if (lines.size() > kFooterLines) lines.resize(kFooterLines);
+  int y = kFooterY - static_cast<int>(lines.size() - 1) * kFooterLineHeight;
+  for (const std::string& line : lines) {
+    DrawText(f, kFooterX, y, line, told ? kNoticeColour : kNoteColour);
+    y += kFooterLineHeight;
+  }
 }
 
 }  // namespace
@@ -203,6 +221,8 @@ int EntriesShown(const MenuPage& page) { return (kEntriesBottom - kGlyph - page.
 void Menus::Push(TForm1& form, const MenuPage& page) {
   if (depth_ == kDepth) return;
   stack_[depth_++] = {&page, page.make ? page.make(form) : page.entries, 0, 0};
+  // The first entry the cursor may rest on.
+  if (Entries()[0].info) Move(1);
   ForgetHeld();
   notice.clear();
   VantorSystem::VnTrace(std::string("Menu: ") + page.name);
@@ -224,6 +244,7 @@ void Menus::Remake(TForm1& form) {
 bool Menus::Pop() {
   if (depth_ <= 1) return false;
   --depth_;
+  keyboard.Close();
   ForgetHeld();
   capturing_ = false;
   notice.clear();
@@ -232,14 +253,21 @@ bool Menus::Pop() {
 
 void Menus::CloseAll() {
   depth_ = 0;
+  keyboard.Close();
   ForgetHeld();
   capturing_ = false;
   notice.clear();
 }
 
 void Menus::Move(int delta) {
-  const int count = static_cast<int>(Entries().size());
-  Highlight((Highlighted() + delta + count) % count);
+  const std::span<const MenuEntry> entries = Entries();
+  const int count = static_cast<int>(entries.size());
+  int next = Highlighted();
+  for (int tries = 0; tries < count; ++tries) {
+    next = ((next + delta) % count + count) % count;
+    if (!entries[static_cast<size_t>(next)].info) break;
+  }
+  Highlight(next);
 }
 
 void Menus::Highlight(int index) {
@@ -259,6 +287,7 @@ void Menus::StartCapture(Capture capture) {
 }
 
 void Menus::Run(TForm1& form, MenuCommand command) {
+  if (keyboard.IsOpen()) return keyboard.Move(command);
   const MenuEntry& entry = Entry();
   switch (command) {
     case MenuCommand::kUp: Move(-1); break;
@@ -287,17 +316,24 @@ void Menus::KeyDown(TForm1& form, const platform::KeyEvent& key) {
     CaptureKey(form, key, true);
     return;
   }
+  const MenuCommand command = CommandOf(key);
+  // The keyboard has every key but the directions, which move its cursor
+  // as they move the menus' (the pause key and Start are its own).
+  if (keyboard.IsOpen() && !Direction(command)) return keyboard.KeyDown(form, key);
   if (form.IsPauseKey(key)) {
     Bottom().leave(form);
     return;
   }
-  const MenuCommand command = CommandOf(key);
   if (Direction(command)) {
     heldKey_ = key.virtualKey;
     heldCommand_ = command;
     heldFrames_ = 0;
   }
   Run(form, command);
+}
+
+void Menus::Text(TForm1& form, const std::string& utf8) {
+  if (keyboard.IsOpen()) keyboard.Type(form, utf8);
 }
 
 void Menus::KeyUp(TForm1& form, const platform::KeyEvent& key) {
@@ -313,12 +349,17 @@ void Menus::Frame(TForm1& form) {
 
 std::string Menus::TraceName() const {
   if (!IsOpen()) return {};
+  if (keyboard.IsOpen()) return "keyboard:" + std::string(keyboard.Cursor().label);
   return std::string(Page().name) + ":" + Entry().label + (capturing_ ? ":press" : "");
 }
 
 void DrawMenus(TForm1& f) {
   const Menus& menus = f.menus;
   if (!menus.IsOpen()) return;
+  if (menus.keyboard.IsOpen()) {
+    DrawKeyboard(f);
+    return DrawFooter(f, menus.notice.empty() ? kTypingHelp : menus.notice, !menus.notice.empty());
+  }
   const MenuPage& page = menus.Page();
   const std::span<const MenuEntry> entries = menus.Entries();
   const int count = static_cast<int>(entries.size());
@@ -362,15 +403,16 @@ void DrawMenus(TForm1& f) {
                              : entry.step         ? kStepHelp
                              : paged              ? kPageHelp
                                                   : kHelp;
-  // A notice names a file and why it could not be written: it may need
-  // more than one line, the last one at the bottom. The help lines fit.
-  std::vector<std::string> lines = told ? WrapText(footer, kFooterLetters) : std::vector{footer};
-  if (lines.size() > kFooterLines) lines.resize(kFooterLines);
-  int y = kFooterY - static_cast<int>(lines.size() - 1) * kFooterLineHeight;
-  for (const std::string& line : lines) {
-    DrawText(f, kFooterX, y, line, told ? kNoticeColour : kNoteColour);
-    y += kFooterLineHeight;
-  }
+  DrawFooter(f, footer, told);
+}
+
+void DrawMenuText(TForm1& f, int x, int y, const std::string& utf8, bool highlighted) {
+  DrawText(f, x, y, utf8, highlighted ? kHighlightColour : kValueColour);
+}
+
+MenuValue PlainValue(std::string text) {
+  if (text.size() > kValueLetters) text = text.substr(0, kValueLetters - 3) + "...";
+  return {std::move(text), false, {}};
 }
 
 std::vector<std::string> WrapText(std::string_view text, size_t letters) {

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "game/screens/menus/keyboard.h"
 #include "platform/app.h"
 #include "platform/bindings.h"
 #include "platform/settings.h"
@@ -45,6 +46,9 @@ struct MenuEntry {
   bool plain = false;
   // Shown but never chosen; its value's note says why.
   bool greyed = false;
+  // Text on the page, no entry: the cursor skips it, so it is never
+  // highlighted nor chosen.
+  bool info = false;
   // Plain text drawn in place of the label, which still names the entry in
   // the trace (a replay file's row shows its game, and is named by the file).
   const char* shown = nullptr;
@@ -56,6 +60,10 @@ constexpr MenuEntry Action(const char* label, void (*choose)(TForm1&, int), int 
 }
 constexpr MenuEntry Submenu(const char* label, const MenuPage& page) {
   return {label, nullptr, nullptr, nullptr, 0, &page};
+}
+// A line of plain text, and its value if any, that the cursor skips.
+constexpr MenuEntry Info(const char* label, MenuValue (*value)(const TForm1&, int) = nullptr) {
+  return {label, nullptr, nullptr, value, 0, nullptr, true, false, true};
 }
 // The entry that goes back one page.
 void GoBack(TForm1& form, int);
@@ -129,14 +137,17 @@ class Menus {
   // Back one page; false when the bottom page was open (nothing changes).
   bool Pop();
   void CloseAll();
-  // Up and Down: one entry, round from the last to the first.
+  // Up and Down: to the next entry that is no text, round from the last to
+  // the first.
   void Move(int delta);
   // Highlights `index` (kept among the entries) and shows it.
   void Highlight(int index);
 
   // Key-downs and key-ups of the menus' keys, and one frame: a direction
-  // held 12 frames repeats, then every 4.
+  // held 12 frames repeats, then every 4. While the keyboard is open, it
+  // has the keys, and the text typed.
   void KeyDown(TForm1& form, const platform::KeyEvent& key);
+  void Text(TForm1& form, const std::string& utf8);
   void KeyUp(TForm1& form, const platform::KeyEvent& key);
   void Frame(TForm1& form);
 
@@ -153,7 +164,11 @@ class Menus {
   // saved, the copy made of the settings file); cleared when a page opens.
   std::string notice;
 
-  // "page:ENTRY" (":press" while a key is asked for), for the runner's trace.
+  // The text entry's keyboard over the open page, closed with it.
+  OnScreenKeyboard keyboard;
+
+  // "page:ENTRY" (":press" while a key is asked for; "keyboard:KEY" while
+  // the keyboard is open, the key under its cursor), for the runner's trace.
   std::string TraceName() const;
 
  private:
@@ -193,6 +208,10 @@ class HeldKeys {
 
 // Draws the open page (its heading, entries, values and the line under them).
 void DrawMenus(TForm1& form);
+// Plain text (UTF-8) as the menus draw a value, highlighted or not.
+void DrawMenuText(TForm1& form, int x, int y, const std::string& utf8, bool highlighted);
+// `text` shortened with "..." to fit the value column of a settings page.
+MenuValue PlainValue(std::string text);
 // How many entries of `page` the screen shows at once.
 int EntriesShown(const MenuPage& page);
 // `text` in lines of at most `letters` bytes, broken at spaces (or, in a

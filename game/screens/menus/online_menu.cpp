@@ -1,6 +1,7 @@
 // The shared ranking's consent page, and a replay file sent to the board.
 // Nothing leaves the machine unless the settings name a board and a name
-// and the player has agreed, on this page, to send games to that board.
+// and the player has agreed, on this page, to send games to that board;
+// the answer, either way, is kept for that board.
 #include "game/screens/menus/online_menu.h"
 
 #include <cstdio>
@@ -16,16 +17,6 @@ namespace game {
 namespace {
 
 using Kind = platform::BoardAnswer::Kind;
-
-// A plain value runs from the value column to the right margin: about this many letters.
-constexpr size_t kValueLetters = 38;
-
-std::string Shortened(std::string text) {
-  if (text.size() > kValueLetters) text = text.substr(0, kValueLetters - 3) + "...";
-  return text;
-}
-
-MenuValue Plain(std::string text) { return {Shortened(std::move(text)), false, {}}; }
 
 const std::string& Server(const TForm1& f) { return f.playerSettings.onlineServer; }
 
@@ -52,8 +43,7 @@ void Say(TForm1& f, const std::string& line) { f.menus.notice = line; }
 std::string Obstacle(const TForm1& f, const std::string& file, std::vector<uint8_t>& bytes) {
   if (!f.board.sender) return "This program sends no games.";
   if (Server(f).empty() || f.playerSettings.onlineName.empty())
-    return "To send games to a shared ranking, set [online] server and name in " + platform::ConfigDir() +
-           "/settings.toml";
+    return "To send games to a shared ranking, set the server and your name in Options > Online.";
   if (f.board.sender->Busy()) return "A game is still on its way to " + Server(f) + "; its answer comes first.";
   std::string text, reason;
   Replay replay;
@@ -87,7 +77,7 @@ void SendAwaited(TForm1& f, const std::string& note) {
 
 void Agree(TForm1& f, int) {
   std::string error, note;
-  if (!GiveConsent(platform::StateDir(), Server(f), error))
+  if (!KeepConsent(platform::StateDir(), Server(f), Consent::kAgreed, error))
     note = "Your agreement could not be kept (" + error + "): you will be asked again. ";
   GoBack(f, 0);
   SendAwaited(f, note);
@@ -95,19 +85,19 @@ void Agree(TForm1& f, int) {
 
 void Decline(TForm1& f, int) {
   f.board.awaitingConsent.clear();
+  std::string error;
+  const bool kept = KeepConsent(platform::StateDir(), Server(f), Consent::kDeclined, error);
   GoBack(f, 0);
-  Say(f, "Nothing was sent.");
-}
-
-constexpr MenuEntry Shown(const char* label, MenuValue (*value)(const TForm1&, int)) {
-  return {label, nullptr, nullptr, value};
+  Say(f, kept ? "Nothing was sent, and nothing will be: to send games there after all, change SENDING in Options > "
+                "Online."
+              : "Nothing was sent. Your answer could not be kept (" + error + "): you will be asked again.");
 }
 
 constexpr MenuEntry kEntries[] = {
-    Shown("TO", [](const TForm1& f, int) { return Plain(Server(f)); }),
-    Shown("AS", [](const TForm1& f, int) { return Plain(f.playerSettings.onlineName); }),
-    Shown("SENDS", [](const TForm1&, int) { return Plain("the replay: inputs, start world, score"); }),
-    Shown("WITH", [](const TForm1&, int) { return Plain("the name's token, once it has one"); }),
+    Info("TO", [](const TForm1& f, int) { return PlainValue(Server(f)); }),
+    Info("AS", [](const TForm1& f, int) { return PlainValue(f.playerSettings.onlineName); }),
+    Info("SENDS", [](const TForm1&, int) { return PlainValue("the replay: inputs, start world, score"); }),
+    Info("WITH", [](const TForm1&, int) { return PlainValue("the name's token, once it has one"); }),
     Action("AGREE", Agree),
     Action("DECLINE", Decline),
 };
@@ -121,7 +111,7 @@ void OpenConsent(TForm1& f) {
   if (f.menus.IsOpen()) f.menus.Push(f, kOnlineConsentMenu);
   else f.ShowMenu(kOnlineConsentMenu);
   // A key pressed twice in haste declines.
-  f.menus.Move(kDeclineEntry);
+  f.menus.Highlight(kDeclineEntry);
   Say(f, kExplanation);
 }
 
@@ -133,11 +123,15 @@ const MenuPage kOnlineConsentMenu = {"online", "SHARED RANKING", kEntries, MenuL
 void SubmitReplayFile(TForm1& f, const std::string& file) {
   std::vector<uint8_t> bytes;
   if (std::string why = Obstacle(f, file, bytes); !why.empty()) return Say(f, why);
-  if (!ConsentGiven(platform::StateDir(), Server(f))) {
-    f.board.awaitingConsent = file;
-    return OpenConsent(f);
+  switch (ConsentFor(platform::StateDir(), Server(f))) {
+    case Consent::kAgreed: return Send(f, std::move(bytes));
+    case Consent::kDeclined:
+      return Say(f, "You chose not to send games to " + Server(f) +
+                        ": to send this one, change SENDING in Options > Online.");
+    case Consent::kUnasked: break;
   }
-  Send(f, std::move(bytes));
+  f.board.awaitingConsent = file;
+  OpenConsent(f);
 }
 
 }  // namespace game

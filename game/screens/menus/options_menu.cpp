@@ -1,10 +1,12 @@
 // Options, from the title menu and the pause menu: the display, the sound,
-// the controls (controls_menu.cpp) and accessibility. Every change applies
-// at once and is saved in the settings file.
+// the controls (controls_menu.cpp), accessibility and the shared ranking
+// (online_options.cpp). Every change applies at once and is saved in the
+// settings file.
 #include <algorithm>
 
 #include "game/form.h"
 #include "game/screens/menus/menu.h"
+#include "game/screens/menus/online_menu.h"
 #include "game/screens/menus/player_settings.h"
 
 namespace game {
@@ -77,6 +79,7 @@ constexpr MenuEntry kEntries[] = {
     Submenu("SOUND", kSoundMenu),
     Submenu("CONTROLS", kControlsMenu),
     Submenu("ACCESSIBILITY", kAccessibilityMenu),
+    Submenu("ONLINE", kOnlineOptionsMenu),
     Back(),
 };
 

@@ -71,7 +71,7 @@ MenuEntry RowEntry(const ReplayListRow& row, int i, void (*choose)(TForm1&, int)
                    MenuValue (*refused)(const TForm1&, int), bool greyed) {
   const bool game = row.source == ReplayListRow::kKeptFile && row.replay;
   return {row.name.c_str(), choose, nullptr, greyed ? refused : game ? FileNote : nullptr, i, nullptr, true, greyed,
-          game ? row.label.c_str() : nullptr};
+          false, game ? row.label.c_str() : nullptr};
 }
 
 MenuEntry WatchEntry(const ReplayListRow& row, int i) {
@@ -114,12 +114,19 @@ MenuEntry SubmitEntry(const ReplayListRow& row, int i) {
   return RowEntry(row, i, Submit, NotRanked, row.read && !(row.replay && IsNewGameStart(row.replay->world)));
 }
 
+// What is missing, said under the rows (the rows keep their places: a row's
+// entry is found by its index as its page comes into view).
+constexpr const char* kNoBoardSet = "No shared ranking set: set the server and your name in Options > Online.";
+constexpr const char* kNothingToSend = "No game to send yet: play a game from the title first.";
+
 std::span<const MenuEntry> MakeSubmitRows(TForm1& f) {
   ReplayShelf& shelf = f.replayShelf;
   std::vector<MenuEntry>& entries = shelf.submitEntries;
   entries.clear();
   for (size_t i = 0; i < shelf.list.rows.size(); ++i)
     entries.push_back(SubmitEntry(shelf.list.rows[i], static_cast<int>(i)));
+  if (shelf.list.rows.empty()) entries.push_back(Info(kNothingToSend));
+  if (f.playerSettings.onlineServer.empty() || f.playerSettings.onlineName.empty()) entries.push_back(Info(kNoBoardSet));
   entries.push_back(Back());
   return entries;
 }
