@@ -193,6 +193,7 @@ size() { xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p'; }
 press() { for key in "$@"; do xdotool key --window "$window" "$key"; sleep 0.3; done; }
 press p
 await "$work/menus.log" 'Menu: title'
+grep -aq '^video: SDL x11' "$work/menus.log" || fail "the log does not name the video driver"
 shot title-menu
 press Down Down Down Return
 await "$work/menus.log" 'Menu: options'
