@@ -22,6 +22,7 @@
 #include "platform/startup.h"
 #include "platform/user_dirs.h"
 #include "vantor/system/debug.h"
+#include "vantor/system/frame.h"
 
 namespace {
 
@@ -96,6 +97,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "solvara: cannot write the log %s (%s); playing without it\n", options.logFile.c_str(),
                    reason.c_str());
   }
+  // The video driver, before any message on the screen can go wrong in it.
+  VantorSystem::VnTrace("video: " + platform::Current().display->Description());
   try {
     app.SetTitle("SOLVARA 2001");
     std::shared_ptr<const game::Replay> watch;

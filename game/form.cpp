@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/screens/explain.h"
+#include "game/screens/menus/backdrop.h"
 #include "game/records/score_file.h"
 #include "platform/app.h"
 #include "platform/clock.h"
@@ -22,12 +23,6 @@
 #include "vantor/system/frame.h"
 
 namespace game {
-namespace {
-
-// How much of the frozen picture under a menu is taken away (of 255).
-constexpr int kMenuDimming = 224;
-
-}  // namespace
 
 using VantorDrawSystem::TVantorDraw;
 using VantorInputSystem::TVantorInput;
@@ -249,7 +244,8 @@ bool TForm1::IsPauseKey(const platform::KeyEvent& key) const {
 }
 
 void TForm1::ShowMenu(const MenuPage& page) {
-  // The picture on the screen now stays under the menus.
+  // The picture on the screen now stays under the menus, dimmed once here.
+  cdraw->EffectDraw(0, 0, DimPicture, "", 0, kMenuDimming, 0);
   cdraw->UpdateTmp();
   menus.CloseAll();
   menus.Push(*this, page);
@@ -267,8 +263,9 @@ void TForm1::RunMenuFrame() {
   // The title menu keeps the title's music going; a pause holds it.
   if (!paused_) ServeRequests();
   pacer_.WaitToPresent();
-  // The frozen picture, dimmed, added under the menu.
-  cdraw->UpdateEx(kMenuDimming, VantorDrawSystem::ueBlendAdd);
+  // The frozen picture added under the menu, whole (amount 0 takes nothing
+  // away: it was dimmed when the menu opened).
+  cdraw->UpdateEx(0, VantorDrawSystem::ueBlendAdd);
 }
 
 void TForm1::UseSettings(const PlayerSettings& settings) {

@@ -1,7 +1,6 @@
 #include "platform/sdl/display_device.h"
 
 #include <SDL.h>
-#include <SDL_syswm.h>
 
 #include <algorithm>
 #include <cstring>
@@ -12,6 +11,7 @@
 #include "platform/sdl/display_surface.h"
 #include "platform/sdl/presenters.h"
 #include "platform/sdl/window.h"
+#include "platform/sdl/x11_server.h"
 
 namespace platform::sdl {
 
@@ -45,28 +45,6 @@ bool HasOwnFramebuffer() {
                                [driver](const char* name) { return std::strcmp(driver, name) == 0; });
 }
 
-// True when the window's X server offers clients no direct rendering
-// (neither DRI3, DRI2 nor NVIDIA's GLX): OpenGL there is drawn by the
-// processor, and creating a renderer only to find that out would load all
-// of Mesa, some 65 ms on the way to the first frame under Xvfb. Xlib is
-// SDL's, already loaded.
-bool NoDirectRendering(SDL_Window* window) {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
-  void* xlib = SDL_LoadObject("libX11.so.6");
-  if (!xlib) return false;
-  using QueryExtension = int (*)(Display*, const char*, int*, int*, int*);
-  auto query = reinterpret_cast<QueryExtension>(SDL_LoadFunction(xlib, "XQueryExtension"));
-  bool direct = !query;
-  for (const char* extension : {"DRI3", "DRI2", "NV-GLX"}) {
-    int opcode, event, error;
-    direct = direct || query(info.info.x11.display, extension, &opcode, &event, &error);
-  }
-  SDL_UnloadObject(xlib);
-  return !direct;
-}
-
 // The way frames reach `window`; `way` says which, and why when it is not
 // the one expected. Without a graphics processor the scaler presents: into
 // the window's own framebuffer where it has one, else into a streaming
@@ -81,7 +59,9 @@ std::unique_ptr<Presenter> ChoosePresenter(SdlWindow& window, FrameScaler* scale
     if (presenter) way = presenter->Name();
     return presenter;
   };
-  if (ours && HasOwnFramebuffer() && NoDirectRendering(handle))
+  // The X server is asked first: a renderer made only to find out would
+  // load all of Mesa, some 65 ms on the way to the first frame under Xvfb.
+  if (ours && HasOwnFramebuffer() && XServerWithoutDirectRendering(handle))
     if (auto presenter = surface()) return presenter;
   SDL_Renderer* renderer = SDL_CreateRenderer(handle, -1, 0);
   if (!renderer) return nullptr;

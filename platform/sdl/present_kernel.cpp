@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/sdl/presenters.h"
+#include "platform/sdl/x11_server.h"
 
 namespace platform::sdl {
 namespace {
@@ -58,11 +59,19 @@ class WindowSurface final : public Presenter {
   }
   ~WindowSurface() override { window_.SetSurfacePresentation(false); }
 
+  // The surface is as large as SDL believes the window to be; the window
+  // shows only as much of it as the X server gave the window (less while
+  // a request for full screen is still unanswered).
   bool OutputSize(int& width, int& height) override {
     SDL_Surface* surface = SDL_GetWindowSurface(window_.Handle());
     if (!surface) return false;
     width = surface->w;
     height = surface->h;
+    int realWidth, realHeight;
+    if (XWindowSize(window_.Handle(), realWidth, realHeight)) {
+      width = std::min(width, realWidth);
+      height = std::min(height, realHeight);
+    }
     return true;
   }
 

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "platform/encoding.h"
+#include "platform/sdl/x11_server.h"
 
 namespace platform::sdl {
 
@@ -54,6 +55,8 @@ void SdlWindow::SetFullScreen(bool fullScreen) {
   if (fullScreen == fullScreen_) return;
   fullScreen_ = fullScreen;
   SDL_SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  // A hidden window is covered once shown.
+  if (fullScreen && (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN)) CoverDisplayWithoutManager(window_);
   if (!fullScreen) {
     SDL_SetWindowSize(window_, windowedWidth_, windowedHeight_);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
@@ -79,7 +82,9 @@ void SdlWindow::SetIcon(const std::string& pngFile) {
 void SdlWindow::ShowCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
 
 void SdlWindow::Show() {
-  if (!(SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN)) SDL_ShowWindow(window_);
+  if (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) return;
+  SDL_ShowWindow(window_);
+  if (fullScreen_) CoverDisplayWithoutManager(window_);
 }
 
 }  // namespace platform::sdl

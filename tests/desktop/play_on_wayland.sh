@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # The real game in a Wayland session without a graphics processor: a headless
 # wlroots compositor (sway, drawing with pixman) with a 1920 x 1080 output,
-# the game on SDL's Wayland driver, OpenGL drawn by Mesa's llvmpipe. It says
-# in its log how frames reach the window (the library's kernels into a
-# streaming texture); its window carries the desktop file's id as app id;
-# during the how-to-play demonstration the picture is 1440 x 1080 in the
-# middle of the output, at output scale 1 and at scale 2, where it is drawn
-# in the output's own pixels (not a half-size picture doubled by the
-# compositor); SIGTERM closes it with status 0 and the ranking kept (a
-# ranking nothing changed is not written again).
+# the game on SDL's Wayland driver, OpenGL drawn by Mesa's llvmpipe. Its log
+# names the driver and says how frames reach the window (the library's
+# kernels into a streaming texture); its window carries the desktop file's
+# id as app id; during the how-to-play demonstration the picture is
+# 1440 x 1080 in the middle of the output, at output scale 1 and at scale 2,
+# where it is drawn in the output's own pixels (not a half-size picture
+# doubled by the compositor); SIGTERM closes it with status 0 and the
+# ranking kept (a ranking nothing changed is not written again).
 #   tests/desktop/play_on_wayland.sh BUILD_DIR
 # Sway refuses to run as root: as root, compositor and game run as nobody.
 # SOLVARA_DESKTOP_SHOTS=DIR keeps the screenshots and logs there.
@@ -127,6 +127,7 @@ done
 [ "$ok" = yes ] || fail "at scale 2 the picture is $(box scale2), or doubled by the compositor"
 demonstrating scale2 || fail "the demonstration was over before the scale 2 screenshot"
 
+grep -aq '^video: SDL wayland' "$HOME/debug.log" || fail "the log does not name the video driver"
 grep -aq 'SDL wayland / .*frames scaled by the library.s kernels' "$HOME/debug.log" ||
   fail "the log does not say how frames reach the window: $(grep -a 'SDL ' "$HOME/debug.log")"
 

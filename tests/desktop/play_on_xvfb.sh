@@ -8,7 +8,8 @@
 # saved in the data folder; P on the title opens the menu (the debug log
 # says so), Options > Display > Mode makes the full screen a window, and
 # Quit ends the game with status 0; a missing picture shows its message in
-# the window and the game exits 1 once Enter closes it.
+# the window and the game exits 1 once Enter closes it; with no window
+# manager at all, full screen still covers the screen with the whole picture.
 #   tests/desktop/play_on_xvfb.sh BUILD_DIR
 # SOLVARA_DESKTOP_SHOTS=DIR keeps the screenshots and logs there.
 set -euo pipefail
@@ -65,7 +66,8 @@ export DISPLAY=":$(head -1 "$work/display")"
 # startup command once it manages windows; a window mapped before that may
 # be lost (and SDL would wait for it forever).
 openbox --startup "touch $work/wm-ready" >"$work/openbox.log" 2>&1 &
-pids+=($!)
+wm=$!
+pids+=($wm)
 for _ in $(seq 300); do [ -e "$work/wm-ready" ] && break; sleep 0.1; done
 [ -e "$work/wm-ready" ] || fail "the window manager did not start"
 
@@ -191,6 +193,7 @@ size() { xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p'; }
 press() { for key in "$@"; do xdotool key --window "$window" "$key"; sleep 0.3; done; }
 press p
 await "$work/menus.log" 'Menu: title'
+grep -aq '^video: SDL x11' "$work/menus.log" || fail "the log does not name the video driver"
 shot title-menu
 press Down Down Down Return
 await "$work/menus.log" 'Menu: options'
@@ -228,4 +231,19 @@ ended() { ! running "$game"; }
 enter_until "$window" ended
 if status_of "$game"; then fail "the game ended with status 0"; else code=$?; fi
 [ "$code" = 1 ] || fail "the game ended with status $code, not 1"
+
+# 7. No window manager: full screen is no request anyone answers, so the game
+# covers the screen itself, and the whole picture fills 1024 x 768 in the
+# middle (not the top left of it in a window of 640 x 480).
+kill "$wm"
+for _ in $(seq 50); do running "$wm" || break; sleep 0.1; done
+"$build/solvara" --fullscreen >"$work/game.log" 2>&1 &
+game=$!
+pids+=($game)
+window=$(game_window "$game")
+enter_until "$window" title_shown
+shot no-window-manager
+[ "$(size)" = 1366x768 ] || fail "without a window manager the game did not cover the screen ($(size))"
+xdotool key --window "$window" Escape
+status_of "$game" || fail "the game ended with status $?"
 echo "desktop play: ok"
