@@ -9,6 +9,7 @@
 
 #include "platform/board_rules.h"
 #include "platform/files.h"
+#include "platform/toml_nesting.h"
 #include "platform/user_dirs.h"
 
 namespace platform {
@@ -137,8 +138,9 @@ constexpr const char* kStateFile = "state.toml";
 
 // Settings are a few hundred bytes; a file larger than this is a mistake.
 constexpr size_t kMaxSettingsBytes = 64 * 1024;
-// No setting has a dotted name; toml++ recurses once per dot of a key.
-constexpr int kMaxKeyDots = 8;
+// Settings nest 2 deep ([table] key = value); the TOML parser recurses once
+// per level.
+constexpr int kMaxNesting = 16;
 
 // The whole of a file, up to one byte past the largest settings file; false
 // when it cannot be read (missing, a folder, a named pipe).
@@ -158,26 +160,14 @@ constexpr size_t kListedProblems = 10;
 
 }  // namespace
 
-// Dots are counted without parsing quotes, up to the line's "=" or "#".
 std::optional<SettingsProblem> UnparsableSettings(std::string_view text) {
   constexpr const char* kKept = "; every setting keeps its default";
   if (text.size() > kMaxSettingsBytes)
     return SettingsProblem{0, "the file is larger than " + std::to_string(kMaxSettingsBytes / 1024) +
                                   " KiB, far more than settings take" + kKept};
-  int line = 1, dots = 0;
-  bool key = true;
-  for (const char c : text) {
-    if (c == '\n') {
-      ++line;
-      dots = 0;
-      key = true;
-    } else if (c == '=' || c == '#') {
-      key = false;
-    } else if (c == '.' && key && ++dots > kMaxKeyDots) {
-      return SettingsProblem{line, "a key or table name with more than " + std::to_string(kMaxKeyDots) + " dots" +
-                                       kKept};
-    }
-  }
+  if (const int line = LineNestedDeeperThan(text, kMaxNesting))
+    return SettingsProblem{line, "tables, keys or values nested more than " + std::to_string(kMaxNesting) +
+                                     " levels deep" + kKept};
   return std::nullopt;
 }
 

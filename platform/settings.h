@@ -70,8 +70,9 @@ std::optional<VSync> VSyncNamed(std::string_view name);
 std::optional<Scaling> ScalingNamed(std::string_view name);
 
 // Why a settings or state text must not reach the TOML parser, which
-// recurses once per dot of a key: larger than settings are, or a key or
-// table name with more than 8 dots. Nothing when it may.
+// recurses once per level of nesting: larger than settings are, or nested
+// deeper than they are by far (platform/toml_nesting.h). Nothing when it
+// may.
 std::optional<SettingsProblem> UnparsableSettings(std::string_view text);
 
 // Reads settings from the TOML text of the file `fileName`. Whatever is

@@ -64,8 +64,10 @@ TEST(Settings, WhatIsWrongIsReportedWithItsLineAndKeepsItsDefault) {
   // recursion past the end of the stack, and of 30,000 (60 KB).
   const Case cases[] = {
       {DeepKey(50000) + " = 1\n", 0, "the file is larger than 64 KiB"},
-      {DeepKey(30000) + " = 1\n", 1, "a key or table name with more than 8 dots"},
-      {"[display]\nmode = \"window\"\n[a.b.c.d.e.f.g.h.i.j]\n", 3, "a key or table name with more than 8 dots"},
+      {DeepKey(30000) + " = 1\n", 1, "tables, keys or values nested more than 16 levels deep"},
+      {"[display]\nmode = \"window\"\n\"=\"." + DeepKey(31990) + " = 1\n", 3, "tables, keys or values nested"},
+      {"[display]\nmode = \"window\"\n[" + DeepKey(17) + "]\n", 3, "tables, keys or values nested"},
+      {"[sound]\nmusic = " + std::string(20000, '[') + "\n", 2, "tables, keys or values nested"},
       {"# " + std::string(64 * 1024, 'x') + "\n", 0, "the file is larger than 64 KiB"},
       {"[display]\nmode = \"big\"\n", 2, "[display] mode must be"},
       {"[display]\nscale = 2\n", 2, "[display] scale must be"},

@@ -20,10 +20,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A key of 30,000 dotted parts, which would run the TOML parser's recursion
-// out of stack.
-std::string DeepKeyLine() {
-  std::string line = "a";
+// A key of 30,000 dotted parts after `first`, which would run the TOML
+// parser's recursion out of stack.
+std::string DeepKeyLine(const std::string& first = "a") {
+  std::string line = first;
   for (int part = 1; part < 30000; ++part) line += ".a";
   return line + " = 1\n";
 }
@@ -59,6 +59,7 @@ TEST(SettingsText, OneLineChangesAndTheRestStays) {
       {"[sound]\nmusic = \"\"\"\n80\"\"\"\n", {"sound", "music", "5"}, nullptr},
       {"[sound]\nmusic = 1\n[sound\n", {"sound", "music", "5"}, nullptr},
       {DeepKeyLine(), {"sound", "music", "5"}, nullptr},
+      {DeepKeyLine("\"=\""), {"sound", "music", "5"}, nullptr},
   };
   for (const Case& c : cases) {
     std::string text = c.before, error;
@@ -210,6 +211,7 @@ TEST(SettingsFile, TheRememberedModeIsTakenOverOnce) {
       {"fullscreen = false\n", true, std::nullopt, nullptr},
       {"fullscreen = ", false, std::nullopt, nullptr},
       {DeepKeyLine(), false, std::nullopt, nullptr},
+      {DeepKeyLine("\"=\""), false, std::nullopt, nullptr},
   };
   for (const Case& c : cases) {
     fs::remove_all(root);
