@@ -25,6 +25,8 @@ constexpr const char* kFullScreenState = "fullscreen";
 // The first line of a settings file the game made itself: no copy of it is
 // kept before a change.
 constexpr std::string_view kOwnFirstLine = "# SOLVARA 2001 settings, made by the game's Options";
+// UTF-8's byte-order mark, which some editors write first.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // ---------------------------------------------------------------- lines
 
@@ -146,16 +148,17 @@ void EditLines(std::vector<std::string>& lines, const SettingChange& change, con
 // text must read as.
 bool Expected(toml::table& document, const std::vector<SettingChange>& changes, std::string& error) {
   for (const SettingChange& change : changes) {
+    // A key that is not there is removed already: no table is made for it.
+    if (!change.value) {
+      if (toml::table* table = document.get_as<toml::table>(change.table)) table->erase(change.key);
+      continue;
+    }
     toml::node* tableNode = document.get(change.table);
     if (!tableNode) tableNode = &document.insert_or_assign(change.table, toml::table{}).first->second;
     toml::table* table = tableNode->as_table();
     if (!table) {
       error = change.table + " is not a table";
       return false;
-    }
-    if (!change.value) {
-      table->erase(change.key);
-      continue;
     }
     try {
       const toml::table value = toml::parse("v = " + *change.value);
@@ -236,9 +239,11 @@ bool EditSettingsText(std::string& text, const std::vector<SettingChange>& chang
   if (!Expected(expected, changes, error)) return false;
 
   const std::string newline = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
-  std::vector<std::string> lines = SplitLines(text);
+  // A byte-order mark stays where it is, before the first line.
+  const std::string_view mark = text.starts_with(kByteOrderMark) ? kByteOrderMark : "";
+  std::vector<std::string> lines = SplitLines(text.substr(mark.size()));
   for (const SettingChange& change : changes) EditLines(lines, change, newline);
-  std::string edited;
+  std::string edited(mark);
   for (const std::string& line : lines) edited += line + (line.ends_with('\r') ? "\n" : newline);
   try {
     if (toml::parse(edited) == expected) {

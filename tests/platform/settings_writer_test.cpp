@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 
+#include "platform/settings.h"
 #include "platform/settings_writer.h"
 #include "platform/user_dirs.h"
 #include "tests/as_player.h"
@@ -50,6 +51,10 @@ TEST(SettingsText, OneLineChangesAndTheRestStays) {
        "# mine\n[display]\nmode = \"window\"\n\n[sound]\nmusic = 10\n"},
       {"", {"keys", "button1", "\"V\""}, "[keys]\nbutton1 = \"V\"\n"},
       {"[sound]\r\nmusic = 80\r\n", {"sound", "effects", "5"}, "[sound]\r\nmusic = 80\r\neffects = 5\r\n"},
+      // A byte-order mark stays first.
+      {"\xEF\xBB\xBF[sound]\nmusic = 80\n", {"sound", "music", "5"}, "\xEF\xBB\xBF[sound]\nmusic = 5\n"},
+      {"\xEF\xBB\xBF# mine\r\n", {"sound", "music", "5"}, "\xEF\xBB\xBF# mine\r\n\r\n[sound]\r\nmusic = 5\r\n"},
+      {"\xEF\xBB\xBF", {"sound", "music", "5"}, "\xEF\xBB\xBF[sound]\nmusic = 5\n"},
       // Removed with its comment; a key that is not there changes nothing.
       {"[keys]\nup = \"W\"  # mine\nfoo = 1\n", {"keys", "up", std::nullopt}, "[keys]\nfoo = 1\n"},
       {"[pad]\n", {"pad", "pause", std::nullopt}, "[pad]\n"},
@@ -70,6 +75,39 @@ TEST(SettingsText, OneLineChangesAndTheRestStays) {
   std::string broken = "[sound]\nmusic = 1\n[sound\n", error;
   EditSettingsText(broken, {{"sound", "music", "5"}}, error);
   EXPECT_EQ(error.rfind("line 3 is no TOML", 0), 0u) << error;
+}
+
+// Reset controls removes every key and pad button the file names, from any
+// file: a table it leaves empty stays, and none is made where there was none.
+TEST(SettingsText, ResettingTheControlsRemovesTheirLines) {
+  std::vector<SettingChange> reset;
+  for (const char* table : {"keys", "pad"})
+    for (const char* control : kControlNames) reset.push_back({table, control, std::nullopt});
+  struct Case {
+    const char* before;
+    const char* after;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"# SOLVARA 2001 settings, made by the game's Options\n\n[sound]\nmusic = 45\n",
+       "# SOLVARA 2001 settings, made by the game's Options\n\n[sound]\nmusic = 45\n"},
+      {"[keys]\nup = \"W\"\n", "[keys]\n"},
+      {"[pad]\nbutton1 = \"y\"\n# mine\n", "[pad]\n# mine\n"},
+      {"[sound]\nmusic = 5\n[keys]\nbutton2 = \"V\" # fire\njump = \"J\"\n[pad]\npause = \"back\"\n[display]\n",
+       "[sound]\nmusic = 5\n[keys]\njump = \"J\"\n[pad]\n[display]\n"},
+      {"[ \"keys\" ]\r\n\"up\" = \"W\"\r\n", "[ \"keys\" ]\r\n"},
+      {"\xEF\xBB\xBF[keys]\nup = \"W\"\n", "\xEF\xBB\xBF[keys]\n"},
+      {"keys = 3\n", "keys = 3\n"},
+  };
+  for (const Case& c : cases) {
+    std::string text = c.before, error;
+    EXPECT_TRUE(EditSettingsText(text, reset, error)) << c.before << error;
+    EXPECT_EQ(text, c.after);
+  }
+  // What cannot be changed line by line still says so.
+  std::string dotted = "keys.up = \"W\"\n", error;
+  EXPECT_FALSE(EditSettingsText(dotted, reset, error));
+  EXPECT_EQ(error, "the file is written in a way the game cannot change line by line");
 }
 
 // Saves as the player, with the settings in `config`; "saved", or the
