@@ -158,6 +158,21 @@ constexpr std::chrono::minutes kTemporaryAge{10};
 // its heading); the rest are counted.
 constexpr size_t kListedProblems = 10;
 
+// A key's name as a line of stderr or the log may show it: control
+// characters (a quoted key may hold any) as "?", and at most a few dozen
+// bytes, cut between characters.
+std::string Printable(std::string name) {
+  constexpr size_t kShownBytes = 40;
+  if (name.size() > kShownBytes) {
+    size_t cut = kShownBytes;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    name = name.substr(0, cut) + "...";
+  }
+  for (char& c : name)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return name;
+}
+
 }  // namespace
 
 std::optional<SettingsProblem> UnparsableSettings(std::string_view text) {
@@ -189,14 +204,14 @@ Settings ParseSettings(std::string_view text, const std::string& fileName,
   for (const auto& [tableName, tableNode] : document) {
     const toml::table* table = tableNode.as_table();
     if (!table) {
-      problems.push_back({Line(tableNode.source().begin), "unknown setting " + std::string(tableName.str())});
+      settings.unknownKeys.push_back({Line(tableNode.source().begin), std::string(tableName.str())});
       continue;
     }
     for (const auto& [key, value] : *table) {
       const std::string name = "[" + std::string(tableName.str()) + "] " + std::string(key.str());
       const std::optional<std::string> wrong =
           Take(std::string(tableName.str()), std::string(key.str()), value, settings);
-      if (!wrong) problems.push_back({Line(value.source().begin), "unknown setting " + name});
+      if (!wrong) settings.unknownKeys.push_back({Line(value.source().begin), name});
       else if (!wrong->empty()) problems.push_back({Line(value.source().begin), name + " must be " + *wrong});
     }
   }
@@ -222,6 +237,18 @@ std::string ProblemsMessage(const std::string& fileName, std::vector<SettingsPro
     text += "\n" + (problems[i].line > 0 ? "line " + std::to_string(problems[i].line) + ": " : std::string()) +
             problems[i].what;
   if (problems.size() > kListedProblems) text += "\nand " + std::to_string(problems.size() - kListedProblems) + " more";
+  return text;
+}
+
+std::string UnknownKeysNote(const Settings& settings) {
+  if (settings.unknownKeys.empty()) return {};
+  std::vector<SettingsProblem> keys = settings.unknownKeys;
+  std::stable_sort(keys.begin(), keys.end(),
+                   [](const SettingsProblem& a, const SettingsProblem& b) { return a.line < b.line; });
+  std::string text = settings.file + " names settings this version does not know (they stay in the file, unused):";
+  for (size_t i = 0; i < keys.size() && i < kListedProblems; ++i)
+    text += (i ? ", line " : " line ") + std::to_string(keys[i].line) + " " + Printable(keys[i].what);
+  if (keys.size() > kListedProblems) text += " and " + std::to_string(keys.size() - kListedProblems) + " more";
   return text;
 }
 

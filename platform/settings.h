@@ -62,6 +62,9 @@ struct Settings {
   // under (platform/board_rules.h); either empty: none is ever sent.
   std::string onlineServer;
   std::string onlineName;
+  // The keys the game does not know (a newer version's, a mistyped name),
+  // with their lines: no mistake, they stay in the file unused.
+  std::vector<SettingsProblem> unknownKeys;
 };
 
 // The vertical sync and scaling choices by the names the settings and the
@@ -77,7 +80,8 @@ std::optional<SettingsProblem> UnparsableSettings(std::string_view text);
 
 // Reads settings from the TOML text of the file `fileName`. Whatever is
 // wrong keeps its default and is one of `problems` (a file that is no TOML
-// at all keeps every default).
+// at all keeps every default); a key the game does not know is one of the
+// settings' unknownKeys.
 Settings ParseSettings(std::string_view text, const std::string& fileName, std::vector<SettingsProblem>& problems);
 
 // The settings file of the player's config folder. Without one, the
@@ -87,5 +91,9 @@ Settings LoadSettings(std::vector<SettingsProblem>& problems);
 // The one message that tells the player the mistakes of the file, in the
 // order of their lines.
 std::string ProblemsMessage(const std::string& fileName, std::vector<SettingsProblem> problems);
+
+// The keys of the file the game does not know, in one line for stderr and
+// the debug log; empty when there are none.
+std::string UnknownKeysNote(const Settings& settings);
 
 }  // namespace platform

@@ -427,6 +427,24 @@ TEST_F(RunnerTest, ResetControlsIsSavedAndReadBack) {
   }
 }
 
+// Settings the game does not know are named once, in the runner's output
+// and the debug log, and are no mistake.
+TEST_F(RunnerTest, UnknownSettingsAreNamedOnceAndStopNothing) {
+  fs::create_directories(options_.home);
+  std::ofstream(fs::path(options_.home) / "settings.toml") << "[sound]\nbass = 3\n[keys]\njump = \"J\"\n";
+  options_.logFile = (dir_ / "debug.log").string();
+  options_.frames = 5;
+  ASSERT_EQ(Run(), 0) << log_;
+  const std::string note = "settings.toml names settings this version does not know (they stay in the file, "
+                           "unused): line 2 [sound] bass, line 4 [keys] jump\n";
+  const size_t at = log_.find(note);
+  EXPECT_NE(at, std::string::npos) << log_;
+  EXPECT_EQ(log_.find(note, at + 1), std::string::npos) << log_;
+  EXPECT_EQ(log_.find("Mistakes"), std::string::npos) << log_;
+  std::ifstream in(options_.logFile);
+  EXPECT_NE(std::string(std::istreambuf_iterator<char>(in), {}).find(note), std::string::npos);
+}
+
 // A game that cannot start runs no frame, and the runner says so by its status.
 TEST_F(RunnerTest, AFailedStartUpEndsTheRunWithStatusOne) {
   options_.assets = (dir_ / "no-assets").string();
