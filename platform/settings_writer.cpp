@@ -40,10 +40,11 @@ size_t SkipBlanks(std::string_view line, size_t at) {
 }
 
 // A bare or quoted key starting at `at`: its name and where it ends; empty
-// when there is none.
+// when there is none. (A basic quoted key with escapes is not taken apart:
+// the edited text then reads differently and is refused.)
 std::string_view KeyAt(std::string_view line, size_t at, size_t& end) {
-  if (at < line.size() && line[at] == '"') {
-    const size_t close = line.find('"', at + 1);
+  if (at < line.size() && (line[at] == '"' || line[at] == '\'')) {
+    const size_t close = line.find(line[at], at + 1);
     if (close == std::string_view::npos) return {};
     end = close + 1;
     return line.substr(at + 1, close - at - 1);

@@ -41,6 +41,8 @@ TEST(SettingsText, OneLineChangesAndTheRestStays) {
        "[sound]\nmusic = 45   # loud\nbass = 3\neffects = 5\n"},
       {"[keys]\nup = \"#\" # the hash key\n", {"keys", "up", "\"W\""}, "[keys]\nup = \"W\" # the hash key\n"},
       {"[sound]\n\"music\" = 80\n", {"sound", "music", "5"}, "[sound]\n\"music\" = 5\n"},
+      {"['sound']\n'music' = 80\n", {"sound", "music", "5"}, "['sound']\n'music' = 5\n"},
+      {"[sound]\n\"mus\\u0069c\" = 80\n", {"sound", "music", "5"}, nullptr},
       // Added after the last key of its table; a comment before the next
       // table stays with it.
       {"[display] # the screen\nmode = \"window\"\n\n# keys next\n[keys]\nup = \"W\"\n", {"display", "scale", "\"fit\""},
