@@ -83,7 +83,7 @@ int LineNestedDeeperThan(std::string_view text, int limit) {
     switch (reading) {
       case kKey:
         if (c == '.') {
-          if (keyBase + ++parts > limit) return line;
+          ++parts;
         } else if (c == '=') {
           reading = kValue;
           depth = keyBase + parts;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <toml++/toml.h>
 
+#include <initializer_list>
+#include <random>
 #include <string>
 
 #include "platform/toml_nesting.h"
@@ -99,6 +101,98 @@ TEST(TomlNesting, HostileShapesAreCaughtOnTheirLine) {
       {"[a.b\nc" + Repeated(".d", 16) + " = 1\n", 2},
   };
   for (const Case& c : cases) EXPECT_EQ(LineNestedDeeperThan(c.text, 16), c.line) << c.text.substr(0, 80);
+}
+
+// Random documents of the shapes the grammar allows, with dots, brackets,
+// quotes and comment signs inside their strings and comments.
+class RandomDocument {
+ public:
+  explicit RandomDocument(unsigned seed) : random_(seed) {}
+
+  std::string Text() {
+    std::string text;
+    for (int line = Below(6); line >= 0; --line) {
+      text += Pick({"", " ", "\t"});
+      const int kind = Below(5);
+      if (kind == 0) text += Below(3) ? "[" + Key() + "]" : "[[" + Key() + "]]";
+      else if (kind == 1) text += "#" + Tricky();
+      else text += Key() + Pick({" = ", "=", " =\t"}) + Value(0);
+      if (Below(3) == 0) text += " #" + Tricky();
+      text += Pick({"\n", "\r\n"});
+    }
+    return text;
+  }
+
+ private:
+  int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+  std::string Pick(std::initializer_list<const char*> choices) {
+    return *(choices.begin() + Below(static_cast<int>(choices.size())));
+  }
+  // Characters that mean something outside strings.
+  std::string Tricky() {
+    std::string text;
+    for (int i = Below(6); i > 0; --i) text += Pick({".", "[", "]", "{", "}", "=", "#", ",", "a", " "});
+    return text;
+  }
+  std::string Key() {
+    std::string key;
+    for (int part = Below(4); part >= 0; --part) {
+      if (!key.empty()) key += Pick({".", " . ", "\t.\t"});
+      const std::string name = "k" + std::to_string(++names_);
+      const int kind = Below(4);
+      if (kind == 0) key += "\"" + name + Tricky() + "'\\\"\"";
+      else if (kind == 1) key += "'" + name + Tricky() + "\"'";
+      else key += name;
+    }
+    return key;
+  }
+  std::string Value(int depth) {
+    switch (Below(depth < 4 ? 9 : 5)) {
+      case 0:
+        return "\"" + Tricky() + "\\\\\\\"" + Tricky() + "\"";
+      case 1:
+        return "'" + Tricky() + "\\'";
+      case 2:
+        return "\"\"\"\n" + Tricky() + "\\\n\\\"\"\"a" + Tricky() + Pick({"\"\"\"", "\"\"\"\"", "\"\"\"\"\""});
+      case 3:
+        return "'''" + Tricky() + "\n" + Tricky() + Pick({"'''", "''''", "'''''"});
+      case 4:
+        return Pick({"1", "-2.5e3", "true", "1979-05-27 07:32:00Z", "0x1F", "inf"});
+      case 5:
+      case 6: {
+        std::string array = "[";
+        for (int i = Below(3); i >= 0; --i) {
+          array += Pick({"", "\n", "\n  "});
+          if (Below(4) == 0) array += "#" + Tricky() + "\n";
+          array += Value(depth + 1) + ",";
+        }
+        return array + Pick({"]", "\n]"});
+      }
+      default: {
+        std::string table = "{";
+        for (int i = Below(3); i >= 0; --i) table += " " + Key() + " = " + Value(depth + 1) + (i ? "," : " ");
+        return table + "}";
+      }
+    }
+  }
+
+  std::mt19937 random_;
+  int names_ = 0;
+};
+
+// The count is never below the depth of the tree the parser builds, which
+// is what the guard relies on.
+TEST(TomlNesting, NeverCountsLessThanTheParserNests) {
+  RandomDocument documents(20240601);
+  for (int i = 0; i < 5000; ++i) {
+    const std::string text = documents.Text();
+    toml::table tree;
+    ASSERT_NO_THROW(tree = toml::parse(text)) << text;
+    const int depth = TreeDepth(tree, 0);
+    if (depth > 0) {
+      ASSERT_NE(LineNestedDeeperThan(text, depth - 1), 0) << text;
+    }
+  }
 }
 
 }  // namespace
