@@ -142,11 +142,6 @@ constexpr size_t kMaxSettingsBytes = 64 * 1024;
 // per level.
 constexpr int kMaxNesting = 16;
 
-// The whole of a file, up to one byte past the largest settings file; false
-// when it cannot be read (missing, a folder, a named pipe).
-bool ReadText(const std::string& path, std::string& text) {
-  return ReadRegularFile(path, text, kMaxSettingsBytes + 1);
-}
 
 
 // Temporary files of a settings or state file whose writer died; no lock
@@ -184,6 +179,10 @@ std::optional<SettingsProblem> UnparsableSettings(std::string_view text) {
     return SettingsProblem{line, "tables, keys or values nested more than " + std::to_string(kMaxNesting) +
                                      " levels deep" + kKept};
   return std::nullopt;
+}
+
+bool ReadSettingsText(const std::string& path, std::string& text, std::string& reason) {
+  return ReadRegularFile(path, text, kMaxSettingsBytes + 1, nullptr, &reason);
 }
 
 Settings ParseSettings(std::string_view text, const std::string& fileName,
@@ -224,7 +223,8 @@ Settings LoadSettings(std::vector<SettingsProblem>& problems) {
   const std::string path = ConfigDir() + "/" + kSettingsFile;
   std::string text;  // nothing: every default
   std::error_code ec;
-  if (std::filesystem::exists(path, ec) && !ReadText(path, text))
+  std::string reason;
+  if (std::filesystem::exists(path, ec) && !ReadSettingsText(path, text, reason))
     problems.push_back({0, "the file cannot be read; every setting keeps its default"});
   return ParseSettings(text, path, problems);
 }

@@ -78,6 +78,12 @@ std::optional<Scaling> ScalingNamed(std::string_view name);
 // may.
 std::optional<SettingsProblem> UnparsableSettings(std::string_view text);
 
+// The whole of a settings or state file, up to one byte past the largest
+// settings file (UnparsableSettings refuses it then); false with the reason
+// when it cannot be read (missing, not a regular file: a folder, a named
+// pipe, a device).
+bool ReadSettingsText(const std::string& path, std::string& text, std::string& reason);
+
 // Reads settings from the TOML text of the file `fileName`. Whatever is
 // wrong keeps its default and is one of `problems` (a file that is no TOML
 // at all keeps every default); a key the game does not know is one of the

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <system_error>
 
@@ -174,29 +173,6 @@ bool Expected(toml::table& document, const std::vector<SettingChange>& changes, 
 
 std::string Reason(int code) { return std::error_code(code, std::generic_category()).message(); }
 
-// The whole of a file that is there: false, with why, when it cannot be read
-// or is not a file at all.
-bool ReadExisting(const std::string& path, std::string& text, std::string& error) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) {
-    error = path + ": " + Reason(errno);
-    return false;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    error = path + " is not a file";
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream whole;
-  if (in) whole << in.rdbuf();
-  if (!in || in.bad()) {
-    error = path + ": " + Reason(errno ? errno : EIO);
-    return false;
-  }
-  text = whole.str();
-  return true;
-}
-
 bool Exists(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0;
@@ -267,9 +243,12 @@ SettingsSaved SaveSettings(const std::vector<SettingChange>& changes) {
   const std::string path = folder + "/" + kSettingsFile;
   const bool existing = Exists(path);
   std::string original;
-  if (existing && !ReadExisting(path, original, result.error)) return result;
-  std::string text = existing ? original : std::string(kOwnFirstLine) + "\n";
   std::string why;
+  if (existing && !ReadSettingsText(path, original, why)) {
+    result.error = path + ": " + why;
+    return result;
+  }
+  std::string text = existing ? original : std::string(kOwnFirstLine) + "\n";
   if (!EditSettingsText(text, changes, why)) {
     result.error = path + ": " + why;
     return result;
@@ -290,7 +269,7 @@ SettingsSaved SaveSettings(const std::vector<SettingChange>& changes) {
 std::optional<bool> TakeOverRememberedMode(bool settingsNameAMode, std::string& note) {
   const std::string state = StateDir().empty() ? std::string() : StateDir() + "/" + kStateFile;
   std::string text, error;
-  if (state.empty() || !Exists(state) || !ReadExisting(state, text, error)) return std::nullopt;
+  if (state.empty() || !Exists(state) || !ReadSettingsText(state, text, error)) return std::nullopt;
   std::optional<bool> fullScreen;
   // Damaged, or too deep for the parser: nothing to take over.
   if (!UnparsableSettings(text)) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 
 #include <csignal>
 #include <filesystem>
@@ -177,9 +178,11 @@ TEST(SettingsFile, EveryStateItMayBeIn) {
        },
        RLIM_INFINITY, "Permission denied", false, kOwn, nullptr},
       {"a link to a folder", [](const fs::path& c) { fs::create_directory_symlink("/tmp", c / "settings.toml"); },
-       RLIM_INFINITY, "is not a file", false, nullptr, nullptr},
+       RLIM_INFINITY, "not a regular file", false, nullptr, nullptr},
       {"a link to /dev/null", [](const fs::path& c) { fs::create_symlink("/dev/null", c / "settings.toml"); },
-       RLIM_INFINITY, "is not a file", false, nullptr, nullptr},
+       RLIM_INFINITY, "not a regular file", false, nullptr, nullptr},
+      {"a named pipe", [](const fs::path& c) { mkfifo((c / "settings.toml").c_str(), 0644); }, RLIM_INFINITY,
+       "not a regular file", false, nullptr, nullptr},
       {"a full disk", [](const fs::path& c) { Write(c / "settings.toml", kOwn); }, 16, "File too large", false, kOwn, nullptr},
       {"no TOML", [](const fs::path& c) { Write(c / "settings.toml", "[sound\n"); }, RLIM_INFINITY, "line 1", false,
        "[sound\n", nullptr},
@@ -216,6 +219,32 @@ TEST(SettingsFile, EveryStateItMayBeIn) {
     }
     fs::permissions(config, fs::perms::owner_all, fs::perm_options::add);
   }
+  fs::remove_all(root);
+}
+
+// A settings or state file of a gigabyte is read no further than a settings
+// file may be long, and changes nothing.
+TEST(SettingsFile, AHugeFileIsNotReadWhole) {
+  const fs::path root = fs::temp_directory_path() / ("solvara-huge-" + std::to_string(getpid()));
+  fs::remove_all(root);
+  fs::create_directories(root);
+  for (const char* name : {"settings.toml", "state.toml"}) {
+    Write(root / name, "fullscreen = false\n");
+    fs::resize_file(root / name, 1 << 30);
+  }
+  const std::string said = testing_as_player::AsPlayer([&] {
+    SetConfigDir(root.string());
+    SetStateDir(root.string());
+    std::string note;
+    const bool taken = TakeOverRememberedMode(false, note).has_value();
+    const SettingsSaved saved = SaveSettings({{"sound", "music", "45"}});
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return std::string(taken || saved.saved ? "changed" : saved.error) + "|" + std::to_string(usage.ru_maxrss / 1024);
+  });
+  EXPECT_NE(said.find("settings.toml: the file is larger than 64 KiB"), std::string::npos) << said;
+  EXPECT_LT(std::stoi(said.substr(said.find('|') + 1)), 256) << "MiB resident at most";
+  EXPECT_EQ(fs::file_size(root / "settings.toml"), 1u << 30);
   fs::remove_all(root);
 }
 
