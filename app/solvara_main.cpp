@@ -67,6 +67,9 @@ int main(int argc, char** argv) {
 
   std::vector<platform::SettingsProblem> problems;
   platform::Settings settings = platform::LoadSettings(problems);
+  // Keys the game does not know are said once, and never stop the start.
+  const std::string unknownKeys = platform::UnknownKeysNote(settings);
+  if (!unknownKeys.empty()) std::fprintf(stderr, "solvara: %s\n", unknownKeys.c_str());
   // Alt+Enter's choice of earlier versions, kept in the state folder.
   std::string note;
   if (const std::optional<bool> remembered = platform::TakeOverRememberedMode(settings.fullScreen.has_value(), note))
@@ -93,6 +96,7 @@ int main(int argc, char** argv) {
     if (platform::WritableRegularFile(options.logFile, &reason))
       platform::TimeStage(platform::kDebugLogStage,
                           [&] { VantorDebugSystem::TVantorDebug::SetDebug(options.logFile.c_str(), true, false); });
+    if (!unknownKeys.empty()) VantorSystem::VnTrace(platform::Utf8ToCp932(unknownKeys));
     else
       std::fprintf(stderr, "solvara: cannot write the log %s (%s); playing without it\n", options.logFile.c_str(),
                    reason.c_str());

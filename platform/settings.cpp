@@ -9,6 +9,7 @@
 
 #include "platform/board_rules.h"
 #include "platform/files.h"
+#include "platform/toml_nesting.h"
 #include "platform/user_dirs.h"
 
 namespace platform {
@@ -137,14 +138,10 @@ constexpr const char* kStateFile = "state.toml";
 
 // Settings are a few hundred bytes; a file larger than this is a mistake.
 constexpr size_t kMaxSettingsBytes = 64 * 1024;
-// No setting has a dotted name; toml++ recurses once per dot of a key.
-constexpr int kMaxKeyDots = 8;
+// Settings nest 2 deep ([table] key = value); the TOML parser recurses once
+// per level.
+constexpr int kMaxNesting = 16;
 
-// The whole of a file, up to one byte past the largest settings file; false
-// when it cannot be read (missing, a folder, a named pipe).
-bool ReadText(const std::string& path, std::string& text) {
-  return ReadRegularFile(path, text, kMaxSettingsBytes + 1);
-}
 
 
 // Temporary files of a settings or state file whose writer died; no lock
@@ -156,29 +153,36 @@ constexpr std::chrono::minutes kTemporaryAge{10};
 // its heading); the rest are counted.
 constexpr size_t kListedProblems = 10;
 
+// A key's name as a line of stderr or the log may show it: control
+// characters (a quoted key may hold any) as "?", and at most a few dozen
+// bytes, cut between characters.
+std::string Printable(std::string name) {
+  constexpr size_t kShownBytes = 40;
+  if (name.size() > kShownBytes) {
+    size_t cut = kShownBytes;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    name = name.substr(0, cut) + "...";
+  }
+  for (char& c : name)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return name;
+}
+
 }  // namespace
 
-// Dots are counted without parsing quotes, up to the line's "=" or "#".
 std::optional<SettingsProblem> UnparsableSettings(std::string_view text) {
   constexpr const char* kKept = "; every setting keeps its default";
   if (text.size() > kMaxSettingsBytes)
     return SettingsProblem{0, "the file is larger than " + std::to_string(kMaxSettingsBytes / 1024) +
                                   " KiB, far more than settings take" + kKept};
-  int line = 1, dots = 0;
-  bool key = true;
-  for (const char c : text) {
-    if (c == '\n') {
-      ++line;
-      dots = 0;
-      key = true;
-    } else if (c == '=' || c == '#') {
-      key = false;
-    } else if (c == '.' && key && ++dots > kMaxKeyDots) {
-      return SettingsProblem{line, "a key or table name with more than " + std::to_string(kMaxKeyDots) + " dots" +
-                                       kKept};
-    }
-  }
+  if (const int line = LineNestedDeeperThan(text, kMaxNesting))
+    return SettingsProblem{line, "tables, keys or values nested more than " + std::to_string(kMaxNesting) +
+                                     " levels deep" + kKept};
   return std::nullopt;
+}
+
+bool ReadSettingsText(const std::string& path, std::string& text, std::string& reason) {
+  return ReadRegularFile(path, text, kMaxSettingsBytes + 1, nullptr, &reason);
 }
 
 Settings ParseSettings(std::string_view text, const std::string& fileName,
@@ -199,14 +203,14 @@ Settings ParseSettings(std::string_view text, const std::string& fileName,
   for (const auto& [tableName, tableNode] : document) {
     const toml::table* table = tableNode.as_table();
     if (!table) {
-      problems.push_back({Line(tableNode.source().begin), "unknown setting " + std::string(tableName.str())});
+      settings.unknownKeys.push_back({Line(tableNode.source().begin), std::string(tableName.str())});
       continue;
     }
     for (const auto& [key, value] : *table) {
       const std::string name = "[" + std::string(tableName.str()) + "] " + std::string(key.str());
       const std::optional<std::string> wrong =
           Take(std::string(tableName.str()), std::string(key.str()), value, settings);
-      if (!wrong) problems.push_back({Line(value.source().begin), "unknown setting " + name});
+      if (!wrong) settings.unknownKeys.push_back({Line(value.source().begin), name});
       else if (!wrong->empty()) problems.push_back({Line(value.source().begin), name + " must be " + *wrong});
     }
   }
@@ -219,7 +223,8 @@ Settings LoadSettings(std::vector<SettingsProblem>& problems) {
   const std::string path = ConfigDir() + "/" + kSettingsFile;
   std::string text;  // nothing: every default
   std::error_code ec;
-  if (std::filesystem::exists(path, ec) && !ReadText(path, text))
+  std::string reason;
+  if (std::filesystem::exists(path, ec) && !ReadSettingsText(path, text, reason))
     problems.push_back({0, "the file cannot be read; every setting keeps its default"});
   return ParseSettings(text, path, problems);
 }
@@ -232,6 +237,18 @@ std::string ProblemsMessage(const std::string& fileName, std::vector<SettingsPro
     text += "\n" + (problems[i].line > 0 ? "line " + std::to_string(problems[i].line) + ": " : std::string()) +
             problems[i].what;
   if (problems.size() > kListedProblems) text += "\nand " + std::to_string(problems.size() - kListedProblems) + " more";
+  return text;
+}
+
+std::string UnknownKeysNote(const Settings& settings) {
+  if (settings.unknownKeys.empty()) return {};
+  std::vector<SettingsProblem> keys = settings.unknownKeys;
+  std::stable_sort(keys.begin(), keys.end(),
+                   [](const SettingsProblem& a, const SettingsProblem& b) { return a.line < b.line; });
+  std::string text = settings.file + " names settings this version does not know (they stay in the file, unused):";
+  for (size_t i = 0; i < keys.size() && i < kListedProblems; ++i)
+    text += (i ? ", line " : " line ") + std::to_string(keys[i].line) + " " + Printable(keys[i].what);
+  if (keys.size() > kListedProblems) text += " and " + std::to_string(keys.size() - kListedProblems) + " more";
   return text;
 }
 

@@ -62,6 +62,9 @@ struct Settings {
   // under (platform/board_rules.h); either empty: none is ever sent.
   std::string onlineServer;
   std::string onlineName;
+  // The keys the game does not know (a newer version's, a mistyped name),
+  // with their lines: no mistake, they stay in the file unused.
+  std::vector<SettingsProblem> unknownKeys;
 };
 
 // The vertical sync and scaling choices by the names the settings and the
@@ -70,13 +73,21 @@ std::optional<VSync> VSyncNamed(std::string_view name);
 std::optional<Scaling> ScalingNamed(std::string_view name);
 
 // Why a settings or state text must not reach the TOML parser, which
-// recurses once per dot of a key: larger than settings are, or a key or
-// table name with more than 8 dots. Nothing when it may.
+// recurses once per level of nesting: larger than settings are, or nested
+// deeper than they are by far (platform/toml_nesting.h). Nothing when it
+// may.
 std::optional<SettingsProblem> UnparsableSettings(std::string_view text);
+
+// The whole of a settings or state file, up to one byte past the largest
+// settings file (UnparsableSettings refuses it then); false with the reason
+// when it cannot be read (missing, not a regular file: a folder, a named
+// pipe, a device).
+bool ReadSettingsText(const std::string& path, std::string& text, std::string& reason);
 
 // Reads settings from the TOML text of the file `fileName`. Whatever is
 // wrong keeps its default and is one of `problems` (a file that is no TOML
-// at all keeps every default).
+// at all keeps every default); a key the game does not know is one of the
+// settings' unknownKeys.
 Settings ParseSettings(std::string_view text, const std::string& fileName, std::vector<SettingsProblem>& problems);
 
 // The settings file of the player's config folder. Without one, the
@@ -86,5 +97,9 @@ Settings LoadSettings(std::vector<SettingsProblem>& problems);
 // The one message that tells the player the mistakes of the file, in the
 // order of their lines.
 std::string ProblemsMessage(const std::string& fileName, std::vector<SettingsProblem> problems);
+
+// The keys of the file the game does not know, in one line for stderr and
+// the debug log; empty when there are none.
+std::string UnknownKeysNote(const Settings& settings);
 
 }  // namespace platform

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <system_error>
 
@@ -25,6 +24,8 @@ constexpr const char* kFullScreenState = "fullscreen";
 // The first line of a settings file the game made itself: no copy of it is
 // kept before a change.
 constexpr std::string_view kOwnFirstLine = "# SOLVARA 2001 settings, made by the game's Options";
+// UTF-8's byte-order mark, which some editors write first.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // ---------------------------------------------------------------- lines
 
@@ -38,10 +39,11 @@ size_t SkipBlanks(std::string_view line, size_t at) {
 }
 
 // A bare or quoted key starting at `at`: its name and where it ends; empty
-// when there is none.
+// when there is none. (A basic quoted key with escapes is not taken apart:
+// the edited text then reads differently and is refused.)
 std::string_view KeyAt(std::string_view line, size_t at, size_t& end) {
-  if (at < line.size() && line[at] == '"') {
-    const size_t close = line.find('"', at + 1);
+  if (at < line.size() && (line[at] == '"' || line[at] == '\'')) {
+    const size_t close = line.find(line[at], at + 1);
     if (close == std::string_view::npos) return {};
     end = close + 1;
     return line.substr(at + 1, close - at - 1);
@@ -146,16 +148,17 @@ void EditLines(std::vector<std::string>& lines, const SettingChange& change, con
 // text must read as.
 bool Expected(toml::table& document, const std::vector<SettingChange>& changes, std::string& error) {
   for (const SettingChange& change : changes) {
+    // A key that is not there is removed already: no table is made for it.
+    if (!change.value) {
+      if (toml::table* table = document.get_as<toml::table>(change.table)) table->erase(change.key);
+      continue;
+    }
     toml::node* tableNode = document.get(change.table);
     if (!tableNode) tableNode = &document.insert_or_assign(change.table, toml::table{}).first->second;
     toml::table* table = tableNode->as_table();
     if (!table) {
       error = change.table + " is not a table";
       return false;
-    }
-    if (!change.value) {
-      table->erase(change.key);
-      continue;
     }
     try {
       const toml::table value = toml::parse("v = " + *change.value);
@@ -169,29 +172,6 @@ bool Expected(toml::table& document, const std::vector<SettingChange>& changes, 
 }
 
 std::string Reason(int code) { return std::error_code(code, std::generic_category()).message(); }
-
-// The whole of a file that is there: false, with why, when it cannot be read
-// or is not a file at all.
-bool ReadExisting(const std::string& path, std::string& text, std::string& error) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) {
-    error = path + ": " + Reason(errno);
-    return false;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    error = path + " is not a file";
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream whole;
-  if (in) whole << in.rdbuf();
-  if (!in || in.bad()) {
-    error = path + ": " + Reason(errno ? errno : EIO);
-    return false;
-  }
-  text = whole.str();
-  return true;
-}
 
 bool Exists(const std::string& path) {
   struct stat st;
@@ -236,9 +216,11 @@ bool EditSettingsText(std::string& text, const std::vector<SettingChange>& chang
   if (!Expected(expected, changes, error)) return false;
 
   const std::string newline = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
-  std::vector<std::string> lines = SplitLines(text);
+  // A byte-order mark stays where it is, before the first line.
+  const std::string_view mark = text.starts_with(kByteOrderMark) ? kByteOrderMark : "";
+  std::vector<std::string> lines = SplitLines(text.substr(mark.size()));
   for (const SettingChange& change : changes) EditLines(lines, change, newline);
-  std::string edited;
+  std::string edited(mark);
   for (const std::string& line : lines) edited += line + (line.ends_with('\r') ? "\n" : newline);
   try {
     if (toml::parse(edited) == expected) {
@@ -261,9 +243,12 @@ SettingsSaved SaveSettings(const std::vector<SettingChange>& changes) {
   const std::string path = folder + "/" + kSettingsFile;
   const bool existing = Exists(path);
   std::string original;
-  if (existing && !ReadExisting(path, original, result.error)) return result;
-  std::string text = existing ? original : std::string(kOwnFirstLine) + "\n";
   std::string why;
+  if (existing && !ReadSettingsText(path, original, why)) {
+    result.error = path + ": " + why;
+    return result;
+  }
+  std::string text = existing ? original : std::string(kOwnFirstLine) + "\n";
   if (!EditSettingsText(text, changes, why)) {
     result.error = path + ": " + why;
     return result;
@@ -284,7 +269,7 @@ SettingsSaved SaveSettings(const std::vector<SettingChange>& changes) {
 std::optional<bool> TakeOverRememberedMode(bool settingsNameAMode, std::string& note) {
   const std::string state = StateDir().empty() ? std::string() : StateDir() + "/" + kStateFile;
   std::string text, error;
-  if (state.empty() || !Exists(state) || !ReadExisting(state, text, error)) return std::nullopt;
+  if (state.empty() || !Exists(state) || !ReadSettingsText(state, text, error)) return std::nullopt;
   std::optional<bool> fullScreen;
   // Damaged, or too deep for the parser: nothing to take over.
   if (!UnparsableSettings(text)) {

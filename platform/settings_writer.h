@@ -15,7 +15,7 @@
 namespace platform {
 
 // `key` of `table` set to `value`, written as TOML ("\"window\"", "80",
-// "true"); without a value, the key removed.
+// "true"); without a value, the key removed where it is there.
 struct SettingChange {
   std::string table;
   std::string key;

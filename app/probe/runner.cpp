@@ -16,6 +16,7 @@
 #include "game/records/replay_file.h"
 #include "platform/app.h"
 #include "platform/bindings.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/headless/backend.h"
 #include "platform/headless/mix_recorder.h"
@@ -28,6 +29,7 @@
 #include "vantor/input/input.h"
 #include "vantor/midi/midi.h"
 #include "vantor/system/debug.h"
+#include "vantor/system/frame.h"
 
 namespace probe {
 namespace {
@@ -64,12 +66,17 @@ const ScriptKey kScriptKeys[] = {
 };
 
 // The settings of the home folder, as the game reads them; what is wrong
-// with them goes to `log`.
+// with them, and the keys it does not know, go to `log` (those keys to the
+// debug log as well).
 game::PlayerSettings HomeSettings(const platform::InputSystem& input, std::ostream& log) {
   std::vector<platform::SettingsProblem> problems;
   const platform::Settings settings = platform::LoadSettings(problems);
   const platform::Bindings bindings = platform::BindingsOf(settings, input, problems);
   if (!problems.empty()) log << "solvara-probe: " << platform::ProblemsMessage(settings.file, problems) << "\n";
+  if (const std::string unknown = platform::UnknownKeysNote(settings); !unknown.empty()) {
+    log << "solvara-probe: " << unknown << "\n";
+    VantorSystem::VnTrace(platform::Utf8ToCp932(unknown));
+  }
   return game::FromFile(settings, bindings);
 }
 

@@ -408,6 +408,70 @@ TEST_F(RunnerTest, MenuPaths) {
   }
 }
 
+// Reset controls from the title menu, as a player goes there with the keys
+// (P, Options, Controls, then Up twice from UP): saved whatever the file was
+// before, and a second run reads the keys back: X fires again where the
+// file had given fire to V.
+TEST_F(RunnerTest, ResetControlsIsSavedAndReadBack) {
+  constexpr const char* kOwn = "# SOLVARA 2001 settings, made by the game's Options\n";
+  struct Case {
+    const char* name;
+    const char* before;  // null: no file
+    std::string after;
+    bool copied;  // the player's file kept as settings.toml.bak
+  };
+  const Case cases[] = {
+      {"no file", nullptr, kOwn, false},
+      {"the game's own", "# SOLVARA 2001 settings, made by the game's Options\n\n[keys]\nbutton2 = \"V\"\n"
+                         "button1 = \"X\"\n",
+       std::string(kOwn) + "\n[keys]\n", false},
+      {"hand-written", "# mine\n[sound]\nmusic = 80\n[keys]\nbutton2 = \"V\"  # fire\n",
+       "# mine\n[sound]\nmusic = 80\n[keys]\n", true},
+  };
+  const fs::path settings = fs::path(options_.home) / "settings.toml";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(options_.home);
+    fs::create_directories(options_.home);
+    if (c.before) std::ofstream(settings) << c.before;
+    Keys("30-32 P\n38-40 Down\n46-48 Down\n54-56 Down\n62-64 Enter\n70-72 Down\n78-80 Down\n86-88 Enter\n"
+         "94-96 Up\n102-104 Up\n110-112 Enter\n");
+    options_.frames = 140;
+    ASSERT_EQ(Run(), 0) << log_;
+    EXPECT_EQ(Field(TraceLines().back(), "menu"), "\"controls:RESET CONTROLS\"");
+    EXPECT_EQ(stderr_.find("could not be saved"), std::string::npos) << stderr_;
+    std::ifstream in(settings);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.after);
+    EXPECT_EQ(fs::exists(settings.string() + ".bak"), c.copied);
+
+    // START from the title menu, then X held.
+    Keys("10 P\n20 Enter\n60-100 X\n");
+    options_.frames = 100;
+    ASSERT_EQ(Run(), 0) << log_;
+    EXPECT_TRUE(log_.empty()) << log_;
+    EXPECT_EQ(Field(TraceLines().back(), "screen"), "1");
+    EXPECT_NE(Field(TraceLines().back(), "shots"), "0");
+  }
+}
+
+// Settings the game does not know are named once, in the runner's output
+// and the debug log, and are no mistake.
+TEST_F(RunnerTest, UnknownSettingsAreNamedOnceAndStopNothing) {
+  fs::create_directories(options_.home);
+  std::ofstream(fs::path(options_.home) / "settings.toml") << "[sound]\nbass = 3\n[keys]\njump = \"J\"\n";
+  options_.logFile = (dir_ / "debug.log").string();
+  options_.frames = 5;
+  ASSERT_EQ(Run(), 0) << log_;
+  const std::string note = "settings.toml names settings this version does not know (they stay in the file, "
+                           "unused): line 2 [sound] bass, line 4 [keys] jump\n";
+  const size_t at = log_.find(note);
+  EXPECT_NE(at, std::string::npos) << log_;
+  EXPECT_EQ(log_.find(note, at + 1), std::string::npos) << log_;
+  EXPECT_EQ(log_.find("Mistakes"), std::string::npos) << log_;
+  std::ifstream in(options_.logFile);
+  EXPECT_NE(std::string(std::istreambuf_iterator<char>(in), {}).find(note), std::string::npos);
+}
+
 // A game that cannot start runs no frame, and the runner says so by its status.
 TEST_F(RunnerTest, AFailedStartUpEndsTheRunWithStatusOne) {
   options_.assets = (dir_ / "no-assets").string();

@@ -64,8 +64,10 @@ TEST(Settings, WhatIsWrongIsReportedWithItsLineAndKeepsItsDefault) {
   // recursion past the end of the stack, and of 30,000 (60 KB).
   const Case cases[] = {
       {DeepKey(50000) + " = 1\n", 0, "the file is larger than 64 KiB"},
-      {DeepKey(30000) + " = 1\n", 1, "a key or table name with more than 8 dots"},
-      {"[display]\nmode = \"window\"\n[a.b.c.d.e.f.g.h.i.j]\n", 3, "a key or table name with more than 8 dots"},
+      {DeepKey(30000) + " = 1\n", 1, "tables, keys or values nested more than 16 levels deep"},
+      {"[display]\nmode = \"window\"\n\"=\"." + DeepKey(31990) + " = 1\n", 3, "tables, keys or values nested"},
+      {"[display]\nmode = \"window\"\n[" + DeepKey(17) + "]\n", 3, "tables, keys or values nested"},
+      {"[sound]\nmusic = " + std::string(20000, '[') + "\n", 2, "tables, keys or values nested"},
       {"# " + std::string(64 * 1024, 'x') + "\n", 0, "the file is larger than 64 KiB"},
       {"[display]\nmode = \"big\"\n", 2, "[display] mode must be"},
       {"[display]\nscale = 2\n", 2, "[display] scale must be"},
@@ -76,9 +78,6 @@ TEST(Settings, WhatIsWrongIsReportedWithItsLineAndKeepsItsDefault) {
       {"[sound]\neffects = 50.5\n", 2, "[sound] effects must be"},
       {"[keys]\nup = 38\n", 2, "[keys] up must be"},
       {"[keys]\nup = \"\"\n", 2, "[keys] up must be"},
-      {"[keys]\njump = \"J\"\n", 2, "unknown setting [keys] jump"},
-      {"[pad]\nup = \"dpup\"\n", 2, "unknown setting [pad] up"},
-      {"volume = 3\n", 1, "unknown setting volume"},
       {"[online]\nserver = 8642\n", 2, "[online] server must be an https:// address in quotes"},
       {"[online]\nserver = \"http://board.example.org\"\n", 2, "[online] server must be an https:// address: http:// only"},
       {"[online]\nserver = \"http://localhost.example.org\"\n", 2, "[online] server must be an https:// address: http://"},
@@ -106,6 +105,45 @@ TEST(Settings, WhatIsWrongIsReportedWithItsLineAndKeepsItsDefault) {
     EXPECT_TRUE(s.onlineServer.empty());
     EXPECT_TRUE(s.onlineName.empty());
   }
+}
+
+// A key the game does not know (a newer version's, a mistyped name) is no
+// mistake: the rest is read, and one line names them all for stderr and the
+// log, in the order of their lines.
+TEST(Settings, KeysTheGameDoesNotKnowAreNamedOnceAndStopNothing) {
+  struct Case {
+    std::string text;
+    size_t problems;   // mistakes said in the window
+    const char* note;  // after "s.toml names settings ... unused):"
+  };
+  const Case cases[] = {
+      {"[sound]\nmusic = 5\n", 0, nullptr},
+      {"[sound]\nmusic = 5\n[keys]\njump = \"J\"\n", 0, " line 4 [keys] jump"},
+      {"volume = 3\n[pad]\nup = \"dpup\"\n[sound]\nmusic = 5\n[extra]\n[extra.deeper]\n", 0,
+       " line 1 volume, line 3 [pad] up, line 7 [extra] deeper"},
+      // A mistaken value of a known key is still a mistake.
+      {"[sound]\nmuisc = 5\nmusic = 500\n", 1, " line 2 [sound] muisc"},
+      {"\"\\u001b[2J\" = 1\n[sound]\nmusic = 5\n\"" + std::string(50, 'k') + "\u00e9\" = 1\n", 0,
+       " line 1 ?[2J, line 4 [sound] kkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkk..."},
+  };
+  for (const Case& c : cases) {
+    std::vector<SettingsProblem> problems;
+    const Settings s = ParseSettings(c.text, "s.toml", problems);
+    EXPECT_EQ(problems.size(), c.problems) << c.text;
+    EXPECT_EQ(s.musicVolume, c.problems ? 100 : 5) << c.text;
+    const std::string note = UnknownKeysNote(s);
+    if (!c.note) {
+      EXPECT_EQ(note, "") << c.text;
+      continue;
+    }
+    EXPECT_EQ(note, std::string("s.toml names settings this version does not know (they stay in the file, unused):") +
+                        c.note);
+  }
+  std::string many;
+  for (int key = 0; key < 12; ++key) many += "k" + std::to_string(key) + " = 1\n";
+  std::vector<SettingsProblem> problems;
+  const std::string note = UnknownKeysNote(ParseSettings(many, "s.toml", problems));
+  EXPECT_NE(note.find("line 10 k9 and 2 more"), std::string::npos) << note;
 }
 
 // The file itself, in the player's config folder.

@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
+#include "platform/settings.h"
 #include "platform/settings_writer.h"
 #include "platform/user_dirs.h"
 #include "tests/as_player.h"
@@ -20,10 +22,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A key of 30,000 dotted parts, which would run the TOML parser's recursion
-// out of stack.
-std::string DeepKeyLine() {
-  std::string line = "a";
+// A key of 30,000 dotted parts after `first`, which would run the TOML
+// parser's recursion out of stack.
+std::string DeepKeyLine(const std::string& first = "a") {
+  std::string line = first;
   for (int part = 1; part < 30000; ++part) line += ".a";
   return line + " = 1\n";
 }
@@ -40,6 +42,8 @@ TEST(SettingsText, OneLineChangesAndTheRestStays) {
        "[sound]\nmusic = 45   # loud\nbass = 3\neffects = 5\n"},
       {"[keys]\nup = \"#\" # the hash key\n", {"keys", "up", "\"W\""}, "[keys]\nup = \"W\" # the hash key\n"},
       {"[sound]\n\"music\" = 80\n", {"sound", "music", "5"}, "[sound]\n\"music\" = 5\n"},
+      {"['sound']\n'music' = 80\n", {"sound", "music", "5"}, "['sound']\n'music' = 5\n"},
+      {"[sound]\n\"mus\\u0069c\" = 80\n", {"sound", "music", "5"}, nullptr},
       // Added after the last key of its table; a comment before the next
       // table stays with it.
       {"[display] # the screen\nmode = \"window\"\n\n# keys next\n[keys]\nup = \"W\"\n", {"display", "scale", "\"fit\""},
@@ -50,6 +54,10 @@ TEST(SettingsText, OneLineChangesAndTheRestStays) {
        "# mine\n[display]\nmode = \"window\"\n\n[sound]\nmusic = 10\n"},
       {"", {"keys", "button1", "\"V\""}, "[keys]\nbutton1 = \"V\"\n"},
       {"[sound]\r\nmusic = 80\r\n", {"sound", "effects", "5"}, "[sound]\r\nmusic = 80\r\neffects = 5\r\n"},
+      // A byte-order mark stays first.
+      {"\xEF\xBB\xBF[sound]\nmusic = 80\n", {"sound", "music", "5"}, "\xEF\xBB\xBF[sound]\nmusic = 5\n"},
+      {"\xEF\xBB\xBF# mine\r\n", {"sound", "music", "5"}, "\xEF\xBB\xBF# mine\r\n\r\n[sound]\r\nmusic = 5\r\n"},
+      {"\xEF\xBB\xBF", {"sound", "music", "5"}, "\xEF\xBB\xBF[sound]\nmusic = 5\n"},
       // Removed with its comment; a key that is not there changes nothing.
       {"[keys]\nup = \"W\"  # mine\nfoo = 1\n", {"keys", "up", std::nullopt}, "[keys]\nfoo = 1\n"},
       {"[pad]\n", {"pad", "pause", std::nullopt}, "[pad]\n"},
@@ -59,6 +67,7 @@ TEST(SettingsText, OneLineChangesAndTheRestStays) {
       {"[sound]\nmusic = \"\"\"\n80\"\"\"\n", {"sound", "music", "5"}, nullptr},
       {"[sound]\nmusic = 1\n[sound\n", {"sound", "music", "5"}, nullptr},
       {DeepKeyLine(), {"sound", "music", "5"}, nullptr},
+      {DeepKeyLine("\"=\""), {"sound", "music", "5"}, nullptr},
   };
   for (const Case& c : cases) {
     std::string text = c.before, error;
@@ -69,6 +78,39 @@ TEST(SettingsText, OneLineChangesAndTheRestStays) {
   std::string broken = "[sound]\nmusic = 1\n[sound\n", error;
   EditSettingsText(broken, {{"sound", "music", "5"}}, error);
   EXPECT_EQ(error.rfind("line 3 is no TOML", 0), 0u) << error;
+}
+
+// Reset controls removes every key and pad button the file names, from any
+// file: a table it leaves empty stays, and none is made where there was none.
+TEST(SettingsText, ResettingTheControlsRemovesTheirLines) {
+  std::vector<SettingChange> reset;
+  for (const char* table : {"keys", "pad"})
+    for (const char* control : kControlNames) reset.push_back({table, control, std::nullopt});
+  struct Case {
+    const char* before;
+    const char* after;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"# SOLVARA 2001 settings, made by the game's Options\n\n[sound]\nmusic = 45\n",
+       "# SOLVARA 2001 settings, made by the game's Options\n\n[sound]\nmusic = 45\n"},
+      {"[keys]\nup = \"W\"\n", "[keys]\n"},
+      {"[pad]\nbutton1 = \"y\"\n# mine\n", "[pad]\n# mine\n"},
+      {"[sound]\nmusic = 5\n[keys]\nbutton2 = \"V\" # fire\njump = \"J\"\n[pad]\npause = \"back\"\n[display]\n",
+       "[sound]\nmusic = 5\n[keys]\njump = \"J\"\n[pad]\n[display]\n"},
+      {"[ \"keys\" ]\r\n\"up\" = \"W\"\r\n", "[ \"keys\" ]\r\n"},
+      {"\xEF\xBB\xBF[keys]\nup = \"W\"\n", "\xEF\xBB\xBF[keys]\n"},
+      {"keys = 3\n", "keys = 3\n"},
+  };
+  for (const Case& c : cases) {
+    std::string text = c.before, error;
+    EXPECT_TRUE(EditSettingsText(text, reset, error)) << c.before << error;
+    EXPECT_EQ(text, c.after);
+  }
+  // What cannot be changed line by line still says so.
+  std::string dotted = "keys.up = \"W\"\n", error;
+  EXPECT_FALSE(EditSettingsText(dotted, reset, error));
+  EXPECT_EQ(error, "the file is written in a way the game cannot change line by line");
 }
 
 // Saves as the player, with the settings in `config`; "saved", or the
@@ -136,9 +178,11 @@ TEST(SettingsFile, EveryStateItMayBeIn) {
        },
        RLIM_INFINITY, "Permission denied", false, kOwn, nullptr},
       {"a link to a folder", [](const fs::path& c) { fs::create_directory_symlink("/tmp", c / "settings.toml"); },
-       RLIM_INFINITY, "is not a file", false, nullptr, nullptr},
+       RLIM_INFINITY, "not a regular file", false, nullptr, nullptr},
       {"a link to /dev/null", [](const fs::path& c) { fs::create_symlink("/dev/null", c / "settings.toml"); },
-       RLIM_INFINITY, "is not a file", false, nullptr, nullptr},
+       RLIM_INFINITY, "not a regular file", false, nullptr, nullptr},
+      {"a named pipe", [](const fs::path& c) { mkfifo((c / "settings.toml").c_str(), 0644); }, RLIM_INFINITY,
+       "not a regular file", false, nullptr, nullptr},
       {"a full disk", [](const fs::path& c) { Write(c / "settings.toml", kOwn); }, 16, "File too large", false, kOwn, nullptr},
       {"no TOML", [](const fs::path& c) { Write(c / "settings.toml", "[sound\n"); }, RLIM_INFINITY, "line 1", false,
        "[sound\n", nullptr},
@@ -178,6 +222,32 @@ TEST(SettingsFile, EveryStateItMayBeIn) {
   fs::remove_all(root);
 }
 
+// A settings or state file of a gigabyte is read no further than a settings
+// file may be long, and changes nothing.
+TEST(SettingsFile, AHugeFileIsNotReadWhole) {
+  const fs::path root = fs::temp_directory_path() / ("solvara-huge-" + std::to_string(getpid()));
+  fs::remove_all(root);
+  fs::create_directories(root);
+  for (const char* name : {"settings.toml", "state.toml"}) {
+    Write(root / name, "fullscreen = false\n");
+    fs::resize_file(root / name, 1 << 30);
+  }
+  const std::string said = testing_as_player::AsPlayer([&] {
+    SetConfigDir(root.string());
+    SetStateDir(root.string());
+    std::string note;
+    const bool taken = TakeOverRememberedMode(false, note).has_value();
+    const SettingsSaved saved = SaveSettings({{"sound", "music", "45"}});
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return std::string(taken || saved.saved ? "changed" : saved.error) + "|" + std::to_string(usage.ru_maxrss / 1024);
+  });
+  EXPECT_NE(said.find("settings.toml: the file is larger than 64 KiB"), std::string::npos) << said;
+  EXPECT_LT(std::stoi(said.substr(said.find('|') + 1)), 256) << "MiB resident at most";
+  EXPECT_EQ(fs::file_size(root / "settings.toml"), 1u << 30);
+  fs::remove_all(root);
+}
+
 // The file is read again before each change: what the player wrote into it
 // meanwhile stays.
 TEST(SettingsFile, APlayersEditBetweenTwoChangesStays) {
@@ -210,6 +280,7 @@ TEST(SettingsFile, TheRememberedModeIsTakenOverOnce) {
       {"fullscreen = false\n", true, std::nullopt, nullptr},
       {"fullscreen = ", false, std::nullopt, nullptr},
       {DeepKeyLine(), false, std::nullopt, nullptr},
+      {DeepKeyLine("\"=\""), false, std::nullopt, nullptr},
   };
   for (const Case& c : cases) {
     fs::remove_all(root);
