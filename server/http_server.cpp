@@ -32,6 +32,8 @@ using std::chrono::milliseconds;
 // Requests answered on one connection before it is closed.
 constexpr size_t kAnswersPerConnection = 1000;
 constexpr size_t kReadSize = 16 * 1024;
+// How often a worker waiting for a body looks whether the board is stopping.
+constexpr milliseconds kStopCheck{200};
 // What is read and dropped after an answer that closes, at most.
 constexpr size_t kLingerBytes = 4 << 20;
 
@@ -71,7 +73,9 @@ std::string RawAnswer(int status, const std::string& reason) {
 
 // Best effort: a socket that cannot take a few hundred bytes at once is not
 // waited for.
-void SendNow(int fd, const std::string& bytes) { [[maybe_unused]] const ssize_t n = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT); }
+void SendNow(int fd, const std::string& bytes) {
+  [[maybe_unused]] const ssize_t n = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+}
 
 bool Ready(int fd, short events, milliseconds wait) {
   pollfd p{fd, events, 0};
@@ -100,7 +104,8 @@ size_t HeadLength(const std::string& in) {
 // the watcher received, then the socket, under the body's deadlines.
 class DeadlineStream : public httplib::Stream {
  public:
-  DeadlineStream(Connection& c, const ConnectionLimits& limits) : c_(c), limits_(limits), start_(Clock::now()) {}
+  DeadlineStream(Connection& c, const ConnectionLimits& limits, const std::atomic<bool>& stopping)
+      : c_(c), limits_(limits), stopping_(stopping), start_(Clock::now()) {}
 
   bool is_readable() const override { return pos_ < c_.in.size() || Ready(c_.fd, POLLIN, limits_.silence); }
   bool is_writable() const override { return !failed_; }
@@ -152,9 +157,13 @@ class DeadlineStream : public httplib::Stream {
     pos_ = 0;
     const size_t body = taken_ > c_.headLength ? taken_ - c_.headLength : 0;
     const auto due = start_ + limits_.silence + milliseconds(body * 1000 / limits_.bodyRate);
+    const auto end = std::min(due, Clock::now() + limits_.silence);
     for (;;) {
-      const auto wait = std::min(std::chrono::duration_cast<milliseconds>(due - Clock::now()), limits_.silence);
-      if (wait.count() <= 0 || !Ready(c_.fd, POLLIN, wait)) return TimedOut();
+      // A board told to stop waits for no body.
+      if (stopping_) return Refuse(503, "the board is stopping: try again shortly");
+      const auto left = std::chrono::duration_cast<milliseconds>(end - Clock::now());
+      if (left.count() <= 0) return Refuse(408, "the request did not arrive in time");
+      if (!Ready(c_.fd, POLLIN, std::min(left, kStopCheck))) continue;
       c_.in.resize(kReadSize);
       const ssize_t n = recv(c_.fd, c_.in.data(), kReadSize, MSG_DONTWAIT);
       c_.in.resize(n > 0 ? static_cast<size_t>(n) : 0);
@@ -163,8 +172,8 @@ class DeadlineStream : public httplib::Stream {
     }
   }
 
-  bool TimedOut() {
-    if (!answering_) SendNow(c_.fd, RawAnswer(408, "the request did not arrive in time"));
+  bool Refuse(int status, const std::string& reason) {
+    if (!answering_) SendNow(c_.fd, RawAnswer(status, reason));
     c_.closeAfter = true;
     return Fail();
   }
@@ -176,6 +185,7 @@ class DeadlineStream : public httplib::Stream {
 
   Connection& c_;
   const ConnectionLimits& limits_;
+  const std::atomic<bool>& stopping_;
   const Clock::time_point start_;
   size_t pos_ = 0;    // in c_.in
   size_t taken_ = 0;  // by the library, of this request
@@ -385,7 +395,7 @@ class HttpServer::Connections {
 
   void Serve(Connection& c) {
     serving = &c;
-    DeadlineStream stream(c, limits_);
+    DeadlineStream stream(c, limits_, stopping_);
     bool closed = false;
     const bool last = stopping_ || c.answered + 1 >= kAnswersPerConnection;
     const bool written = server_.process_request(stream, last, closed, nullptr);
@@ -486,7 +496,8 @@ class HttpServer::Connections {
   std::thread watcher_;
 };
 
-HttpServer::HttpServer(ConnectionLimits limits) : connections_(std::make_unique<Connections>(*this, std::move(limits))) {
+HttpServer::HttpServer(ConnectionLimits limits)
+    : connections_(std::make_unique<Connections>(*this, std::move(limits))) {
   new_task_queue = [] { return new AtOnce; };
   const ConnectionLimits& l = connections_->limits();
   // Said in every kept-alive answer.

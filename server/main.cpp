@@ -141,7 +141,8 @@ size_t ConnectionsTheFilesAllow(size_t connections, size_t threads) {
   rlimit files{};
   if (getrlimit(RLIMIT_NOFILE, &files) != 0) return connections;
   if (files.rlim_cur != RLIM_INFINITY && files.rlim_cur < connections + others) {
-    files.rlim_cur = files.rlim_max == RLIM_INFINITY ? connections + others : std::min(connections + others, files.rlim_max);
+    files.rlim_cur =
+        files.rlim_max == RLIM_INFINITY ? connections + others : std::min(connections + others, files.rlim_max);
     setrlimit(RLIMIT_NOFILE, &files);
     getrlimit(RLIMIT_NOFILE, &files);
   }
