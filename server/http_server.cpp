@@ -416,6 +416,7 @@ class HttpServer::Connections {
     if (verdict == Verdict::kLinger && !stopping_) return Linger(c);
     if (verdict != Verdict::kKeep || stopping_) return Close(c);
     const auto now = Clock::now();
+    c.in.shrink_to_fit();  // an idle connection keeps no buffer
     c.state = Connection::State::kIdle;
     c.since = now;
     c.deadline = now + limits_.keepAlive;

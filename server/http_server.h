@@ -39,6 +39,8 @@
 //    address). A connection past either bound makes room in the same scope:
 //    it closes the one closing the longest, else the one idle the longest;
 //    when there is none it is answered 503 and closed.
+//  - Told to stop, the board answers the requests it has received and waits
+//    for no body (503).
 #include <httplib.h>
 
 #include <chrono>
