@@ -322,9 +322,9 @@ class HttpServer::Connections {
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     const auto count = perAddress_.find(c->peer);
     const char* full = nullptr;
-    if (c->capped && count != perAddress_.end() && count->second >= limits_.perAddress && !CloseIdle(&c->peer))
+    if (c->capped && count != perAddress_.end() && count->second >= limits_.perAddress && !MakeRoom(&c->peer))
       full = "too many connections from this address: try again shortly";
-    else if (open_.size() >= limits_.connections && !CloseIdle(nullptr))
+    else if (open_.size() >= limits_.connections && !MakeRoom(nullptr))
       full = "the board has too many connections: try again shortly";
     if (full) {
       // What the client sent already is read, so that closing sends no reset
@@ -465,19 +465,35 @@ class HttpServer::Connections {
     }
   }
 
-  // Makes room for a new connection (of `peer`, when given): closes the
-  // one that has been closing the longest, its answer sent, else the one
-  // idle the longest; false when there is none.
-  bool CloseIdle(const std::string* peer) {
-    Connection* first = nullptr;
-    const auto rank = [](const Connection& c) { return c.state == Connection::State::kClosing ? 0 : 1; };
-    for (const auto& [fd, c] : open_)
-      if ((c->state == Connection::State::kClosing || c->state == Connection::State::kIdle) &&
-          (!peer || c->peer == *peer) &&
-          (!first || std::pair(rank(*c), c->since) < std::pair(rank(*first), first->since)))
-        first = c.get();
-    if (first) Close(*first);
-    return first != nullptr;
+  // Makes room for a new connection (of `peer`, when given): closes one
+  // whose client has gone before its head was read, else the one closing
+  // the longest (its answer sent), else the one idle the longest; false when
+  // there is none.
+  bool MakeRoom(const std::string* peer) {
+    Connection* chosen = nullptr;
+    int chosenRank = 3;
+    for (const auto& [fd, c] : open_) {
+      if (peer && c->peer != *peer) continue;
+      const int rank = c->state == Connection::State::kClosing ? 1
+                       : c->state == Connection::State::kIdle  ? 2
+                       : c->state == Connection::State::kHead && Gone(*c) ? 0
+                                                                          : 3;
+      if (rank < chosenRank || (rank == chosenRank && rank < 3 && c->since < chosen->since)) {
+        chosen = c.get();
+        chosenRank = rank;
+      }
+      if (rank == 0) break;
+    }
+    if (chosen) Close(*chosen);
+    return chosen != nullptr;
+  }
+
+  // The client has closed (or reset) a connection whose end the watcher has
+  // not seen yet.
+  static bool Gone(const Connection& c) {
+    char byte;
+    const ssize_t n = recv(c.fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR);
   }
 
   HttpServer& server_;

@@ -37,8 +37,9 @@
 //  - At most `connections` are open at once and `perAddress` from one peer
 //    address, but for the trusted proxy (every client behind it shares its
 //    address). A connection past either bound makes room in the same scope:
-//    it closes the one closing the longest, else the one idle the longest;
-//    when there is none it is answered 503 and closed.
+//    it closes one whose client has gone unseen, else the one closing the
+//    longest, else the one idle the longest; when there is none it is
+//    answered 503 and closed.
 //  - Told to stop, the board answers the requests it has received and waits
 //    for no body (503).
 #include <httplib.h>
