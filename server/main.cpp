@@ -3,10 +3,13 @@
 #include <CLI/CLI.hpp>
 #include <httplib.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -16,6 +19,7 @@
 #include "platform/board_rules.h"
 #include "platform/files.h"
 #include "server/board.h"
+#include "server/http_server.h"
 #include "server/migrations.h"
 #include "server/pages.h"
 #include "server/players.h"
@@ -29,6 +33,8 @@ struct Options {
   std::string postgres;
   int threads = 64;
   int timeout = 10;
+  int connections = 1024;
+  int perAddress = 32;
   board::BoardSettings board;
   // Operator commands.
   std::string command;
@@ -81,12 +87,21 @@ int ParseOptions(int argc, char** argv, Options& o) {
                  "address of the TLS proxy in front, whose X-Forwarded-For is believed")
       ->type_name("ADDR")
       ->check(given);
-  app.add_option("--threads", o.threads, "connections served at once (default 64)")
+  app.add_option("--threads", o.threads, "requests handled at once (default 64)")
       ->type_name("N")
       ->check(CLI::Range(4, 1024).description(""));
-  app.add_option("--timeout", o.timeout, "seconds a client may stay silent while sending or reading (default 10)")
+  app.add_option("--timeout", o.timeout,
+                 "seconds a client has to send a request's head, and may stay silent while sending a body or "
+                 "reading (default 10)")
       ->type_name("S")
       ->check(CLI::Range(1, 300).description(""));
+  app.add_option("--connections", o.connections, "connections open at once (default 1024)")
+      ->type_name("N")
+      ->check(CLI::Range(16, 1000000).description(""));
+  app.add_option("--connections-per-address", o.perAddress,
+                 "connections open at once from one address, but the trusted proxy's (default 32)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 1000000).description(""));
 
   auto* hide = app.add_subcommand("hide", "hide a game from the ranking and the pages");
   hide->add_option("ID", o.id, "the game")->required();
@@ -116,6 +131,25 @@ int ParseOptions(int argc, char** argv, Options& o) {
   o.board.limits.framesPerHourByAddress = o.board.limits.framesPerHourByName;
   if (o.postgres.empty() && o.data.empty()) o.data = DefaultDataFolder();
   return status;
+}
+
+// Each connection is a file descriptor; the database, the verifiers' pipes
+// and the log take some more. The soft limit is raised as far as the hard one
+// allows, and the connections are fewer when that is not enough.
+size_t ConnectionsTheFilesAllow(size_t connections, size_t threads) {
+  const rlim_t others = 4 * threads + 64;
+  rlimit files{};
+  if (getrlimit(RLIMIT_NOFILE, &files) != 0) return connections;
+  if (files.rlim_cur != RLIM_INFINITY && files.rlim_cur < connections + others) {
+    files.rlim_cur =
+        files.rlim_max == RLIM_INFINITY ? connections + others : std::min(connections + others, files.rlim_max);
+    setrlimit(RLIMIT_NOFILE, &files);
+    getrlimit(RLIMIT_NOFILE, &files);
+  }
+  if (files.rlim_cur == RLIM_INFINITY || files.rlim_cur >= connections + others) return connections;
+  const size_t allowed = files.rlim_cur > others + 16 ? files.rlim_cur - others : 16;
+  std::cerr << "solvara-board: " << allowed << " connections at once, as the limit of open files allows\n";
+  return allowed;
 }
 
 int Fail(const std::string& what) {
@@ -170,18 +204,13 @@ int main(int argc, char** argv) {
   if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
 
   board::Board service(*db, o.board);
-  httplib::Server server;
-  const int threads = o.threads;
-  server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
-  // The largest replay in base64 with its name: about 1.4 MB.
-  server.set_payload_max_length(1536 * 1024);
-  server.set_read_timeout(o.timeout, 0);
-  server.set_write_timeout(o.timeout, 0);
-  server.set_keep_alive_timeout(5);
-  server.set_keep_alive_max_count(1000);
-  // Headers and body go out in separate writes: without this the body waits
-  // for the client's delayed acknowledgement of the headers (40 ms).
-  server.set_tcp_nodelay(true);
+  board::ConnectionLimits limits;
+  limits.threads = static_cast<size_t>(o.threads);
+  limits.head = limits.silence = std::chrono::seconds(o.timeout);
+  limits.connections = ConnectionsTheFilesAllow(static_cast<size_t>(o.connections), limits.threads);
+  limits.perAddress = static_cast<size_t>(o.perAddress);
+  limits.trustedProxy = o.board.trustedProxy;
+  board::HttpServer server(limits);
   // The library listens with a backlog of 5: a burst of new connections (a
   // load test, a page shared at once) overflowed it, and each dropped one
   // waited a second for TCP to send again. The socket is noted here so it can
@@ -211,7 +240,7 @@ int main(int argc, char** argv) {
     sigwait(&stops, &received);
     server.stop();
   });
-  server.listen_after_bind();
+  server.Serve();
   pthread_kill(waiter.native_handle(), SIGTERM);
   waiter.join();
   return 0;

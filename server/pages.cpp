@@ -18,10 +18,14 @@ constexpr int64_t kMaxPage = 1000000;
 
 constexpr const char* kStyle =
     "body{font-family:sans-serif;max-width:60em;margin:2em auto;padding:0 1em;color:#1c2330;background:#f6f7fa}"
-    "h1{font-size:1.6em}table{border-collapse:collapse;width:100%;background:#fff}"
+    "h1{font-size:1.6em;overflow-wrap:anywhere}table{border-collapse:collapse;width:100%;background:#fff}"
     "th,td{padding:.35em .6em;border-bottom:1px solid #d8dde6;text-align:left}"
     "td.n,th.n{text-align:right;font-variant-numeric:tabular-nums}nav a,nav strong{margin-right:1em}"
-    "p.note{color:#4a5568;font-size:.95em}";
+    "p.note{color:#4a5568;font-size:.95em}td.text{overflow-wrap:anywhere}"
+    // A phone: the columns that matter least go, so that no page is wider
+    // than the screen from 360 pixels on.
+    "@media (max-width:40em){body{margin:1em auto;padding:0 .5em}table{font-size:.9em}"
+    "th,td{padding:.3em .3em}.wide{display:none}}";
 
 std::string Date(int64_t seconds) {
   const std::time_t t = static_cast<std::time_t>(seconds);
@@ -60,6 +64,11 @@ constexpr const char* kWhatVerificationProves =
     "start and reached the same score and the same world. That proves the game's rules were kept from a real start "
     "to the end; it does not prove that a person played it by hand.</p>\n";
 
+constexpr const char* kHowToWatch =
+    "<p class=\"note\">A replay downloads as a <code>.rpl</code> file. To watch it, open it with the game: where "
+    "SOLVARA 2001 is installed the desktop opens <code>.rpl</code> files with it, or run "
+    "<code>solvara FILE.rpl</code>.</p>\n";
+
 std::string PlayerLink(const std::string& name) {
   return "<a href=\"/players/" + UrlEscape(name) + "\">" + HtmlEscape(name) + "</a>";
 }
@@ -75,16 +84,18 @@ std::string RankingPage(Board& board, int64_t season, int64_t page, bool all) {
   for (int64_t s : board.ranking.Seasons())
     body += s == season ? "<strong>season " + std::to_string(s) + "</strong>"
                         : "<a href=\"/?season=" + std::to_string(s) + "\">season " + std::to_string(s) + "</a>";
-  body += "</nav>\n<table><thead><tr><th class=\"n\">Rank</th><th>Player</th><th class=\"n\">Score</th>"
-          "<th class=\"n\">Stage reached</th><th class=\"n\">Frames</th><th>Received</th><th>Replay</th></tr>"
-          "</thead><tbody>\n";
+  body += "</nav>\n" + std::string(kHowToWatch) +
+          "<table><thead><tr><th class=\"n\">Rank</th><th>Player</th><th class=\"n\">Score</th>"
+          "<th class=\"n\">Stage reached</th><th class=\"n wide\">Frames</th><th class=\"wide\">Received</th>"
+          "<th>Replay</th></tr></thead><tbody>\n";
   const size_t first = static_cast<size_t>((page - 1) * kRowsPerPage);
   for (size_t i = first; i < list.size() && i < first + kRowsPerPage; ++i) {
     const RankedGame& g = list[i];
-    body += "<tr><td class=\"n\">" + std::to_string(i + 1) + "</td><td>" + PlayerLink(g.player) +
+    body += "<tr><td class=\"n\">" + std::to_string(i + 1) + "</td><td class=\"text\">" + PlayerLink(g.player) +
             "</td><td class=\"n\">" + std::to_string(g.score) + "</td><td class=\"n\">" + std::to_string(g.stage) +
-            "</td><td class=\"n\">" + std::to_string(g.frames) + " (" + Duration(g.frames) + ")</td><td>" +
-            Date(g.received) + "</td><td><a href=\"/api/games/" + std::to_string(g.id) + "/replay\">replay</a></td></tr>\n";
+            "</td><td class=\"n wide\">" + std::to_string(g.frames) + " (" + Duration(g.frames) +
+            ")</td><td class=\"wide\">" + Date(g.received) + "</td><td><a href=\"/api/games/" +
+            std::to_string(g.id) + "/replay\">replay</a></td></tr>\n";
   }
   if (list.empty()) body += "<tr><td colspan=\"7\">No game has been verified in this season yet.</td></tr>\n";
   body += "</tbody></table>\n<nav>";
@@ -99,9 +110,10 @@ std::string PlayerPage(Board& board, const std::string& name, const std::vector<
   std::string body = "<h1>" + HtmlEscape(name) + "</h1>\n<p><a href=\"/\">the ranking</a></p>\n" +
                      "<p class=\"note\">An accepted game was played again by the board from a new game's start "
                      "to the same score and world; a refused one says why it was not.</p>\n" +
+                     kHowToWatch +
                      "<table><thead><tr><th>Received</th><th>State</th><th class=\"n\">Score</th>"
-                     "<th class=\"n\">Rank</th><th class=\"n\">Stage reached</th><th class=\"n\">Frames</th>"
-                     "<th>Replay</th></tr></thead><tbody>\n";
+                     "<th class=\"n\">Rank</th><th class=\"n wide\">Stage reached</th>"
+                     "<th class=\"n wide\">Frames</th><th>Replay</th></tr></thead><tbody>\n";
   for (const GameInfo& g : games) {
     std::string state = HtmlEscape(g.state), score, rank, stage;
     if (g.state == "accepted") {
@@ -114,7 +126,7 @@ std::string PlayerPage(Board& board, const std::string& name, const std::vector<
       state += ": " + HtmlEscape(g.reason);
     }
     body += "<tr><td>" + Date(g.received) + "</td><td>" + state + "</td><td class=\"n\">" + score +
-            "</td><td class=\"n\">" + rank + "</td><td class=\"n\">" + stage + "</td><td class=\"n\">" +
+            "</td><td class=\"n\">" + rank + "</td><td class=\"n wide\">" + stage + "</td><td class=\"n wide\">" +
             std::to_string(g.frames) + "</td><td><a href=\"/api/games/" + std::to_string(g.id) +
             "/replay\">replay</a></td></tr>\n";
   }

@@ -99,7 +99,8 @@ TEST_P(BoardEndToEnd, RanksVerifiedGamesAndRefusesAChangedOne) {
   size_t at = 0;
   for (size_t i = 0; i < expected.size(); ++i) {
     const std::string name = board::HtmlEscape(expected[i].second);
-    const std::string row = "<tr><td class=\"n\">" + std::to_string(i + 1) + "</td><td><a href=\"/players/";
+    const std::string row =
+        "<tr><td class=\"n\">" + std::to_string(i + 1) + "</td><td class=\"text\"><a href=\"/players/";
     at = page->body.find(row, at);
     ASSERT_NE(at, std::string::npos) << "rank " << i + 1 << "\n" << page->body;
     EXPECT_NE(page->body.find(">" + name + "</a></td><td class=\"n\">" + std::to_string(expected[i].first), at),

@@ -17,7 +17,9 @@ TEST(BoardLoad, FiftyAtOnceAreEachVerifiedOnceThroughABoundedQueue) {
   const Recorded& recorded = Recorded::Get();
   ASSERT_FALSE(recorded.games.empty());
   TempFolder folder("load");
-  BoardProcess board(folder.path(), {"--data", (folder.path() / "data").string(), "--queue", "8"});
+  // The fifty come from one address, as players behind one proxy would.
+  BoardProcess board(folder.path(), {"--data", (folder.path() / "data").string(), "--queue", "8",
+                                     "--connections-per-address", "64"});
   ASSERT_TRUE(board.Started()) << board.Log();
   constexpr int kPlayers = 50;
   std::vector<platform::BoardAnswer> answers(kPlayers);
