@@ -113,7 +113,7 @@ TEST_F(GameSubmit, SendsOnlyWhenSetAndAgreedAndShowsTheAnswer) {
       {"agreed", board.Url(), "Ace", game, Then::kAgree, true,
        "The game is ranked on " + board.Url() + ": " + score + " points, stage 1, rank 1"},
       {"agreed before", board.Url(), "Ace", game, Then::kNothing, true,
-       "The game (sent before) is ranked on " + board.Url() + ": " + score + " points, stage 1, rank 1"},
+       "The game (sent before, under Ace) is ranked on " + board.Url() + ": " + score + " points, stage 1, rank 1"},
       {"no board there", closed.Url(), "Ace", game, Then::kAgree, true, closed.Url() + " cannot be reached: "},
   };
   for (const auto& step : steps) {

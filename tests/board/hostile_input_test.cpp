@@ -61,6 +61,24 @@ std::string Outcome(httplib::Client& client, int64_t id) {
   return "pending";
 }
 
+// The name "Owner" registered by its first game, `game`, which is ranked:
+// the game's id and the Authorization header of the name's token (none when
+// that went wrong).
+struct Owner {
+  int64_t id = 0;
+  httplib::Headers token;
+};
+Owner RegisterOwner(httplib::Client& client, const std::vector<uint8_t>& game) {
+  const auto first = client.Post("/api/games", Body("Owner", game), "application/json");
+  if (!first || first->status != 202) {
+    ADD_FAILURE() << (first ? first->body : "no answer");
+    return {};
+  }
+  const int64_t id = json::parse(first->body)["id"];
+  EXPECT_EQ(Outcome(client, id), "accepted");
+  return {id, {{"Authorization", "Bearer " + json::parse(first->body)["token"].get<std::string>()}}};
+}
+
 TEST(BoardHostileInput, EveryBadRequestGetsAnErrorAndTheBoardGoesOn) {
   const Recorded& recorded = Recorded::Get();
   ASSERT_FALSE(recorded.games.empty());
@@ -69,17 +87,14 @@ TEST(BoardHostileInput, EveryBadRequestGetsAnErrorAndTheBoardGoesOn) {
   ASSERT_TRUE(board.Started()) << board.Log();
   auto client = board.Client();
   const std::vector<uint8_t> game = ReadBytes(recorded.games[0].file);
-  const auto first = client->Post("/api/games", Body("Owner", game), "application/json");
-  ASSERT_TRUE(first);
-  ASSERT_EQ(first->status, 202) << first->body;
-  const std::string token = json::parse(first->body)["token"];
-  const int64_t id = json::parse(first->body)["id"];
-  ASSERT_EQ(Outcome(*client, id), "accepted");
+  const Owner owner = RegisterOwner(*client, game);
+  ASSERT_FALSE(owner.token.empty());
+  const int64_t id = owner.id;
 
   std::vector<uint8_t> damaged = game;
   damaged[100] ^= 1;
   const httplib::Headers wrongToken{{"Authorization", "Bearer " + std::string(32, '0')}};
-  const httplib::Headers ownerToken{{"Authorization", "Bearer " + token}};
+  const httplib::Headers& ownerToken = owner.token;
   const std::string idPath = "/api/games/" + std::to_string(id);
   const Request requests[] = {
       {"not JSON", "POST", "/api/games", "SOLVREPL", {}, 400, "not a JSON object"},
@@ -265,6 +280,56 @@ TEST(BoardHostileInput, AFullDiskRefusesSubmissionsAndKeepsServing) {
   EXPECT_GT(taken, 0);
   Check(*client, {"the ranking on a full disk", "GET", "/api/ranking", "", {}, 200, "\"entries\""});
   Check(*client, {"the first game on a full disk", "GET", "/api/games/1", "", {}, 200, "\"id\":1"});
+}
+
+// The verifier under a wrapper that counts its runs.
+struct CountedVerifier {
+  explicit CountedVerifier(const fs::path& folder) : script(folder / "verify.sh"), runs(folder / "runs") {
+    std::ofstream(script) << "#!/bin/sh\necho run >> '" << runs.string() << "'\nexec '" << kBuild
+                          << "/solvara-verify' \"$@\"\n";
+    fs::permissions(script, fs::perms::owner_all);
+  }
+  size_t Runs() const {
+    std::ifstream in(runs);
+    return static_cast<size_t>(std::count(std::istreambuf_iterator<char>(in), {}, '\n'));
+  }
+  fs::path script, runs;
+};
+
+// Wrong tokens are refused before any process starts, and each costs its
+// address a hundredth of its frames an hour: the hundred-and-first, and any
+// game from there, waits for the hour.
+TEST(BoardHostileInput, WrongTokensStartNoProcessAndCostTheirAddress) {
+  const Recorded& recorded = Recorded::Get();
+  ASSERT_FALSE(recorded.games.empty());
+  TempFolder folder("tokens");
+  const CountedVerifier verifier(folder.path());
+  BoardProcess board(folder.path(),
+                     {"--data", (folder.path() / "data").string(), "--verifier", verifier.script.string()});
+  ASSERT_TRUE(board.Started()) << board.Log();
+  auto client = board.Client();
+  const std::vector<uint8_t> game = ReadBytes(recorded.games[0].file);
+  const Owner owner = RegisterOwner(*client, game);
+  ASSERT_FALSE(owner.token.empty());
+  const size_t runs = verifier.Runs();
+  EXPECT_EQ(runs, 2u) << "read, then played";
+
+  const httplib::Headers wrongToken{{"Authorization", "Bearer " + std::string(32, '0')}};
+  int refused = 0;
+  for (; refused < 150; ++refused) {
+    const auto res = client->Post("/api/games", wrongToken, Body("Owner", game), "application/json");
+    ASSERT_TRUE(res);
+    if (res->status == 401) continue;
+    EXPECT_EQ(res->status, 429) << res->body;
+    EXPECT_NE(res->body.find("this address"), std::string::npos) << res->body;
+    break;
+  }
+  // The owner's first game took some of the hour too, less than a wrong token.
+  EXPECT_EQ(refused, 100);
+  EXPECT_EQ(verifier.Runs(), runs);
+  Check(*client, {"the right token from that address", "POST", "/api/games", Body("Owner", game), owner.token, 429,
+                  "this address"});
+  Check(*client, {"the ranking", "GET", "/api/ranking", "", {}, 200, "Owner"});
 }
 
 }  // namespace
