@@ -186,6 +186,8 @@ void AddRoutes(httplib::Server& server, Board& board) {
     }
   });
   server.Get("/healthz", [&](const httplib::Request&, httplib::Response& res) {
+    if (const std::string problem = board.SubmissionsRefused(); !problem.empty())
+      return Json(res, 503, {{"status", "unhealthy"}, {"reason", problem}});
     Json(res, 200, {{"status", "ok"}, {"queue", board.store.QueueLength()}});
   });
   server.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr failure) {

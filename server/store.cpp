@@ -343,6 +343,12 @@ int64_t Store::RankingGeneration() {
   return generation;
 }
 
+void Store::CheckWritable() {
+  db_.Transact(Access::kWrite, [](Transaction& t) {
+    t.Execute("UPDATE ranking_generation SET generation = generation");
+  });
+}
+
 int64_t Store::QueueLength() {
   int64_t length = 0;
   db_.Transact(Access::kRead, [&](Transaction& t) { length = Int(t.Query("SELECT COUNT(*) FROM jobs").at(0).at(0)); });

@@ -134,6 +134,9 @@ class Store {
   // Changes each time the ranking may have changed.
   int64_t RankingGeneration();
   int64_t QueueLength();
+  // Writes nothing, in a transaction that may write: throws StorageError
+  // when submissions could not be stored.
+  void CheckWritable();
 
   // The operator's commands; false when there is no such game or player (or
   // the new name is taken).
