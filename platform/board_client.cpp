@@ -124,9 +124,10 @@ BoardAnswer Unreachable(const std::string& why) {
 }
 
 // The verdict of game `id`, asked again and again until it is in or the
-// wait is over.
-BoardAnswer AwaitVerdict(const std::string& server, BoardAnswer answer, const BoardClientTimeouts& t,
-                         std::stop_token stop) {
+// wait is over. A game refused as the same as one `name` had ranked before
+// is answered by that one (once: that one's answer stands).
+BoardAnswer AwaitVerdict(const std::string& server, const std::string& name, BoardAnswer answer,
+                         const BoardClientTimeouts& t, std::stop_token stop) {
   const Clock::time_point end = Clock::now() + std::chrono::seconds(t.verdictSeconds);
   auto pause = std::chrono::milliseconds(200);
   for (;;) {
@@ -141,6 +142,13 @@ BoardAnswer AwaitVerdict(const std::string& server, BoardAnswer answer, const Bo
         answer.stage = Number(j, "stage");
         answer.rank = Number(j, "rank");
         return answer;
+      }
+      if (state == "refused" && !answer.duplicate && Number(j, "duplicate_of") &&
+          Lower(String(j, "owner")) == Lower(name)) {
+        answer.gameId = Number(j, "duplicate_of");
+        answer.duplicate = true;
+        answer.owner = String(j, "owner");
+        continue;
       }
       if (state == "refused") {
         answer.kind = BoardAnswer::Kind::kRefused;
@@ -194,11 +202,12 @@ BoardAnswer SubmitReplay(const std::string& serverUrl, const std::string& name, 
     }
     answer.gameId = Number(j, "id");
     answer.duplicate = j.value("duplicate", false);
+    answer.owner = String(j, "player");
     if (const std::string fresh = String(j, "token"); !fresh.empty()) {
       std::string error;
       if (!SaveBoardToken(stateDir, server, name, fresh, error)) answer.reason = "the name's token was not kept: " + error;
     }
-    return AwaitVerdict(server, answer, t, stop);
+    return AwaitVerdict(server, name, answer, t, stop);
   }
 }
 

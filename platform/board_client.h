@@ -35,9 +35,17 @@ struct BoardAnswer {
   int64_t rank = 0;
   long status = 0;
   std::string reason;
-  bool duplicate = false;  // the board had the game already
+  bool duplicate = false;  // the board had the game already, as gameId
+  std::string owner;       // duplicate: the name it was ranked under
   int busyRetries = 0;     // times the board said it was busy (503) and was asked again
 };
+
+// " (sent before, under NAME)" for a game the board had already; empty for
+// a game sent now. Inline: the game's menus say it without linking the client.
+inline std::string SentBefore(const BoardAnswer& a) {
+  if (!a.duplicate) return {};
+  return a.owner.empty() ? " (sent before)" : " (sent before, under " + a.owner + ")";
+}
 
 // Submits `replay` to `server` (http[s]://host[:port]) under `name`, with
 // the name's token from `stateDir` when there is one (a new token the board

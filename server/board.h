@@ -3,6 +3,7 @@
 // housekeeping that refreshes the ranking and forgets what is kept for a
 // while only (refused games after 7 days, addresses after 30).
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -42,8 +43,19 @@ class Board {
   RankingCache ranking;
   VerifierPool verifiers;
 
+  // Why submissions would be refused now (the database cannot be written,
+  // its disk has no room for the largest game, the verifier cannot be run),
+  // for the public; empty when they would not.
+  // Found at most once a second, and said on stderr when it changes.
+  std::string SubmissionsRefused();
+
  private:
   void Housekeeping();
+
+  Database& db_;
+  std::mutex healthMutex_;
+  std::chrono::steady_clock::time_point healthChecked_;
+  std::string health_;
 
   std::mutex mutex_;
   std::condition_variable stop_;

@@ -61,6 +61,9 @@ class Database {
   // A consistent copy in `file` (which must not exist) while the database
   // is in use: SQLite's VACUUM INTO, PostgreSQL's pg_dump in its custom format.
   virtual void Backup(const std::string& file) = 0;
+  // The bytes the database's file system has left for it; -1 when this
+  // board cannot tell (PostgreSQL's server keeps its own disk).
+  virtual int64_t FreeBytes() { return -1; }
 };
 
 // SQLite in `folder`/board.db (created, with the folder, when missing).

@@ -35,6 +35,10 @@ json GameJson(Board& board, const GameInfo& g) {
   if (g.state == "refused") {
     out["reason"] = g.reason;
     out["verified"] = g.verified;
+    if (g.duplicateOf) {
+      out["duplicate_of"] = g.duplicateOf;
+      out["owner"] = g.owner;
+    }
   } else if (g.state == "accepted") {
     out["score"] = g.score;
     out["stage"] = g.stage;
@@ -50,10 +54,48 @@ json GameJson(Board& board, const GameInfo& g) {
   return out;
 }
 
+void SubmitAnswer(Board& board, httplib::Response& res, const SubmitResult& r, const std::string& name,
+                  const std::string& token) {
+  using Kind = SubmitResult::Kind;
+  switch (r.kind) {
+    case Kind::kQueued: {
+      board.verifiers.Wake();
+      json out{{"id", r.gameId}, {"state", "pending"}};
+      if (r.newPlayer) out["token"] = token;
+      res.set_header("Location", "/api/games/" + std::to_string(r.gameId));
+      return Json(res, 202, out);
+    }
+    case Kind::kDuplicate: return Json(res, 200, {{"id", r.gameId}, {"duplicate", true}, {"player", r.owner}});
+    case Kind::kAnothersGame:
+      return Json(res, 409,
+                  {{"error", "this game is ranked already, as game " + std::to_string(r.gameId) + " under " + r.owner},
+                   {"id", r.gameId},
+                   {"duplicate", true},
+                   {"player", r.owner}});
+    case Kind::kNameTaken:
+      res.set_header("WWW-Authenticate", "Bearer");
+      return ErrorAnswer(res, 401, "the name " + name + " is another player's: send its token");
+    case Kind::kBanned: return ErrorAnswer(res, 403, "this name may not submit games");
+    case Kind::kNameLimited:
+      return Limited(res, 429, r.retryAfter, "this name has sent more frames this hour than the board verifies");
+    case Kind::kAddressLimited:
+      return Limited(res, 429, r.retryAfter, "this address has sent more frames this hour than the board verifies");
+    case Kind::kQueueFull: return Limited(res, 503, 2, "the board has many games to verify: try again shortly");
+  }
+}
+
 void Submit(Board& board, const httplib::Request& req, httplib::Response& res) {
   SubmissionBody body;
   std::string reason;
   if (!ParseSubmissionBody(req.body, body, reason)) return ErrorAnswer(res, 400, reason);
+  const std::string address =
+      ClientAddress(req.remote_addr, req.get_header_value("X-Forwarded-For"), board.settings.trustedProxy);
+  const TokenCheck tokenMatches = MatchesToken(BearerToken(req.get_header_value("Authorization")));
+  const int64_t now = static_cast<int64_t>(std::time(nullptr));
+  // Who may send is settled before any process starts.
+  if (const std::optional<SubmitResult> refused =
+          board.store.CheckSender(NameKey(body.name), address, tokenMatches, board.settings.limits, now))
+    return SubmitAnswer(board, res, *refused, body.name, {});
   // The verifier reads the replay, sandboxed: the board never parses one.
   const VerifierAnswer identified = RunVerifier(board.settings.verifier, true, body.replay);
   if (!identified.answered) {
@@ -67,43 +109,23 @@ void Submit(Board& board, const httplib::Request& req, httplib::Response& res) {
   Submission s;
   s.name = body.name;
   s.nameKey = NameKey(body.name);
-  s.address = ClientAddress(req.remote_addr, req.get_header_value("X-Forwarded-For"), board.settings.trustedProxy);
+  s.address = address;
   s.identity = v.game;
   s.season = v.version;
   s.frames = v.frames;
   s.claimedScore = v.score;
   s.replay = std::move(body.replay);
-  s.now = static_cast<int64_t>(std::time(nullptr));
+  s.now = now;
   const std::string token = NewToken();
   SubmitResult r;
   try {
-    r = board.store.Submit(s, TokenHash(token), MatchesToken(BearerToken(req.get_header_value("Authorization"))),
-                           board.settings.limits);
+    r = board.store.Submit(s, TokenHash(token), tokenMatches, board.settings.limits);
   } catch (const StorageError& e) {
     // Two first submissions under one name at once: one of them got it.
     if (e.kind() != StorageError::Kind::kConflict) throw;
     r.kind = SubmitResult::Kind::kNameTaken;
   }
-  using Kind = SubmitResult::Kind;
-  switch (r.kind) {
-    case Kind::kQueued: {
-      board.verifiers.Wake();
-      json out{{"id", r.gameId}, {"state", "pending"}};
-      if (r.newPlayer) out["token"] = token;
-      res.set_header("Location", "/api/games/" + std::to_string(r.gameId));
-      return Json(res, 202, out);
-    }
-    case Kind::kDuplicate: return Json(res, 200, {{"id", r.gameId}, {"duplicate", true}});
-    case Kind::kNameTaken:
-      res.set_header("WWW-Authenticate", "Bearer");
-      return ErrorAnswer(res, 401, "the name " + body.name + " is another player's: send its token");
-    case Kind::kBanned: return ErrorAnswer(res, 403, "this name may not submit games");
-    case Kind::kNameLimited:
-      return Limited(res, 429, r.retryAfter, "this name has sent more frames this hour than the board verifies");
-    case Kind::kAddressLimited:
-      return Limited(res, 429, r.retryAfter, "this address has sent more frames this hour than the board verifies");
-    case Kind::kQueueFull: return Limited(res, 503, 2, "the board has many games to verify: try again shortly");
-  }
+  SubmitAnswer(board, res, r, body.name, token);
 }
 
 void Ranking(Board& board, const httplib::Request& req, httplib::Response& res) {
@@ -164,6 +186,8 @@ void AddRoutes(httplib::Server& server, Board& board) {
     }
   });
   server.Get("/healthz", [&](const httplib::Request&, httplib::Response& res) {
+    if (const std::string problem = board.SubmissionsRefused(); !problem.empty())
+      return Json(res, 503, {{"status", "unhealthy"}, {"reason", problem}});
     Json(res, 200, {{"status", "ok"}, {"queue", board.store.QueueLength()}});
   });
   server.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr failure) {

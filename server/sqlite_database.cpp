@@ -4,11 +4,14 @@
 // the busy timeout for each other.
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <mutex>
+#include <optional>
 
 #include "server/connection_pool.h"
 #include "server/database.h"
@@ -38,11 +41,27 @@ std::string Numbered(std::string_view sql) {
   return out;
 }
 
+// The file a path names: its device and inode.
+struct FileId {
+  dev_t device = 0;
+  ino_t inode = 0;
+  bool operator==(const FileId&) const = default;
+};
+
+std::optional<FileId> IdOf(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return std::nullopt;
+  return FileId{st.st_dev, st.st_ino};
+}
+
 class Connection {
  public:
-  explicit Connection(const std::string& path) {
+  // `create`: the file may be made (the first connection only: a later one
+  // would make an empty database where the board's was removed).
+  Connection(const std::string& path, bool create) {
     const int rc = sqlite3_open_v2(path.c_str(), &db_,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+                                   SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
     if (rc != SQLITE_OK) {
       const std::string what = "cannot open " + path + ": " + (db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
       sqlite3_close(db_);
@@ -140,15 +159,20 @@ class SqliteTransaction final : public Transaction {
   Connection& c_;
 };
 
+// Removed or replaced while the board runs, board.db would take writes into
+// a file nobody can open again (its games gone at the next start). The file
+// opened first is the board's: each connection and each write transaction
+// checks that the path still names it, and writes wait for it to come back.
 class SqliteDatabase final : public Database {
  public:
   SqliteDatabase(std::string path, int connections)
-      : pool_(connections, [path] { return std::make_unique<Connection>(path); }) {}
+      : path_(path), pool_(connections, [this] { return Open(); }) {}
 
   Dialect GetDialect() const override { return Dialect::kSqlite; }
 
   void Transact(Access access, const std::function<void(Transaction&)>& work) override {
     auto lease = pool_.Acquire();
+    if (access == Access::kWrite) CheckFile();
     lease->Script(access == Access::kWrite ? "BEGIN IMMEDIATE" : "BEGIN");
     try {
       SqliteTransaction t(*lease);
@@ -172,7 +196,39 @@ class SqliteDatabase final : public Database {
     lease->Run("VACUUM INTO $1", {file}, nullptr);
   }
 
+  int64_t FreeBytes() override {
+    struct statvfs fs;
+    if (statvfs(path_.c_str(), &fs) != 0) return -1;
+    return static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize);
+  }
+
  private:
+  std::unique_ptr<Connection> Open() {
+    std::unique_lock lock(mutex_);
+    const bool first = !file_;
+    lock.unlock();
+    auto c = std::make_unique<Connection>(path_, first);
+    lock.lock();
+    if (!file_) file_ = IdOf(path_);
+    lock.unlock();
+    CheckFile();
+    return c;
+  }
+
+  void CheckFile() {
+    const std::optional<FileId> now = IdOf(path_);
+    std::lock_guard lock(mutex_);
+    if (now && now == file_) return;
+    throw StorageError(StorageError::Kind::kUnavailable,
+                       now ? path_ + " is another file than the one the board opened: writes are refused until that "
+                                     "one is back, or the board restarts on this one"
+                           : path_ + " is gone (removed or renamed while the board runs): writes are refused until "
+                                     "it is back");
+  }
+
+  const std::string path_;
+  std::mutex mutex_;
+  std::optional<FileId> file_;  // the board's file, once opened
   ConnectionPool<Connection> pool_;
 };
 

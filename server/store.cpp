@@ -42,16 +42,71 @@ GameInfo GameFrom(const Row& r) {
   g.stage = Int(r[8]);
   g.received = Int(r[9]);
   g.verified = Int(r[10]);
+  g.duplicateOf = Int(r[11]);
+  g.owner = Text(r[12]);
   return g;
 }
 
+// A duplicate's identity is the one proven, so its owner is found by it.
 constexpr const char* kGameColumns =
     "SELECT g.id, p.name, g.season, g.state, g.reason, g.claimed_score, g.frames, g.score, g.stage, g.received, "
-    "g.verified FROM games g JOIN players p ON p.id = g.player_id ";
+    "g.verified, g.duplicate_of, op.name FROM games g JOIN players p ON p.id = g.player_id "
+    "LEFT JOIN owners o ON g.duplicate_of IS NOT NULL AND o.identity = g.identity "
+    "LEFT JOIN players op ON op.id = o.player_id ";
 // What the public may see.
 constexpr const char* kShown = " g.hidden = 0 AND p.banned = 0 ";
 
+// The game verified first under an identity, its player and when it was verified.
+struct Owner {
+  int64_t gameId = 0;
+  std::string name;
+  int64_t playerId = 0;
+  int64_t verified = 0;
+};
+// `lock`: " FOR UPDATE OF o" to hold the row (PostgreSQL).
+std::optional<Owner> FindOwner(Transaction& t, const std::string& identity, const std::string& lock = "") {
+  const std::vector<Row> rows = t.Query("SELECT o.game_id, p.name, o.player_id, o.verified FROM owners o "
+                                        "JOIN players p ON p.id = o.player_id WHERE o.identity = $1" + lock,
+                                        {identity});
+  if (rows.empty()) return std::nullopt;
+  return Owner{Int(rows[0][0]), Text(rows[0][1]), Int(rows[0][2]), Int(rows[0][3])};
+}
+
+// Refuses game `id` as the same game as the one `owner` had verified first.
+void MarkDuplicate(Transaction& t, int64_t id, const std::string& identity, const Owner& owner, int64_t now) {
+  t.Execute("UPDATE games SET state = 'refused', identity = $2, reason = $3, duplicate_of = $4, verified = $5 "
+            "WHERE id = $1 AND state <> 'refused'",
+            {id, identity,
+             "the same game as game " + std::to_string(owner.gameId) + ", ranked already under " + owner.name,
+             owner.gameId, now});
+}
+
 }  // namespace
+
+std::optional<SubmitResult> Store::CheckSender(const std::string& nameKey, const std::string& address,
+                                               const TokenCheck& tokenMatches, const SubmitLimits& limits,
+                                               int64_t now) {
+  std::optional<SubmitResult> refused;
+  db_.Transact(Access::kRead, [&](Transaction& t) {
+    refused.reset();
+    SubmitResult r;
+    // Room for one frame more.
+    if ((r.retryAfter = WaitForFrames(t, "address", address, 1, limits.framesPerHourByAddress, now)) > 0) {
+      r.kind = Kind::kAddressLimited;
+      return void(refused = r);
+    }
+    const std::vector<Row> player = t.Query("SELECT token_hash, banned FROM players WHERE name_key = $1", {nameKey});
+    if (player.empty()) return;
+    r.kind = Int(player[0][1]) ? Kind::kBanned : Kind::kNameTaken;
+    if (r.kind == Kind::kBanned || !tokenMatches(Text(player[0][0]))) refused = r;
+  });
+  if (refused && refused->kind == Kind::kNameTaken)
+    db_.Transact(Access::kWrite, [&](Transaction& t) {
+      t.Execute("INSERT INTO submissions (player_id, address, frames, at) VALUES (NULL, $1, $2, $3)",
+                {address, limits.FramesPerWrongToken(), now});
+    });
+  return refused;
+}
 
 SubmitResult Store::Submit(const Submission& s, const std::string& newTokenHash, const TokenCheck& tokenMatches,
                            const SubmitLimits& limits) {
@@ -61,13 +116,18 @@ SubmitResult Store::Submit(const Submission& s, const std::string& newTokenHash,
     std::vector<Row> player = t.Query("SELECT id, token_hash, banned FROM players WHERE name_key = $1", {s.nameKey});
     if (!player.empty() && Int(player[0][2])) return void(result.kind = Kind::kBanned);
     if (!player.empty() && !tokenMatches(Text(player[0][1]))) return void(result.kind = Kind::kNameTaken);
-    std::vector<Row> known = t.Query("SELECT id FROM games WHERE identity = $1", {s.identity});
-    if (!known.empty()) {
-      result.kind = Kind::kDuplicate;
-      result.gameId = Int(known[0][0]);
+    // Only a verified game makes another a duplicate: copies waiting or
+    // refused do not, whatever their files claim.
+    if (const std::optional<Owner> owner = FindOwner(t, s.identity)) {
+      result.kind = !player.empty() && Int(player[0][0]) == owner->playerId ? Kind::kDuplicate : Kind::kAnothersGame;
+      result.gameId = owner->gameId;
+      result.owner = owner->name;
       return;
     }
-    if (Int(t.Query("SELECT COUNT(*) FROM jobs").at(0).at(0)) >= limits.queueBound)
+    // Games verified again do not count: they were taken before.
+    if (Int(t.Query("SELECT COUNT(*) FROM jobs j JOIN games g ON g.id = j.game_id WHERE g.state = 'pending'")
+                .at(0)
+                .at(0)) >= limits.queueBound)
       return void(result.kind = Kind::kQueueFull);
     if ((result.retryAfter =
              WaitForFrames(t, "address", s.address, s.frames, limits.framesPerHourByAddress, s.now)) > 0)
@@ -146,29 +206,50 @@ bool Store::FinishJob(int64_t gameId, const std::string& owner, const verify::Ve
     stored = t.Execute("DELETE FROM jobs WHERE game_id = $1 AND lease_owner = $2 AND state = 'running'",
                        {gameId, owner}) == 1;
     if (!stored) return;
-    const std::vector<Row> game = t.Query("SELECT identity, player_id, season FROM games WHERE id = $1", {gameId});
-    if (game.empty()) return;
-    std::string reason = v.reason;
-    bool accepted = v.outcome == verify::Verdict::Outcome::kAccepted;
-    // The verifier read the bytes stored for this game; any other answer
-    // is its fault, never the player's luck.
-    if (accepted && v.game != Text(game[0][0])) {
-      accepted = false;
-      reason = "the verifier answered for another game";
-    }
-    if (!accepted) {
-      t.Execute("UPDATE games SET state = 'refused', reason = $2, verified = $3 WHERE id = $1 AND state = 'pending'",
-                {gameId, reason, now});
+    const std::vector<Row> game =
+        t.Query("SELECT player_id, season, state, COALESCE(verified, $2) FROM games WHERE id = $1", {gameId, now});
+    if (game.empty() || Text(game[0][2]) == "refused") return;
+    // A game ranked before, verified again. The ranking's generation is
+    // bumped last: its one row is the lock every storing transaction takes.
+    const bool again = Text(game[0][2]) == "accepted";
+    if (v.outcome != verify::Verdict::Outcome::kAccepted) {
+      t.Execute("UPDATE games SET state = 'refused', reason = $2, verified = $3 WHERE id = $1",
+                {gameId, again ? "verified again: " + v.reason : v.reason, now});
+      if (again) t.Execute(kBumpRanking);
       return;
     }
-    t.Execute("UPDATE games SET state = 'accepted', score = $2, stage = $3, frames = $4, checksum = $5, verified = $6 "
-              "WHERE id = $1 AND state = 'pending'",
-              {gameId, int64_t{v.score}, int64_t{v.stage}, int64_t{v.frames}, std::to_string(v.checksum), now});
+    // The first verified sender owns the game. Two copies verified at once
+    // meet at the key: PostgreSQL holds the second insert until the first
+    // commits, SQLite has one writer at a time.
+    const int64_t since = Int(game[0][3]);
+    t.Execute("INSERT INTO owners (identity, player_id, game_id, verified) VALUES ($1, $2, $3, $4) "
+              "ON CONFLICT (identity) DO NOTHING",
+              {v.game, game[0][0], gameId, since});
+    const std::string lock = db_.GetDialect() == Database::Dialect::kPostgres ? " FOR UPDATE OF o" : "";
+    Owner first = *FindOwner(t, v.game, lock);
+    // Verified again, a game ranked before the copy that took its identity
+    // since is the first: that copy becomes its duplicate.
+    if (first.gameId != gameId && again && std::pair(since, gameId) < std::pair(first.verified, first.gameId)) {
+      t.Execute("UPDATE owners SET player_id = $2, game_id = $3, verified = $4 WHERE identity = $1",
+                {v.game, game[0][0], gameId, since});
+      const Owner copy = first;
+      first = *FindOwner(t, v.game);
+      MarkDuplicate(t, copy.gameId, v.game, first, now);
+    }
+    if (first.gameId != gameId) {
+      MarkDuplicate(t, gameId, v.game, first, now);
+      if (again) t.Execute(kBumpRanking);
+      return;
+    }
+    t.Execute("UPDATE games SET state = 'accepted', identity = $2, score = $3, stage = $4, frames = $5, checksum = $6, "
+              "verified = $7 WHERE id = $1",
+              {gameId, v.game, int64_t{v.score}, int64_t{v.stage}, int64_t{v.frames}, std::to_string(v.checksum),
+               since});
     // The player's best games of the season stay; the rest go.
     const std::vector<Row> beyond = t.Query(
         "SELECT id FROM games WHERE player_id = $1 AND season = $2 AND state = 'accepted' "
         "ORDER BY score DESC, received, id LIMIT 1000000000 OFFSET $3",
-        {game[0][1], game[0][2], keepBest});
+        {game[0][0], game[0][1], keepBest});
     for (const Row& r : beyond) t.Execute("DELETE FROM games WHERE id = $1", {r[0]});
     t.Execute(kBumpRanking);
   });
@@ -260,6 +341,12 @@ int64_t Store::RankingGeneration() {
     generation = Int(t.Query("SELECT generation FROM ranking_generation").at(0).at(0));
   });
   return generation;
+}
+
+void Store::CheckWritable() {
+  db_.Transact(Access::kWrite, [](Transaction& t) {
+    t.Execute("UPDATE ranking_generation SET generation = generation");
+  });
 }
 
 int64_t Store::QueueLength() {

@@ -86,6 +86,13 @@ void VerifierPool::Rest(std::chrono::milliseconds most) {
   wake_.wait_for(lock, most, [&] { return Stopping() || wakes_ != seen; });
 }
 
+void VerifierPool::TakingFails(const std::string& why) {
+  std::lock_guard lock(mutex_);
+  if (why == takingFails_) return;
+  Log(why.empty() ? "jobs are taken again" : "cannot take a job: " + why);
+  takingFails_ = why;
+}
+
 void VerifierPool::Work(int index) {
   // Unique among every board sharing the database, and across restarts.
   char host[256] = {};
@@ -96,8 +103,9 @@ void VerifierPool::Work(int index) {
     std::optional<Job> job;
     try {
       job = store_.ClaimJob(owner, Now(), Now() + settings_.leaseSeconds, settings_.maxAttempts);
+      TakingFails({});
     } catch (const StorageError& e) {
-      Log(std::string("cannot take a job: ") + e.what());
+      TakingFails(e.what());
       Rest(2s);
       continue;
     }

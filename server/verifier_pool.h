@@ -61,6 +61,9 @@ class VerifierPool {
   bool Stopping() const { return stopping_.load(); }
   // Waits up to `most` or until woken (or stopping).
   void Rest(std::chrono::milliseconds most);
+  // Why no job can be taken (empty: jobs are taken), said when it changes:
+  // a database that stays away is one line, not one per worker and try.
+  void TakingFails(const std::string& why);
 
   Store& store_;
   const VerifierSettings settings_;
@@ -69,6 +72,7 @@ class VerifierPool {
   std::mutex mutex_;
   std::condition_variable wake_;
   uint64_t wakes_ = 0;
+  std::string takingFails_;
   std::vector<std::thread> workers_;
 };
 

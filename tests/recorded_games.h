@@ -7,9 +7,13 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#include "game/records/replay.h"
 
 #include "platform/child_process.h"
 
@@ -32,6 +36,22 @@ inline std::filesystem::path Recorded(const std::string& seed) {
                        {}, {.keepStderr = false});
   close(lock);
   return file;
+}
+
+// The same game in other bytes: the input of the first 30 frames cleared.
+// They are the fly-in's (about 56 frames), which reads none, while the pilot
+// holds keys through them.
+inline void ClearFlyInInput(game::Replay& r) {
+  constexpr uint16_t kCleared = 30;
+  std::vector<game::InputRun> runs{{0, kCleared}};
+  uint32_t skipped = 0;
+  for (game::InputRun run : r.runs) {
+    const uint16_t skip = static_cast<uint16_t>(std::min<uint32_t>(run.frames, kCleared - skipped));
+    skipped += skip;
+    run.frames = static_cast<uint16_t>(run.frames - skip);
+    if (run.frames) runs.push_back(run);
+  }
+  r.runs = std::move(runs);
 }
 
 }  // namespace test_games

@@ -332,6 +332,8 @@ bool Runner::CheckReplay(const game::TForm1& form, std::ostream& log) const {
   }
   log << "solvara-probe: the replay " << options_.replay << " played as recorded: " << replay_->finalScore
       << " points in " << replay_->frames << " frames, end checksum " << verify::ChecksumText(form.replays.EndChecksum()) << "\n";
+  // The identity solvara-verify gives it: the board ranks a game once by it.
+  log << "solvara-probe: game " << verify::PlayedIdentity(*replay_, form.replays) << "\n";
   return true;
 }
 

@@ -21,7 +21,7 @@ int SubmitToBoard(const Options& o, std::ostream& out, std::ostream& err) {
   if (!o.home.empty()) platform::SetHomeDir(o.home);
   const platform::BoardAnswer a = platform::SubmitReplay(o.server, o.name, replay, platform::StateDir());
   using Kind = platform::BoardAnswer::Kind;
-  const std::string game = "game " + std::to_string(a.gameId) + (a.duplicate ? " (sent before)" : "");
+  const std::string game = "game " + std::to_string(a.gameId) + platform::SentBefore(a);
   switch (a.kind) {
     case Kind::kAccepted:
       out << game << " accepted: " << a.score << " points, stage " << a.stage;

@@ -20,6 +20,11 @@ void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
+void PutLe64(std::vector<uint8_t>& out, uint64_t value) {
+  PutLe(out, static_cast<uint32_t>(value), 4);
+  PutLe(out, static_cast<uint32_t>(value >> 32), 4);
+}
+
 // The reasons the reader does not give.
 std::string FrameBoundRefusal(const game::Replay& replay, uint32_t maxFrames) {
   if (replay.frames <= maxFrames) return {};
@@ -38,7 +43,7 @@ std::string Refusal(std::span<const uint8_t> bytes, game::Replay& replay, uint32
 Verdict Described(const game::Replay& replay, Verdict::Outcome outcome) {
   Verdict v;
   v.outcome = outcome;
-  v.game = GameIdentity(replay);
+  v.game = ClaimedIdentity(replay);
   v.version = replay.simulationVersion;
   v.score = replay.finalScore;
   v.frames = replay.frames;
@@ -47,20 +52,31 @@ Verdict Described(const game::Replay& replay, Verdict::Outcome outcome) {
 
 }  // namespace
 
-std::string GameIdentity(const game::Replay& replay) {
+std::string GameIdentity(const game::Replay& replay, std::span<const game::Checkpoint> checkpoints,
+                         uint64_t endChecksum) {
   std::vector<uint8_t> bytes;
-  bytes.reserve(8 + 4 * replay.world.size() + 6 * replay.runs.size());
+  bytes.reserve(24 + 4 * replay.world.size() + game::kCheckpointBytes * checkpoints.size());
+  const auto putWorld = [&](const game::StartWorld& world) {
+    for (int32_t field : world) PutLe(bytes, static_cast<uint32_t>(field), 4);
+  };
   PutLe(bytes, replay.simulationVersion, 4);
   PutLe(bytes, replay.randomState, 4);
-  for (int32_t field : replay.world) PutLe(bytes, static_cast<uint32_t>(field), 4);
-  for (size_t i = 0; i < replay.runs.size();) {
-    const uint16_t code = replay.runs[i].code;
-    uint32_t frames = 0;
-    for (; i < replay.runs.size() && replay.runs[i].code == code; ++i) frames += replay.runs[i].frames;
-    PutLe(bytes, code, 2);
-    PutLe(bytes, frames, 4);
+  putWorld(replay.world);
+  PutLe(bytes, replay.frames, 4);
+  for (const game::Checkpoint& c : checkpoints) {
+    putWorld(c.world);
+    for (uint64_t pool : c.pools) PutLe64(bytes, pool);
   }
+  PutLe64(bytes, endChecksum);
   return platform::Sha256Hex(bytes);
+}
+
+std::string ClaimedIdentity(const game::Replay& replay) {
+  return GameIdentity(replay, replay.checkpoints, replay.endChecksum);
+}
+
+std::string PlayedIdentity(const game::Replay& replay, const game::ReplayDeck& deck) {
+  return GameIdentity(replay, deck.PlayedCheckpoints(), deck.EndChecksum());
 }
 
 std::string ReplayMismatch(const game::ReplayDeck& deck) {
@@ -131,6 +147,7 @@ Verdict Verifier::Verify(std::span<const uint8_t> bytes, uint32_t maxFrames) {
   }
   if (std::string mismatch = ReplayMismatch(deck); !mismatch.empty()) return Verdict::Refused(mismatch);
   Verdict v = Described(replay, Verdict::Outcome::kAccepted);
+  v.game = PlayedIdentity(replay, deck);
   v.stage = form_->GameState.stage + 1;  // the world counts stages from 0
   v.checksum = deck.EndChecksum();
   return v;

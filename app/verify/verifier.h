@@ -28,11 +28,19 @@ class TForm1;
 
 namespace verify {
 
-// A game's identity: SHA-256 over its simulation version, its random state,
-// its start world and its input, each run of one code counted whole (a run
-// cut at 65535 frames or split in two is the same input). The file's other
-// bytes (row text, end time, the claimed end) do not make another game.
-std::string GameIdentity(const game::Replay& replay);
+// A game's identity: what playing it proves, not its file. SHA-256 over its
+// simulation version, its random state, its start world, its frames, the
+// world at each checkpoint's moment and the world's checksum at its end. Its
+// input is left out: a code on a frame that reads none changes the file, not
+// the game. So is the file's format: a format-1 copy of a format-2 replay,
+// its checkpoints dropped, plays the same world through the same moments.
+std::string GameIdentity(const game::Replay& replay, std::span<const game::Checkpoint> checkpoints,
+                         uint64_t endChecksum);
+// The identity the file claims: its own checkpoints and end checksum (none
+// in format 1, whose claim is therefore short of what playing proves).
+std::string ClaimedIdentity(const game::Replay& replay);
+// The identity a watched replay proved, once its game ended as recorded.
+std::string PlayedIdentity(const game::Replay& replay, const game::ReplayDeck& deck);
 
 // Why a watched replay did not play as recorded once its frames have run
 // (the runner's --verify says the same); empty when it did.
@@ -48,8 +56,8 @@ std::string NewGameStartRefusal(const game::Replay& replay);
 // conversion's tables, the hash's provider), while files may be read.
 void LoadLibraryData();
 
-// Decodes the bytes without playing them: valid (identity and what the file
-// claims) or refused with the reader's reason.
+// Decodes the bytes without playing them: valid (the claimed identity and
+// what the file claims) or refused with the reader's reason.
 Verdict Identify(std::span<const uint8_t> bytes, uint32_t maxFrames = game::kMaxReplayFrames);
 
 class Verifier {
@@ -62,8 +70,9 @@ class Verifier {
   // Builds the world from the assets in `assetDir` (bmp/, sound/), after
   // LoadLibraryData. False with the reason when the game cannot start.
   bool Prepare(const std::string& assetDir, std::string& error);
-  // Plays one replay (once per Verifier): accepted with the game's score,
-  // frames, stage and end checksum, or refused with the reason.
+  // Plays one replay (once per Verifier): accepted with the game's identity
+  // as played, score, frames, stage and end checksum, or refused with the
+  // reason.
   Verdict Verify(std::span<const uint8_t> bytes, uint32_t maxFrames = game::kMaxReplayFrames);
 
  private:

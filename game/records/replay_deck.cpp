@@ -35,6 +35,7 @@ void ReplayDeck::Watch(std::shared_ptr<const Replay> replay) {
   run_ = 0;
   runFrame_ = 0;
   ended_ = failed_ = false;
+  played_.clear();
   mismatch_.clear();
 }
 
@@ -56,8 +57,7 @@ bool ReplayDeck::BeginFrame(TForm1& f) {
   }
   if (failed_) return false;
   if (ended_) return f.GameState.screen != ScreenTitle;
-  if (frame_ % kCheckpointFrames == 0 && frame_ / kCheckpointFrames <= watch_->checkpoints.size())
-    CompareCheckpoint(f);
+  if (frame_ > 0 && frame_ % kCheckpointFrames == 0) TakePlayedCheckpoint(f);
   if (frame_ == 0) {
     RestoreWorldStart(f, *watch_);
   } else if (run_ < watch_->runs.size() && ++runFrame_ == watch_->runs[run_].frames) {
@@ -70,10 +70,11 @@ bool ReplayDeck::BeginFrame(TForm1& f) {
   return true;
 }
 
-void ReplayDeck::CompareCheckpoint(const TForm1& f) {
-  if (frame_ == 0 || !mismatch_.empty()) return;
+void ReplayDeck::TakePlayedCheckpoint(const TForm1& f) {
+  played_.push_back(TakeCheckpoint(f));
   const uint32_t n = frame_ / kCheckpointFrames;
-  const std::string difference = CheckpointDifference(watch_->checkpoints[n - 1], TakeCheckpoint(f));
+  if (n > watch_->checkpoints.size() || !mismatch_.empty()) return;
+  const std::string difference = CheckpointDifference(watch_->checkpoints[n - 1], played_.back());
   if (difference.empty()) return;
   mismatch_ = "checkpoint " + std::to_string(n) + ", after frame " + std::to_string(frame_) + " (frames " +
               std::to_string(frame_ - kCheckpointFrames + 1) + "-" + std::to_string(frame_) + "), differs: " +

@@ -64,12 +64,15 @@ class ReplayDeck {
   const std::string& Mismatch() const { return mismatch_; }
   // Watching: the world's checksum when the game ended (0 before).
   uint64_t EndChecksum() const { return endChecksum_; }
+  // Watching: the world at each checkpoint's moment as it played, whatever
+  // the replay recorded there (a format-1 replay records none).
+  const std::vector<Checkpoint>& PlayedCheckpoints() const { return played_; }
 
  private:
   void StartRecording(const TForm1& f);
   // Watching, after a whole frame that ends a stretch of kCheckpointFrames:
-  // the world against the replay's checkpoint there.
-  void CompareCheckpoint(const TForm1& f);
+  // the world kept, and compared with the replay's checkpoint there.
+  void TakePlayedCheckpoint(const TForm1& f);
   void Commit();
   // `code` without the fields still held since IgnoreHeldInput; a field let
   // go counts again from then on.
@@ -92,6 +95,7 @@ class ReplayDeck {
   bool ended_ = false;
   bool failed_ = false;
   uint64_t endChecksum_ = 0;
+  std::vector<Checkpoint> played_;
   std::string mismatch_;
 };
 

@@ -15,6 +15,7 @@
 
 #include "game/records/replay_file.h"
 #include "platform/child_process.h"
+#include "server/players.h"
 #include "tests/recorded_games.h"
 
 extern char** environ;
@@ -195,6 +196,31 @@ std::string After(const std::string& text, const std::string& marker) {
   if (at == std::string::npos) return {};
   const size_t from = at + marker.size();
   return text.substr(from, text.find('\n', from) - from);
+}
+
+board::Submission StoreSubmission(const std::string& name, const std::string& identity, int64_t frames,
+                                  int64_t claimedScore, const std::string& address, int64_t now) {
+  board::Submission s;
+  s.name = name;
+  s.nameKey = board::NameKey(name);
+  s.address = address;
+  s.identity = identity;
+  s.season = 1;
+  s.frames = frames;
+  s.claimedScore = claimedScore;
+  s.replay = {1, 2, 3};
+  s.now = now;
+  return s;
+}
+
+verify::Verdict AcceptedVerdict(const std::string& identity, int32_t score) {
+  verify::Verdict v;
+  v.outcome = verify::Verdict::Outcome::kAccepted;
+  v.game = identity;
+  v.score = score;
+  v.frames = 1000;
+  v.stage = 1;
+  return v;
 }
 
 std::vector<uint8_t> ReadBytes(const fs::path& path) {

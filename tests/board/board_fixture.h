@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/verify/verdict.h"
+#include "server/store.h"
+
 namespace httplib {
 class Client;
 }
@@ -107,6 +110,12 @@ std::vector<uint8_t> ShortReplay(const fs::path& game, uint16_t frames, uint16_t
 
 // The rest of the line after `marker` in `text`; empty when it is not there.
 std::string After(const std::string& text, const std::string& marker);
+
+// What the store's tests send and verify, without processes: a game of
+// season 1 (its replay three bytes), and a verdict accepting one.
+board::Submission StoreSubmission(const std::string& name, const std::string& identity, int64_t frames,
+                                  int64_t claimedScore, const std::string& address, int64_t now);
+verify::Verdict AcceptedVerdict(const std::string& identity, int32_t score);
 
 std::vector<uint8_t> ReadBytes(const fs::path& path);
 void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes);

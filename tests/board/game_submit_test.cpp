@@ -120,7 +120,7 @@ TEST_F(GameSubmit, SendsOnlyWhenSetAndAgreedAndShowsTheAnswer) {
       {"agreed", board.Url(), "Ace", game, Then::kAgree, Consent::kAgreed,
        "The game is ranked on " + board.Url() + ": " + score + " points, stage 1, rank 1"},
       {"agreed before", board.Url(), "Ace", game, Then::kNothing, Consent::kAgreed,
-       "The game (sent before) is ranked on " + board.Url() + ": " + score + " points, stage 1, rank 1"},
+       "The game (sent before, under Ace) is ranked on " + board.Url() + ": " + score + " points, stage 1, rank 1"},
       {"no board there", closed.Url(), "Ace", game, Then::kAgree, Consent::kAgreed, closed.Url() + " cannot be reached: "},
   };
   for (const auto& step : steps) {

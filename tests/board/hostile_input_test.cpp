@@ -18,7 +18,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <functional>
+#include <memory>
 #include <nlohmann/json.hpp>
+#include <pqxx/pqxx>
 #include <thread>
 #include <vector>
 
@@ -61,6 +64,24 @@ std::string Outcome(httplib::Client& client, int64_t id) {
   return "pending";
 }
 
+// The name "Owner" registered by its first game, `game`, which is ranked:
+// the game's id and the Authorization header of the name's token (none when
+// that went wrong).
+struct Owner {
+  int64_t id = 0;
+  httplib::Headers token;
+};
+Owner RegisterOwner(httplib::Client& client, const std::vector<uint8_t>& game) {
+  const auto first = client.Post("/api/games", Body("Owner", game), "application/json");
+  if (!first || first->status != 202) {
+    ADD_FAILURE() << (first ? first->body : "no answer");
+    return {};
+  }
+  const int64_t id = json::parse(first->body)["id"];
+  EXPECT_EQ(Outcome(client, id), "accepted");
+  return {id, {{"Authorization", "Bearer " + json::parse(first->body)["token"].get<std::string>()}}};
+}
+
 TEST(BoardHostileInput, EveryBadRequestGetsAnErrorAndTheBoardGoesOn) {
   const Recorded& recorded = Recorded::Get();
   ASSERT_FALSE(recorded.games.empty());
@@ -69,17 +90,14 @@ TEST(BoardHostileInput, EveryBadRequestGetsAnErrorAndTheBoardGoesOn) {
   ASSERT_TRUE(board.Started()) << board.Log();
   auto client = board.Client();
   const std::vector<uint8_t> game = ReadBytes(recorded.games[0].file);
-  const auto first = client->Post("/api/games", Body("Owner", game), "application/json");
-  ASSERT_TRUE(first);
-  ASSERT_EQ(first->status, 202) << first->body;
-  const std::string token = json::parse(first->body)["token"];
-  const int64_t id = json::parse(first->body)["id"];
-  ASSERT_EQ(Outcome(*client, id), "accepted");
+  const Owner owner = RegisterOwner(*client, game);
+  ASSERT_FALSE(owner.token.empty());
+  const int64_t id = owner.id;
 
   std::vector<uint8_t> damaged = game;
   damaged[100] ^= 1;
   const httplib::Headers wrongToken{{"Authorization", "Bearer " + std::string(32, '0')}};
-  const httplib::Headers ownerToken{{"Authorization", "Bearer " + token}};
+  const httplib::Headers& ownerToken = owner.token;
   const std::string idPath = "/api/games/" + std::to_string(id);
   const Request requests[] = {
       {"not JSON", "POST", "/api/games", "SOLVREPL", {}, 400, "not a JSON object"},
@@ -228,7 +246,7 @@ TEST(BoardHostileInput, ADatabaseThatGoesAwayIsAnErrorAndTheJobIsDoneWhenItIsBac
                   "database is unavailable"});
   Check(*client, {"a submission while the database is away", "POST", "/api/games",
                   Body("Ace", ReadBytes(recorded.games[2].file)), {}, 503, "database is unavailable"});
-  Check(*client, {"the board's health", "GET", "/healthz", "", {}, 503, "database is unavailable"});
+  Check(*client, {"the board's health", "GET", "/healthz", "", {}, 503, "\"status\":\"unhealthy\""});
   std::this_thread::sleep_for(2s);
   ASSERT_TRUE(postgres.Start()) << postgres.Error();
   EXPECT_EQ(Outcome(*client, id), "accepted");
@@ -263,8 +281,156 @@ TEST(BoardHostileInput, AFullDiskRefusesSubmissionsAndKeepsServing) {
   }
   EXPECT_EQ(full, 1);
   EXPECT_GT(taken, 0);
+  Check(*client, {"the health on a full disk", "GET", "/healthz", "", {}, 503, "disk is full"});
   Check(*client, {"the ranking on a full disk", "GET", "/api/ranking", "", {}, 200, "\"entries\""});
   Check(*client, {"the first game on a full disk", "GET", "/api/games/1", "", {}, 200, "\"id\":1"});
+}
+
+// The verifier under a wrapper that counts its runs.
+struct CountedVerifier {
+  explicit CountedVerifier(const fs::path& folder) : script(folder / "verify.sh"), runs(folder / "runs") {
+    std::ofstream(script) << "#!/bin/sh\necho run >> '" << runs.string() << "'\nexec '" << kBuild
+                          << "/solvara-verify' \"$@\"\n";
+    fs::permissions(script, fs::perms::owner_all);
+  }
+  size_t Runs() const {
+    std::ifstream in(runs);
+    return static_cast<size_t>(std::count(std::istreambuf_iterator<char>(in), {}, '\n'));
+  }
+  fs::path script, runs;
+};
+
+// Wrong tokens are refused before any process starts, and each costs its
+// address a hundredth of its frames an hour: the hundred-and-first, and any
+// game from there, waits for the hour.
+TEST(BoardHostileInput, WrongTokensStartNoProcessAndCostTheirAddress) {
+  const Recorded& recorded = Recorded::Get();
+  ASSERT_FALSE(recorded.games.empty());
+  TempFolder folder("tokens");
+  const CountedVerifier verifier(folder.path());
+  BoardProcess board(folder.path(),
+                     {"--data", (folder.path() / "data").string(), "--verifier", verifier.script.string()});
+  ASSERT_TRUE(board.Started()) << board.Log();
+  auto client = board.Client();
+  const std::vector<uint8_t> game = ReadBytes(recorded.games[0].file);
+  const Owner owner = RegisterOwner(*client, game);
+  ASSERT_FALSE(owner.token.empty());
+  const size_t runs = verifier.Runs();
+  EXPECT_EQ(runs, 2u) << "read, then played";
+
+  const httplib::Headers wrongToken{{"Authorization", "Bearer " + std::string(32, '0')}};
+  int refused = 0;
+  for (; refused < 150; ++refused) {
+    const auto res = client->Post("/api/games", wrongToken, Body("Owner", game), "application/json");
+    ASSERT_TRUE(res);
+    if (res->status == 401) continue;
+    EXPECT_EQ(res->status, 429) << res->body;
+    EXPECT_NE(res->body.find("this address"), std::string::npos) << res->body;
+    break;
+  }
+  // The owner's first game took some of the hour too, less than a wrong token.
+  EXPECT_EQ(refused, 100);
+  EXPECT_EQ(verifier.Runs(), runs);
+  Check(*client, {"the right token from that address", "POST", "/api/games", Body("Owner", game), owner.token, 429,
+                  "this address"});
+  Check(*client, {"the ranking", "GET", "/api/ranking", "", {}, 200, "Owner"});
+}
+
+// board.db removed or replaced under a running board: writes are refused
+// (503, said on stderr) until the board's own file is back, /healthz says
+// so, reads go on, and nothing taken is lost at the next start.
+TEST(BoardHostileInput, ADatabaseFileRemovedWhileRunningRefusesWritesUntilItIsBack) {
+  const Recorded& recorded = Recorded::Get();
+  ASSERT_FALSE(recorded.games.empty());
+  TempFolder folder("removed");
+  const fs::path data = folder.path() / "data";
+  const fs::path file = data / "board.db", kept = folder.path() / "kept.db";
+  std::vector<std::string> options{"--data", data.string()};
+  auto board = std::make_unique<BoardProcess>(folder.path(), options);
+  ASSERT_TRUE(board->Started()) << board->Log();
+  auto client = board->Client();
+  httplib::Headers token;
+  uint16_t frames = 30;
+  // A game of its own each time (the verifier refuses it quickly).
+  const auto send = [&] {
+    const auto res = client->Post("/api/games", token, Body("Ace", ShortReplay(recorded.games[0].file, frames++)),
+                                  "application/json");
+    if (res && res->status == 202 && token.empty())
+      token.emplace("Authorization", "Bearer " + json::parse(res->body)["token"].get<std::string>());
+    return res ? res->status : -1;
+  };
+  // /healthz within the second it keeps its finding.
+  const auto health = [&] {
+    std::this_thread::sleep_for(1100ms);
+    const auto res = client->Get("/healthz");
+    return res ? res->status : -1;
+  };
+  fs::create_hard_link(file, kept);
+  const struct {
+    const char* what;
+    std::function<void()> act;
+    int submission, health;
+    const char* logged;
+  } steps[] = {
+      {"as started", [] {}, 202, 200, nullptr},
+      {"removed", [&] { fs::remove(file); }, 503, 503, "board.db is gone"},
+      {"back", [&] { fs::create_hard_link(kept, file); }, 202, 200, "submissions are taken again"},
+      {"replaced by a copy",
+       [&] {
+         fs::remove(file);
+         fs::copy_file(kept, file);
+       },
+       503, 503, "is another file than the one the board opened"},
+      {"back over the copy", [&] { fs::rename(kept, file); }, 202, 200, nullptr},
+  };
+  int taken = 0;
+  for (const auto& step : steps) {
+    step.act();
+    const int status = send();
+    EXPECT_EQ(status, step.submission) << step.what;
+    taken += status == 202;
+    EXPECT_EQ(health(), step.health) << step.what;
+    if (step.logged) {
+      EXPECT_NE(board->Log().find(step.logged), std::string::npos) << step.what << "\n" << board->Log();
+    }
+    Check(*client, {"the ranking meanwhile", "GET", "/api/ranking", "", {}, 200, "entries"});
+  }
+  board = std::make_unique<BoardProcess>(folder.path(), options);
+  ASSERT_TRUE(board->Started()) << board->Log();
+  client = board->Client();
+  for (int id = 1; id <= taken; ++id) EXPECT_NE(Outcome(*client, id), "pending") << id;
+  const auto gone = client->Get("/api/games/" + std::to_string(taken + 1));
+  ASSERT_TRUE(gone);
+  EXPECT_EQ(gone->status, 404) << "no game past those taken";
+}
+
+// A database that takes no writes (here PostgreSQL made read-only) is
+// unhealthy, as submissions are refused; it is healthy again once it does.
+TEST(BoardHostileInput, AReadOnlyDatabaseIsUnhealthy) {
+  const Recorded& recorded = Recorded::Get();
+  ASSERT_FALSE(recorded.games.empty());
+  TempFolder folder("readonly");
+  PostgresServer postgres;
+  ASSERT_TRUE(postgres.Running()) << postgres.Error();
+  BoardProcess board(folder.path(), {"--postgres", postgres.Url()});
+  ASSERT_TRUE(board.Started()) << board.Log();
+  auto client = board.Client();
+  const auto readOnly = [&](bool on) {
+    pqxx::connection c(postgres.Url());
+    pqxx::nontransaction t(c);
+    t.exec(std::string("ALTER SYSTEM SET default_transaction_read_only = ") + (on ? "on" : "off"));
+    t.exec("SELECT pg_reload_conf()");
+    std::this_thread::sleep_for(1100ms);
+  };
+  Check(*client, {"healthy", "GET", "/healthz", "", {}, 200, "\"status\":\"ok\""});
+  readOnly(true);
+  Check(*client, {"read-only", "GET", "/healthz", "", {}, 503, "\"status\":\"unhealthy\""});
+  Check(*client, {"a game then", "POST", "/api/games", Body("Ace", ShortReplay(recorded.games[0].file, 30)), {}, 503,
+                  "unavailable"});
+  readOnly(false);
+  Check(*client, {"writable again", "GET", "/healthz", "", {}, 200, "\"status\":\"ok\""});
+  Check(*client, {"a game then", "POST", "/api/games", Body("Ace", ShortReplay(recorded.games[0].file, 30)), {}, 202,
+                  "pending"});
 }
 
 }  // namespace

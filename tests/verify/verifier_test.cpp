@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,11 +43,13 @@ void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
-// What the runner's --verify said: accepted with the end checksum, or the reason.
+// What the runner's --verify said: accepted with the end checksum and the
+// game's identity, or the reason.
 struct RunnerVerdict {
   bool accepted = false;
   std::string reason;
   std::string checksum;
+  std::string game;
 };
 
 RunnerVerdict RunnerSays(const fs::path& replay, const fs::path& home) {
@@ -61,6 +64,7 @@ RunnerVerdict RunnerSays(const fs::path& replay, const fs::path& home) {
                                    : r.output.substr(at + marker.size(), r.output.find('\n', at) - at - marker.size());
   };
   v.checksum = after(" end checksum ");
+  v.game = after("solvara-probe: game ");
   v.accepted = r.exitStatus == 0 && r.output.find(" played as recorded: ") != std::string::npos && v.checksum.size() == 16;
   v.reason = after("did not play as recorded: ");
   // A file the reader refuses: "cannot play the replay FILE: REASON".
@@ -107,7 +111,6 @@ fs::path VerifierTest::dir_;
 
 // The world's field that holds the score.
 constexpr size_t kScoreField = 17;
-
 // A replay altered and written again with a correct CRC.
 std::vector<uint8_t> Altered(game::Replay replay, const std::function<void(game::Replay&)>& change) {
   change(replay);
@@ -132,6 +135,8 @@ TEST_F(VerifierTest, GivesTheRunnersVerdictsOnTheCorpus) {
                                         }
                                       }
                                     })},
+      {"format 1", Altered(game, [](game::Replay& r) { r.format = 1; r.checkpoints.clear(); })},
+      {"input on frames that read none", Altered(game, test_games::ClearFlyInInput)},
       {"score raised", Altered(game, [](game::Replay& r) { r.finalScore += 100; })},
       {"end checksum changed", Altered(game, [](game::Replay& r) { r.endChecksum ^= 1; })},
       {"a start field changed", Altered(game, [](game::Replay& r) { r.world[kScoreField] += 10; })},
@@ -151,6 +156,8 @@ TEST_F(VerifierTest, GivesTheRunnersVerdictsOnTheCorpus) {
   if (fs::is_directory(kept))
     for (const auto& entry : fs::directory_iterator(kept)) corpus.emplace_back(entry.path().filename(), ReadBytes(entry));
 
+  // The copies of bot-5 that are the same game, whatever their files say.
+  const std::set<std::string> sameGame = {"bot-5", "format 1", "input on frames that read none"};
   int accepted = 0;
   for (const auto& [name, bytes] : corpus) {
     SCOPED_TRACE(name);
@@ -160,15 +167,26 @@ TEST_F(VerifierTest, GivesTheRunnersVerdictsOnTheCorpus) {
     const Verdict verdict = VerifierSays(bytes);
     EXPECT_EQ(verdict.outcome == Verdict::Outcome::kAccepted, runner.accepted) << verdict.reason;
     if (runner.accepted) {
-      char checksum[17];
-      std::snprintf(checksum, sizeof checksum, "%016llx", static_cast<unsigned long long>(verdict.checksum));
-      EXPECT_EQ(checksum, runner.checksum);
+      EXPECT_EQ(ChecksumText(verdict.checksum), runner.checksum);
+      EXPECT_EQ(verdict.game, runner.game);
+      EXPECT_EQ(verdict.game == ClaimedIdentity(game), sameGame.count(name) == 1);
       ++accepted;
     } else {
       EXPECT_EQ(verdict.reason, runner.reason);
     }
   }
-  EXPECT_EQ(accepted, 2);
+  EXPECT_EQ(accepted, 4);
+}
+
+// A copy with an edited score claims the game's identity, and is refused:
+// the board must not let it stand for the game.
+TEST_F(VerifierTest, AnEditedScoreClaimsTheGameAndIsRefused) {
+  const game::Replay game = Recorded("bot-5.rpl");
+  const std::vector<uint8_t> edited = Altered(game, [](game::Replay& r) { r.finalScore += 100; });
+  const Verdict claimed = VerifierSays(edited, {"--identify"});
+  ASSERT_EQ(claimed.outcome, Verdict::Outcome::kValid) << claimed.reason;
+  EXPECT_EQ(claimed.game, ClaimedIdentity(game));
+  EXPECT_EQ(VerifierSays(edited).outcome, Verdict::Outcome::kRefused);
 }
 
 // Every checkpoint is compared, not only the end; and a game that does not
@@ -208,12 +226,15 @@ TEST_F(VerifierTest, AcceptsWithTheGamesScoreFramesAndStage) {
   EXPECT_EQ(v.frames, game.frames);
   EXPECT_EQ(v.stage, 1);
   EXPECT_EQ(v.checksum, game.endChecksum);
-  EXPECT_EQ(v.game, GameIdentity(game));
+  EXPECT_EQ(v.game, ClaimedIdentity(game));
 }
 
-TEST_F(VerifierTest, IdentityIsTheGameNotTheFile) {
+// What a file claims its game to be: its start, its frames, its checkpoints
+// and its end, nothing of its input or its row.
+TEST_F(VerifierTest, TheClaimedIdentityIsTheGameNotTheFile) {
   const game::Replay game = Recorded("bot-5.rpl");
-  const std::string identity = GameIdentity(game);
+  ASSERT_GE(game.checkpoints.size(), 2u);
+  const std::string identity = ClaimedIdentity(game);
   struct Case {
     const char* change;
     std::function<void(game::Replay&)> apply;
@@ -221,7 +242,8 @@ TEST_F(VerifierTest, IdentityIsTheGameNotTheFile) {
   };
   const Case cases[] = {
       {"row text and end time", [](game::Replay& r) { r.rowText = "edited"; r.endTime += 60; }, true},
-      {"claimed score and checksum", [](game::Replay& r) { r.finalScore = 99999; r.endChecksum = 1; }, true},
+      {"the claimed score (the end's world holds the score)", [](game::Replay& r) { r.finalScore = 99999; }, true},
+      {"an input code", [](game::Replay& r) { r.runs[3].code ^= 1; }, true},
       {"a run split in two",
        [](game::Replay& r) {
          auto it = std::find_if(r.runs.begin(), r.runs.end(), [](const game::InputRun& run) { return run.frames > 1; });
@@ -230,7 +252,11 @@ TEST_F(VerifierTest, IdentityIsTheGameNotTheFile) {
          r.runs.insert(it, half);
        },
        true},
-      {"one input", [](game::Replay& r) { r.runs[3].code ^= 1; }, false},
+      {"the end checksum", [](game::Replay& r) { r.endChecksum ^= 1; }, false},
+      {"a checkpoint's field", [](game::Replay& r) { r.checkpoints[1].world[kScoreField] += 10; }, false},
+      {"a checkpoint's pool", [](game::Replay& r) { r.checkpoints[0].pools[2] ^= 1; }, false},
+      {"format 1: no checkpoints to claim", [](game::Replay& r) { r.format = 1; r.checkpoints.clear(); }, false},
+      {"the frames", [](game::Replay& r) { r.frames += 1; }, false},
       {"random state", [](game::Replay& r) { r.randomState += 1; }, false},
       {"a start field", [](game::Replay& r) { r.world[30] += 1; }, false},
       {"simulation version", [](game::Replay& r) { r.simulationVersion += 1; }, false},
@@ -238,8 +264,10 @@ TEST_F(VerifierTest, IdentityIsTheGameNotTheFile) {
   for (const Case& c : cases) {
     game::Replay changed = game;
     c.apply(changed);
-    EXPECT_EQ(GameIdentity(changed) == identity, c.sameGame) << c.change;
+    EXPECT_EQ(ClaimedIdentity(changed) == identity, c.sameGame) << c.change;
   }
+  // What playing proves is the same sum over the checkpoints played.
+  EXPECT_EQ(GameIdentity(game, game.checkpoints, game.endChecksum), identity);
 }
 
 TEST_F(VerifierTest, ProcessorLimitEndsAVerificationThatRunsLong) {

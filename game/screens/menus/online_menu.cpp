@@ -22,7 +22,7 @@ const std::string& Server(const TForm1& f) { return f.playerSettings.onlineServe
 
 // What the board said, as the player reads it.
 std::string AnswerLine(const platform::BoardAnswer& a, const std::string& server) {
-  const std::string game = a.duplicate ? "The game (sent before)" : "The game";
+  const std::string game = "The game" + platform::SentBefore(a);
   switch (a.kind) {
     case Kind::kAccepted:
       return game + " is ranked on " + server + ": " + std::to_string(a.score) + " points, stage " +
