@@ -144,7 +144,7 @@ BoardAnswer AwaitVerdict(const std::string& server, const std::string& name, Boa
         return answer;
       }
       if (state == "refused" && !answer.duplicate && Number(j, "duplicate_of") &&
-          Lower(String(j, "owner")) == Lower(name)) {
+          BoardNameKey(String(j, "owner")) == BoardNameKey(name)) {
         answer.gameId = Number(j, "duplicate_of");
         answer.duplicate = true;
         answer.owner = String(j, "owner");

@@ -23,6 +23,13 @@ std::string BoardNameRefusal(std::string_view name) {
   return {};
 }
 
+std::string BoardNameKey(std::string_view name) {
+  std::string key(name);
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return key;
+}
+
 std::string BoardServerRefusal(std::string_view server) {
   if (server.size() > kMaxBoardServerLength) return "an address of at most 200 characters";
   for (char c : server)

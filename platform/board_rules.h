@@ -17,6 +17,11 @@ constexpr size_t kBoardTokenLength = 32;
 // would pass for "Ace" on every page).
 std::string BoardNameRefusal(std::string_view name);
 
+// The name as a board tells players apart: without regard to case ("ace"
+// and "Ace" are one player), as the board keeps it and the game keeps its
+// tokens.
+std::string BoardNameKey(std::string_view name);
+
 // Why `server` is no address to send games to; empty when it is. An
 // https:// address, or http:// to this machine (localhost, 127.0.0.1,
 // [::1]) only: the name's token goes with every game, and must not cross a

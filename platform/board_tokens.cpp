@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -12,21 +11,13 @@
 #include "platform/files.h"
 
 namespace platform {
-namespace {
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-}  // namespace
 
 std::string BoardTokenFile(const std::string& stateDir) { return stateDir + "/board-tokens"; }
 
 std::string LoadBoardToken(const std::string& stateDir, const std::string& server, const std::string& name) {
   std::ifstream in(BoardTokenFile(stateDir));
   std::string line;
-  const std::string key = BoardAddress(server) + "\t" + Lower(name) + "\t";
+  const std::string key = BoardAddress(server) + "\t" + BoardNameKey(name) + "\t";
   while (std::getline(in, line))
     if (line.size() > key.size() && line.compare(0, key.size(), key) == 0) return line.substr(key.size());
   return {};
@@ -38,7 +29,7 @@ bool SaveBoardToken(const std::string& stateDir, const std::string& server, cons
   {
     std::ifstream in(BoardTokenFile(stateDir));
     std::string line;
-    const std::string key = BoardAddress(server) + "\t" + Lower(name) + "\t";
+    const std::string key = BoardAddress(server) + "\t" + BoardNameKey(name) + "\t";
     while (std::getline(in, line))
       if (line.compare(0, key.size(), key) != 0) kept << line << "\n";
     kept << key << token << "\n";

@@ -159,14 +159,14 @@ int Fail(const std::string& what) {
 
 int Operate(board::Database& db, const Options& o) {
   board::Store store(db);
-  const std::string key = board::NameKey(o.name);
+  const std::string key = platform::BoardNameKey(o.name);
   if (o.command == "hide" || o.command == "show")
     return store.HideGame(o.id, o.command == "hide") ? 0 : Fail("no game " + std::to_string(o.id));
   if (o.command == "ban" || o.command == "unban")
     return store.BanPlayer(key, o.command == "ban") ? 0 : Fail("no player " + o.name);
   if (o.command == "rename") {
     if (std::string why = platform::BoardNameRefusal(o.newName); !why.empty()) return Fail(o.newName + ": " + why);
-    return store.RenamePlayer(key, o.newName, board::NameKey(o.newName))
+    return store.RenamePlayer(key, o.newName, platform::BoardNameKey(o.newName))
                ? 0
                : Fail("no player " + o.name + ", or " + o.newName + " is taken");
   }

@@ -148,7 +148,7 @@ void AddPages(httplib::Server& server, Board& board) {
   });
   server.Get(R"(/players/(.+))", [&](const httplib::Request& req, httplib::Response& res) {
     const std::string name = req.matches[1].str();
-    const auto games = platform::BoardNameRefusal(name).empty() ? board.store.PlayerGames(NameKey(name)) : std::nullopt;
+    const auto games = platform::BoardNameRefusal(name).empty() ? board.store.PlayerGames(platform::BoardNameKey(name)) : std::nullopt;
     if (!games) return Html(res, 404, Page("No such player", "<p>No such player. <a href=\"/\">The ranking</a></p>"));
     Html(res, 200, PlayerPage(board, name, *games));
   });

@@ -11,13 +11,6 @@ bool Printable(char c) { return c >= 0x20 && c <= 0x7E; }
 
 }  // namespace
 
-std::string NameKey(std::string_view name) {
-  std::string key(name);
-  for (char& c : key)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return key;
-}
-
 std::string NewToken() { return platform::RandomHex(kTokenBytes); }
 
 std::string TokenHash(std::string_view token) { return platform::Sha256Hex(token); }

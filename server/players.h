@@ -10,9 +10,6 @@
 
 namespace board {
 
-// The name as the uniqueness rule sees it.
-std::string NameKey(std::string_view name);
-
 std::string NewToken();
 std::string TokenHash(std::string_view token);
 // Whether a stored hash is that of `presented` (never, for an empty one).

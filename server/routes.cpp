@@ -5,6 +5,7 @@
 #include <ctime>
 #include <nlohmann/json.hpp>
 
+#include "platform/board_rules.h"
 #include "server/board.h"
 #include "server/http_util.h"
 #include "server/players.h"
@@ -94,7 +95,7 @@ void Submit(Board& board, const httplib::Request& req, httplib::Response& res) {
   const int64_t now = static_cast<int64_t>(std::time(nullptr));
   // Who may send is settled before any process starts.
   if (const std::optional<SubmitResult> refused =
-          board.store.CheckSender(NameKey(body.name), address, tokenMatches, board.settings.limits, now))
+          board.store.CheckSender(platform::BoardNameKey(body.name), address, tokenMatches, board.settings.limits, now))
     return SubmitAnswer(board, res, *refused, body.name, {});
   // The verifier reads the replay, sandboxed: the board never parses one.
   const VerifierAnswer identified = RunVerifier(board.settings.verifier, true, body.replay);
@@ -108,7 +109,7 @@ void Submit(Board& board, const httplib::Request& req, httplib::Response& res) {
 
   Submission s;
   s.name = body.name;
-  s.nameKey = NameKey(body.name);
+  s.nameKey = platform::BoardNameKey(body.name);
   s.address = address;
   s.identity = v.game;
   s.season = v.version;
@@ -174,7 +175,7 @@ void AddRoutes(httplib::Server& server, Board& board) {
   server.Get("/api/ranking", [&](const httplib::Request& req, httplib::Response& res) { Ranking(board, req, res); });
   server.Delete(R"(/api/players/(.+))", [&](const httplib::Request& req, httplib::Response& res) {
     const std::string token = BearerToken(req.get_header_value("Authorization"));
-    switch (board.store.DeletePlayer(NameKey(req.matches[1].str()), MatchesToken(token))) {
+    switch (board.store.DeletePlayer(platform::BoardNameKey(req.matches[1].str()), MatchesToken(token))) {
       case Store::DeleteResult::kDeleted:
         board.ranking.Refresh();
         res.status = 204;

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "game/records/replay_file.h"
+#include "platform/board_rules.h"
 #include "platform/child_process.h"
 #include "server/players.h"
 #include "tests/recorded_games.h"
@@ -202,7 +203,7 @@ board::Submission StoreSubmission(const std::string& name, const std::string& id
                                   int64_t claimedScore, const std::string& address, int64_t now) {
   board::Submission s;
   s.name = name;
-  s.nameKey = board::NameKey(name);
+  s.nameKey = platform::BoardNameKey(name);
   s.address = address;
   s.identity = identity;
   s.season = 1;

@@ -11,6 +11,7 @@
 #include <pqxx/pqxx>
 #include <thread>
 
+#include "platform/board_rules.h"
 #include "server/migrations.h"
 #include "server/players.h"
 #include "server/store.h"
@@ -148,7 +149,7 @@ TEST_P(Ownership, OnlyAVerifiedGameMakesAnotherADuplicate) {
                : r.kind == Kind::kDuplicate    ? "duplicate of " + place(r.gameId) + ", " + r.owner + "'s"
                : r.kind == Kind::kAnothersGame ? "another's: " + place(r.gameId) + ", " + r.owner + "'s"
                                                : "kind " + std::to_string(static_cast<int>(r.kind));
-        if (!store.PlayerGames(board::NameKey(step.name))) says += " (not registered)";
+        if (!store.PlayerGames(platform::BoardNameKey(step.name))) says += " (not registered)";
       } else {
         std::optional<board::Job> job;
         for (int attempt = 0; attempt < (step.what == Do::kFailThrice ? 3 : 1); ++attempt) {
@@ -231,7 +232,7 @@ TEST_P(Ownership, AWrongTokenIsRefusedBeforeTheReplayIsReadAndCostsItsAddress) {
       {"a banned name, its token", "Banned", "Banned", "b", Kind::kBanned},
   };
   for (const auto& row : rows) {
-    const auto r = store.CheckSender(board::NameKey(row.name), row.address, board::MatchesToken(row.token), limits, kNow);
+    const auto r = store.CheckSender(platform::BoardNameKey(row.name), row.address, board::MatchesToken(row.token), limits, kNow);
     EXPECT_EQ(r ? std::optional(r->kind) : std::nullopt, row.refused) << row.what;
   }
   // 98 more wrong tokens: 100 in all, the address's whole hour.

@@ -22,8 +22,8 @@ TEST(BoardParts, NamesAreOneToSixteenPrintableAsciiUniqueWithoutCase) {
       {"tab\there", false},  {"\x7f", false},           {"caf\xc3\xa9", false},
   };
   for (const auto& row : rows) EXPECT_EQ(platform::BoardNameRefusal(row.name).empty(), row.taken) << row.name;
-  EXPECT_EQ(NameKey("AcE x"), NameKey("aCe X"));
-  EXPECT_NE(NameKey("Ace"), NameKey("Ace2"));
+  EXPECT_EQ(platform::BoardNameKey("AcE x"), platform::BoardNameKey("aCe X"));
+  EXPECT_NE(platform::BoardNameKey("Ace"), platform::BoardNameKey("Ace2"));
 }
 
 TEST(BoardParts, TokensMatchOnlyTheirOwnHash) {
