@@ -247,13 +247,17 @@ void TForm1::ShowMenu(const MenuPage& page) {
   // The picture on the screen now stays under the menus, dimmed once here.
   cdraw->EffectDraw(0, 0, DimPicture, "", 0, kMenuDimming, 0);
   cdraw->UpdateTmp();
+  if (!menus.IsOpen()) heldKeys.MenusOpened();
   menus.CloseAll();
   menus.Push(*this, page);
 }
 
 void TForm1::CloseMenus() {
   menus.CloseAll();
-  replays.IgnoreHeldInput(heldKeys.Controls(playerSettings.bindings));
+  if (readHeldOnClose_) heldKeys.Take(platform::Current().input->ReadHeld());
+  readHeldOnClose_ = false;
+  const platform::Bindings& b = playerSettings.bindings;
+  replays.IgnoreHeldInput(heldKeys.Controls(b), heldKeys.ControlsSinceMenusOpened(b));
 }
 
 void TForm1::RunMenuFrame() {

@@ -109,8 +109,9 @@ class TForm1 : public TComponent {
   // Opens `page` over the picture on the screen now, which stands still
   // under the menus while they are open.
   void ShowMenu(const MenuPage& page);
-  // Closes every menu; what the player holds then counts for play only
-  // once let go.
+  // Closes every menu. Of what the player holds then, a control held since
+  // they opened counts on in play; any other only once let go. After a lost
+  // focus or pad, what is held is read from the devices.
   void CloseMenus();
   // A frame while a menu is open: the frozen picture, dimmed, under it.
   void RunMenuFrame();
@@ -303,6 +304,9 @@ class TForm1 : public TComponent {
   DrawRefresh drawRefresh_{cdraw};
   FramePacer pacer_;
   bool paused_ = false;
+  // The focus or a pad was lost since the menus last closed: key events
+  // went missing.
+  bool readHeldOnClose_ = false;
   bool startUpFailed_ = false;
   bool firstFrameShown_ = false;
   // The last song request, kept until the synthesizer is ready to play it.

@@ -76,6 +76,7 @@ void TForm1::OpenMenu() {
 }
 
 void TForm1::FormDeactivate() {
+  readHeldOnClose_ = true;
   menus.EndCapture();
   menus.ForgetHeld();
   if (!paused_ && (GameState.screen == ScreenPlay || replays.Watching())) SetPaused(true);
