@@ -223,6 +223,8 @@ void TForm1::FormKeyDown(const platform::KeyEvent& key) {
   // A menu hears Alt+Enter too: one asking for a key takes neither of the two.
   if (menus.IsOpen()) menus.KeyDown(*this, key);
   else if (IsPauseKey(key)) OpenMenu();
+  // No control can be Enter: on the title it opens the menu without starting a game.
+  else if (key.virtualKey == platform::kVirtualKeyReturn && OnTitleCycle()) OpenTitleMenu();
   // Watching too, Escape ends it, back where watching began, if anywhere;
   // other keys do nothing (button 1 held is read as the frame's fast play).
   else if (key.virtualKey == platform::kVirtualKeyEscape && returnFromWatching_) EndWatching();

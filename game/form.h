@@ -82,8 +82,8 @@ class TForm1 : public TComponent {
   // else 1; 1 when not watching.
   int WatchSpeed();
   // Escape closes on every screen (watching, it ends the replay); the pause
-  // key pauses play (or a watched replay) and opens the menu on the title.
-  // While a menu is open, it has every key.
+  // key pauses play (or a watched replay) and opens the menu on the title
+  // cycle, as Enter does there. While a menu is open, it has every key.
   void FormKeyDown(const platform::KeyEvent& key);
   void FormKeyUp(const platform::KeyEvent& key);
   // Losing the focus or the pad during play (or a watched replay) pauses it.
@@ -100,8 +100,13 @@ class TForm1 : public TComponent {
   // or the settings' pause button).
   bool IsPauseKey(const platform::KeyEvent& key) const;
   // The pause key with no menu open: pauses play or a watched replay, opens
-  // the title menu on the title; nothing elsewhere.
+  // the title menu on the title cycle; nothing elsewhere.
   void OpenMenu();
+  // The title and the demonstration and ranking the idle title turns into.
+  bool OnTitleCycle() const;
+  // The title menu, over the title: from the demonstration or the ranking
+  // the title comes back first.
+  void OpenTitleMenu();
   // Paused, the world, the input component, the music and the effects stand
   // still under the pause menu; resuming closes it.
   void SetPaused(bool paused);

@@ -214,6 +214,34 @@ TEST_F(RunnerTest, AControlHeldThroughAPauseCountsOn) {
   }
 }
 
+// The pause key opens the title menu on the title and on the screens the
+// idle title turns into (back on the title first); so does Enter, which is
+// no button and starts no game.
+TEST_F(RunnerTest, TheTitleMenuOpensAcrossTheTitleCycle) {
+  struct Case {
+    const char* key;
+    int frame;
+    const char* screen;  // the screen shown before
+  };
+  const Case cases[] = {{"P", 400, "10"},    {"PadStart", 400, "10"}, {"Enter", 400, "10"},
+                        {"Enter", 10, "0"},  {"PadStart", 1500, "9"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.key) + " on frame " + std::to_string(c.frame));
+    Keys(std::to_string(c.frame) + " " + c.key + "\n" + std::to_string(c.frame + 10) + " Escape\n");
+    options_.frames = c.frame + 20;
+    ASSERT_EQ(Run(), 0) << log_;
+    const std::vector<std::string> lines = TraceLines();
+    ASSERT_EQ(lines.size(), static_cast<size_t>(c.frame + 20));
+    EXPECT_EQ(Field(lines[c.frame - 2], "screen"), c.screen);
+    EXPECT_EQ(Field(lines[c.frame - 2], "menu"), "null");
+    EXPECT_EQ(Field(lines[c.frame - 1], "menu"), "\"title:START\"");
+    EXPECT_EQ(Field(lines[c.frame - 1], "screen"), "0");
+    // Escape closes it, and the title goes on from its start.
+    EXPECT_EQ(Field(lines.back(), "menu"), "null");
+    EXPECT_EQ(Field(lines.back(), "screen"), "0");
+  }
+}
+
 // Menus as a player goes through them with the keyboard or a pad: what is
 // highlighted where, what the settings file holds afterwards, and what a
 // second run does with it. The paths with a ranked game find the pilot's
