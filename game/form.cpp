@@ -223,6 +223,8 @@ void TForm1::FormKeyDown(const platform::KeyEvent& key) {
   // A menu hears Alt+Enter too: one asking for a key takes neither of the two.
   if (menus.IsOpen()) menus.KeyDown(*this, key);
   else if (IsPauseKey(key)) OpenMenu();
+  // No control can be Enter: on the title it opens the menu without starting a game.
+  else if (key.virtualKey == platform::kVirtualKeyReturn && OnTitleCycle()) OpenTitleMenu();
   // Watching too, Escape ends it, back where watching began, if anywhere;
   // other keys do nothing (button 1 held is read as the frame's fast play).
   else if (key.virtualKey == platform::kVirtualKeyEscape && returnFromWatching_) EndWatching();
@@ -247,13 +249,17 @@ void TForm1::ShowMenu(const MenuPage& page) {
   // The picture on the screen now stays under the menus, dimmed once here.
   cdraw->EffectDraw(0, 0, DimPicture, "", 0, kMenuDimming, 0);
   cdraw->UpdateTmp();
+  if (!menus.IsOpen()) heldKeys.MenusOpened();
   menus.CloseAll();
   menus.Push(*this, page);
 }
 
 void TForm1::CloseMenus() {
   menus.CloseAll();
-  replays.IgnoreHeldInput(heldKeys.Controls(playerSettings.bindings));
+  if (readHeldOnClose_) heldKeys.Take(platform::Current().input->ReadHeld());
+  readHeldOnClose_ = false;
+  const platform::Bindings& b = playerSettings.bindings;
+  replays.IgnoreHeldInput(heldKeys.Controls(b), heldKeys.ControlsSinceMenusOpened(b));
 }
 
 void TForm1::RunMenuFrame() {

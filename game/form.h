@@ -82,8 +82,8 @@ class TForm1 : public TComponent {
   // else 1; 1 when not watching.
   int WatchSpeed();
   // Escape closes on every screen (watching, it ends the replay); the pause
-  // key pauses play (or a watched replay) and opens the menu on the title.
-  // While a menu is open, it has every key.
+  // key pauses play (or a watched replay) and opens the menu on the title
+  // cycle, as Enter does there. While a menu is open, it has every key.
   void FormKeyDown(const platform::KeyEvent& key);
   void FormKeyUp(const platform::KeyEvent& key);
   // Losing the focus or the pad during play (or a watched replay) pauses it.
@@ -100,8 +100,13 @@ class TForm1 : public TComponent {
   // or the settings' pause button).
   bool IsPauseKey(const platform::KeyEvent& key) const;
   // The pause key with no menu open: pauses play or a watched replay, opens
-  // the title menu on the title; nothing elsewhere.
+  // the title menu on the title cycle; nothing elsewhere.
   void OpenMenu();
+  // The title and the demonstration and ranking the idle title turns into.
+  bool OnTitleCycle() const;
+  // The title menu, over the title: from the demonstration or the ranking
+  // the title comes back first.
+  void OpenTitleMenu();
   // Paused, the world, the input component, the music and the effects stand
   // still under the pause menu; resuming closes it.
   void SetPaused(bool paused);
@@ -109,8 +114,9 @@ class TForm1 : public TComponent {
   // Opens `page` over the picture on the screen now, which stands still
   // under the menus while they are open.
   void ShowMenu(const MenuPage& page);
-  // Closes every menu; what the player holds then counts for play only
-  // once let go.
+  // Closes every menu. Of what the player holds then, a control held since
+  // they opened counts on in play; any other only once let go. After a lost
+  // focus or pad, what is held is read from the devices.
   void CloseMenus();
   // A frame while a menu is open: the frozen picture, dimmed, under it.
   void RunMenuFrame();
@@ -303,6 +309,9 @@ class TForm1 : public TComponent {
   DrawRefresh drawRefresh_{cdraw};
   FramePacer pacer_;
   bool paused_ = false;
+  // The focus or a pad was lost since the menus last closed: key events
+  // went missing.
+  bool readHeldOnClose_ = false;
   bool startUpFailed_ = false;
   bool firstFrameShown_ = false;
   // The last song request, kept until the synthesizer is ready to play it.

@@ -49,6 +49,9 @@ struct KeyEvent {
   int padButton = -1;
   // Shift, Ctrl, Alt and the logo keys: half of a combination (Alt+Enter).
   bool modifier = false;
+  // A keyboard key-up the system made as the window lost the focus: the
+  // player may still be holding the key.
+  bool byFocusLoss = false;
 };
 
 // A message for a hidden message window (stands in for a window message).

@@ -5,6 +5,7 @@
 // format and cooperation, acquire, enumerate joysticks, ...), so that each
 // step can fail on its own and be reported with its own text.
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -41,6 +42,16 @@ enum class ReadResult {
 };
 
 enum class JoystickAxis { X, Y };
+
+// What the player holds now as the devices report it, not as their events
+// told it: the keyboard by PC scan code, and the first pad's buttons and its
+// left stick pushed past half way (up, down, left, right). An unplugged pad
+// holds nothing.
+struct HeldInput {
+  KeyboardSnapshot keys{};
+  std::bitset<kPadButtonCount> pad;
+  std::bitset<4> stick;
+};
 
 // Non-exclusive, background: the only cooperation the component asks for.
 constexpr uint32_t kCooperateNonExclusive = 0x2;
@@ -108,6 +119,8 @@ class InputSystem {
   // The pad buttons that count as buttons 1-3 of the joystick record; pads
   // open now take them at their next read.
   virtual void SetPadButtons(const std::array<PadButton, 3>& buttons) = 0;
+  // What is held now (events go missing around a lost focus or pad).
+  virtual HeldInput ReadHeld() const = 0;
 };
 
 // Scales `value` from [fromMin, fromMax] to [toMin, toMax] (ends map to ends).

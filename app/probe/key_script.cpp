@@ -5,12 +5,13 @@
 
 namespace probe {
 
-const KeyName kKeyNames[19] = {
+const KeyName kKeyNames[22] = {
     {"Up", kKeyUp},          {"Down", kKeyDown}, {"Left", kKeyLeft}, {"Right", kKeyRight},
     {"Z", kKeyZ},            {"X", kKeyX},       {"C", kKeyC},       {"V", kKeyV},
     {"Escape", kKeyEscape},  {"P", kKeyP},       {"Enter", kKeyEnter}, {"PadA", kKeyPadA},
     {"PadB", kKeyPadB},      {"PadStart", kKeyPadStart}, {"PadRB", kKeyPadRightShoulder},
     {"PadUp", kKeyPadUp},    {"PadDown", kKeyPadDown},   {"PadLeft", kKeyPadLeft}, {"PadRight", kKeyPadRight},
+    {"FocusOut", kFocusOut}, {"FocusIn", kFocusIn},      {"PadGone", kPadGone},
 };
 
 namespace {

@@ -6,7 +6,10 @@
 //   FROM- KEY[+KEY...]     frame FROM to the end
 // Keys: Up Down Left Right Z X C V Escape P Enter, and the pad's PadA PadB
 // PadStart PadRB (the right shoulder) PadUp PadDown PadLeft PadRight (its
-// D-pad). "#" starts a comment.
+// D-pad). Events, each on the first frame of its range: FocusOut (the
+// window loses the focus, the system letting the keyboard's keys go),
+// FocusIn (the keys held come back), PadGone (the pad is pulled out). "#"
+// starts a comment.
 //   FROM "TEXT"            TEXT typed on frame FROM, as one text event (the
 //                          text runs to the last quote of the line, "#" and
 //                          quotes included)
@@ -37,15 +40,20 @@ enum Key : uint32_t {
   kKeyPadDown = 1 << 16,
   kKeyPadLeft = 1 << 17,
   kKeyPadRight = 1 << 18,
+  kFocusOut = 1 << 19,
+  kFocusIn = 1 << 20,
+  kPadGone = 1 << 21,
 };
 constexpr uint32_t kPadKeys =
     kKeyPadA | kKeyPadB | kKeyPadStart | kKeyPadRightShoulder | kKeyPadUp | kKeyPadDown | kKeyPadLeft | kKeyPadRight;
+constexpr uint32_t kEvents = kFocusOut | kFocusIn | kPadGone;
+constexpr uint32_t kKeyboardKeys = ((kKeyPadRight << 1) - 1) & ~kPadKeys;
 
 struct KeyName {
   const char* name;
   Key key;
 };
-extern const KeyName kKeyNames[19];
+extern const KeyName kKeyNames[22];
 
 class KeyScript {
  public:

@@ -212,8 +212,8 @@ int Runner::Play(std::ostream& log) {
   int status = 0;
   {
     platform::headless::Backend backend;
-    // A pad is attached when the script presses its buttons.
-    if (keys_.AllKeys() & kPadKeys) backend.input.SetJoystickCount(1);
+    // A pad is attached when the script presses its buttons or pulls it out.
+    if (keys_.AllKeys() & (kPadKeys | kPadGone)) backend.input.SetJoystickCount(1);
     // Nothing reads the MIDI messages of a run; the recording sink would keep
     // every one of them and grow without bound over a long run.
     backend.midi.Use(platform::headless::HeadlessMidi::Sink::Null);
@@ -246,13 +246,18 @@ int Runner::Play(std::ostream& log) {
     const int frames = replay_ && !options_.framesGiven ? static_cast<int>(replay_->frames) : options_.frames;
     bool recorded = false;
     uint32_t held = 0;
+    // The keys the window cannot hear now: the keyboard's while it has no
+    // focus, the pad's once it is gone.
+    uint32_t unheard = 0;
     // Holds the keys of `keys` and lets go of the others, each going down or
     // up as the form's key event.
-    auto hold = [&](uint32_t keys) {
+    auto hold = [&](uint32_t keys, bool byFocusLoss = false) {
+      keys &= ~unheard;
       for (const ScriptKey& k : kScriptKeys) {
         const bool now = keys & k.key, before = held & k.key;
         if (now == before || backend.app.Terminated()) continue;
-        const platform::KeyEvent& key = k.event;
+        platform::KeyEvent key = k.event;
+        key.byFocusLoss = byFocusLoss;
         if (key.padButton > platform::kPadNone)
           backend.input.SetPadButton(static_cast<platform::PadButton>(key.padButton), now);
         else backend.input.SetKey(key.scanCode, now);
@@ -266,6 +271,20 @@ int Runner::Play(std::ostream& log) {
       // The script's keys go down first: one may open a menu, and the pilot
       // sits still while one is open, as a player would.
       const uint32_t scripted = keys_.KeysAt(frame);
+      const uint32_t events = scripted & ~keys_.KeysAt(frame - 1) & kEvents;
+      // As SDL does: the keys let go first, then the loss said.
+      if (events & kFocusOut) {
+        unheard |= kKeyboardKeys;
+        hold(held, true);
+        backend.app.Deactivate();
+      }
+      if (events & kFocusIn) unheard &= ~kKeyboardKeys;
+      if (events & kPadGone) {
+        unheard |= kPadKeys;
+        hold(held);
+        backend.input.UnplugPad();
+        backend.app.Deactivate();
+      }
       hold(held | scripted);
       const bool flying = options_.bot && !form.menus.IsOpen();
       hold(scripted | (flying ? PilotKeys(pilot.Next(form)) : 0));

@@ -89,6 +89,7 @@ void ReplayDeck::Fail(const std::string& cp932Text) {
 }
 
 void ReplayDeck::EndFrame(TForm1& f) {
+  kept_ = 0;
   if (!watch_) return;
   TFont* font = f.cdraw->GetFont();
   font->SetSize(kMarkPoints);
@@ -108,13 +109,20 @@ void ReplayDeck::Read(VantorInputSystem::TVantorInput& chip, VantorInputSystem::
     return;
   }
   chip.GetState(state);
-  if (held_) state = InputState(WithoutHeld(InputCode(state)));
+  if (held_ || kept_) state = InputState(WithoutHeld(InputCode(state)));
   if (recording_ == Recording::kOn) frameCode_ = InputCode(state);
+}
+
+void ReplayDeck::IgnoreHeldInput(const VantorInputSystem::TVantorInputState& held,
+                                 const VantorInputSystem::TVantorInputState& kept) {
+  kept_ = InputCode(kept);
+  held_ = static_cast<uint16_t>(InputCode(held) & ~kept_);
 }
 
 uint16_t ReplayDeck::WithoutHeld(uint16_t code) {
   for (int shift = 0; shift < 16; shift += 2) {
     const uint16_t field = static_cast<uint16_t>(3u << shift);
+    if ((kept_ & field) && (code & field)) code = static_cast<uint16_t>((code & ~field) | (2u << shift));
     if (!(held_ & field)) continue;
     if (code & field) code &= static_cast<uint16_t>(~field);
     else held_ &= static_cast<uint16_t>(~field);

@@ -44,9 +44,13 @@ class ReplayDeck {
   // The game is left before its end (the pause menu's Quit game): its
   // recording is dropped.
   void AbandonGame();
-  // The fields of `held` (the controls held as the menus close) read as let
-  // go until they are: a key that chose an entry does not fire in play.
-  void IgnoreHeldInput(const VantorInputSystem::TVantorInputState& held) { held_ = InputCode(held); }
+  // The menus close with the controls of `held` held, those of `kept` held
+  // since they opened. The kept ones read as held on (never as pressed anew)
+  // in the next frame; the others read as let go until they are: a key that
+  // chose an entry, or a control pressed while play stood still, does not
+  // count in play.
+  void IgnoreHeldInput(const VantorInputSystem::TVantorInputState& held,
+                       const VantorInputSystem::TVantorInputState& kept);
 
   // The last game recorded (null: none yet).
   std::shared_ptr<const Replay> LastRecorded() const { return last_; }
@@ -74,11 +78,12 @@ class ReplayDeck {
   // the world kept, and compared with the replay's checkpoint there.
   void TakePlayedCheckpoint(const TForm1& f);
   void Commit();
-  // `code` without the fields still held since IgnoreHeldInput; a field let
-  // go counts again from then on.
+  // `code` without the fields still held since IgnoreHeldInput (a field let
+  // go counts again from then on), and the kept ones held on.
   uint16_t WithoutHeld(uint16_t code);
 
   uint16_t held_ = 0;
+  uint16_t kept_ = 0;
 
   // Recording.
   enum class Recording { kIdle, kOn, kAbandoned };

@@ -1,6 +1,8 @@
 #include "platform/headless/input.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 namespace platform::headless {
@@ -69,7 +71,7 @@ class HeadlessJoystick final : public JoystickDevice {
     return ranges_.Set(axis, minimum, maximum);
   }
   bool Acquire() override {
-    if (input_.faults.joystickAcquire || !formatted_) return false;
+    if (input_.faults.joystickAcquire || !formatted_ || input_.unplugged_) return false;
     ++input_.joystickAcquisitions_;
     acquired_ = true;
     return true;
@@ -79,7 +81,7 @@ class HeadlessJoystick final : public JoystickDevice {
     return acquired_;
   }
   ReadResult Read(JoystickState& state) override {
-    ReadResult result = TakeReadFault(input_.faults.joystickRead);
+    ReadResult result = input_.unplugged_ ? ReadResult::InputLost : TakeReadFault(input_.faults.joystickRead);
     if (result == ReadResult::Ok && !acquired_) result = ReadResult::Failed;
     if (result != ReadResult::Ok) {
       if (result == ReadResult::InputLost) acquired_ = false;
@@ -147,6 +149,26 @@ void HeadlessInput::SetButton(int index, bool held) {
 
 void HeadlessInput::SetPadButton(PadButton button, bool held) {
   if (button >= 0 && button < kPadButtonCount) padHeld_.set(button, held);
+}
+
+void HeadlessInput::UnplugPad() {
+  unplugged_ = true;
+  joystickCount_ = 0;
+  padHeld_.reset();
+  std::fill(std::begin(buttons_), std::end(buttons_), 0);
+  stickX_ = stickY_ = 0;
+}
+
+HeldInput HeadlessInput::ReadHeld() const {
+  constexpr int32_t kHalfWay = 50;
+  HeldInput held;
+  held.keys = keys_;
+  held.pad = padHeld_;
+  held.stick[0] = stickY_ < -kHalfWay;
+  held.stick[1] = stickY_ > kHalfWay;
+  held.stick[2] = stickX_ < -kHalfWay;
+  held.stick[3] = stickX_ > kHalfWay;
+  return held;
 }
 
 std::string HeadlessInput::KeyName(uint8_t scanCode) const {

@@ -49,6 +49,7 @@ class HeadlessInput final : public InputSystem {
   uint8_t KeyNamed(const std::string& name) const override;
   PadFamily AttachedPadFamily() const override { return PadFamily::Xbox; }
   void SetPadButtons(const std::array<PadButton, 3>& buttons) override { order_ = RecordOrder(buttons); }
+  HeldInput ReadHeld() const override;
 
   void SetKey(uint8_t scanCode, bool held) { keys_[scanCode] = held ? 0x80 : 0; }
   void ReleaseAllKeys() { keys_.fill(0); }
@@ -65,6 +66,9 @@ class HeadlessInput final : public InputSystem {
   // A game controller's button held: it lands in the record's button byte
   // that SetPadButtons gives it, as on a real pad.
   void SetPadButton(PadButton button, bool held);
+  // The pad is pulled out: it holds nothing, is listed no more, and the
+  // devices opened on it report lost input.
+  void UnplugPad();
 
   InputFaults faults;
 
@@ -84,6 +88,7 @@ class HeadlessInput final : public InputSystem {
   KeyNaming naming_;
   KeyboardSnapshot keys_{};
   int joystickCount_ = 0;
+  bool unplugged_ = false;
   int32_t stickX_ = 0;
   int32_t stickY_ = 0;
   uint8_t buttons_[kJoystickButtonCount] = {};

@@ -181,7 +181,11 @@ void SdlApplication::HandleEvent(const SDL_Event& event) {
         }
         break;
       }
-      Deliver(down ? keyDown_ : keyUp_, KeyboardKey(key));
+      KeyEvent heard = KeyboardKey(key);
+      // SDL lets every key go as the focus leaves (before it says the
+      // focus went); the player may hold on.
+      heard.byFocusLoss = !down && !SDL_GetKeyboardFocus();
+      Deliver(down ? keyDown_ : keyUp_, heard);
       break;
     }
     default:

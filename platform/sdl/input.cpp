@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/sdl/application.h"
+
 namespace platform::sdl {
 namespace {
 
@@ -75,6 +77,35 @@ int32_t DpadOr(int direction, int32_t stick) {
   return stick;
 }
 
+void ReadKeyboard(KeyboardSnapshot& snapshot) {
+  int count = 0;
+  const Uint8* state = SDL_GetKeyboardState(&count);
+  snapshot.fill(0);
+  for (const ScanCodePair& pair : kScanCodes)
+    if (pair.sdl < count && state[pair.sdl]) snapshot[pair.pc] = 0x80;
+}
+
+// The first game controller's buttons and left stick, as SDL last heard them.
+void ReadFirstController(HeldInput& held) {
+  const int count = SDL_WasInit(SDL_INIT_GAMECONTROLLER) ? SDL_NumJoysticks() : 0;
+  for (int index = 0; index < count; ++index) {
+    if (!SDL_IsGameController(index)) continue;
+    // Opening one open already only counts it once more.
+    SDL_GameController* controller = SDL_GameControllerOpen(index);
+    if (!controller) continue;
+    for (int button = 0; button < kPadButtonCount; ++button)
+      held.pad[button] = SDL_GameControllerGetButton(controller, static_cast<SDL_GameControllerButton>(button));
+    const int x = StickDirection(SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTX));
+    const int y = StickDirection(SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTY));
+    held.stick[0] = y < 0;
+    held.stick[1] = y > 0;
+    held.stick[2] = x < 0;
+    held.stick[3] = x > 0;
+    SDL_GameControllerClose(controller);
+    return;
+  }
+}
+
 class SdlKeyboard final : public KeyboardDevice {
  public:
   bool SetDataFormat() override { return true; }
@@ -86,11 +117,7 @@ class SdlKeyboard final : public KeyboardDevice {
   }
   ReadResult Read(KeyboardSnapshot& snapshot) override {
     if (!acquired_) return ReadResult::Failed;
-    int count = 0;
-    const Uint8* state = SDL_GetKeyboardState(&count);
-    snapshot.fill(0);
-    for (const ScanCodePair& pair : kScanCodes)
-      if (pair.sdl < count && state[pair.sdl]) snapshot[pair.pc] = 0x80;
+    ReadKeyboard(snapshot);
     return ReadResult::Ok;
   }
 
@@ -236,6 +263,13 @@ class SdlInputObject final : public InputObject {
 }  // namespace
 
 std::unique_ptr<InputObject> SdlInput::CreateInputObject() { return std::make_unique<SdlInputObject>(order_); }
+
+HeldInput SdlInput::ReadHeld() const {
+  HeldInput held;
+  ReadKeyboard(held.keys);
+  ReadFirstController(held);
+  return held;
+}
 
 std::string SdlInput::KeyName(uint8_t scanCode) const {
   const SDL_Keycode key = SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(SdlScancode(scanCode)));

@@ -17,6 +17,7 @@ class SdlInput final : public InputSystem {
   uint8_t KeyNamed(const std::string& name) const override;
   PadFamily AttachedPadFamily() const override;
   void SetPadButtons(const std::array<PadButton, 3>& buttons) override { order_ = RecordOrder(buttons); }
+  HeldInput ReadHeld() const override;
 
  private:
   PadRecordOrder order_ = RecordOrder(Bindings().PadButtons());

@@ -178,6 +178,10 @@ const RecordedGame kGames[] = {
      "1900-1950 Left+Up\n2000-2010 Z+X\n",
      4000, 50},
     {"the pilot, paused twice", true, 2, "300 P\n340 P\n900-901 P\n960 P\n", 1800, 100},
+    {"keys held through a focus loss and a pad pulled out", false, 1,
+     "1200- X\n1300-1340 Up\n1500 FocusOut\n1520 FocusIn\n1550 P\n1600-1700 Z\n1620 PadGone\n1660 P\n"
+     "1800-1830 Right\n",
+     4800, 90},
 };
 
 // Recorded with --record, played with --replay --verify: the trace of the

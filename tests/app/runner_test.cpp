@@ -172,6 +172,76 @@ TEST_F(RunnerTest, APauseMenuVisitLeavesPlayAsIfNeverPaused) {
   EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b), {}));
 }
 
+// A control held since a pause began counts on when it ends; one let go or
+// pressed while play stood still counts only once let go, and a pad pulled
+// out holds nothing. The unpaused frames of each run equal the frames of the
+// same game played without the pause, as the keys the world then read.
+TEST_F(RunnerTest, AControlHeldThroughAPauseCountsOn) {
+  struct Case {
+    const char* name;
+    const char* keys;
+    const char* alone;  // the same game without the pause
+  };
+  const Case cases[] = {
+      {"fire held through a pause", "1-2 X\n3-700 X\n301-302 P\n380-381 P\n", "1-700 X\n"},
+      {"fire held through a focus loss", "1-700 X\n301 FocusOut\n340 FocusIn\n380-381 P\n", "1-700 X\n"},
+      {"fire held through a focus loss while paused", "1-700 X\n301-302 P\n320 FocusOut\n340 FocusIn\n380-381 P\n",
+       "1-700 X\n"},
+      {"a turn pressed during the pause and held", "1-700 X\n301-320 P\n330-700 Z\n380-381 P\n", "1-700 X\n"},
+      {"fire let go during the pause and pressed again", "1-310 X\n330-700 X\n301-302 P\n380-381 P\n", "1-300 X\n"},
+      {"the pad's B resumes and is fire", "1-300 X\n301 PadStart\n380-700 PadB\n", "1-300 X\n"},
+      {"the pad pulled out with its fire held", "1-700 PadB\n301 PadGone\n380-381 P\n", "1-300 PadB\n"},
+      {"the pad pulled out, then the keyboard's fire pressed", "1-700 PadB\n301 PadGone\n340-700 X\n380-381 P\n",
+       "1-300 PadB\n"},
+  };
+  options_.seed = 9;
+  options_.frames = 700;
+  auto withoutFrame = [](const std::string& line) { return line.substr(line.find(',')); };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Keys(c.alone);
+    ASSERT_EQ(Run(), 0) << log_;
+    const std::vector<std::string> alone = TraceLines();
+    Keys(c.keys);
+    ASSERT_EQ(Run(), 0) << log_;
+    std::vector<std::string> unpaused;
+    for (const std::string& line : TraceLines())
+      if (Field(line, "paused") == "false") unpaused.push_back(line);
+    ASSERT_EQ(unpaused.size(), 700u - 79u);
+    for (size_t i = 0; i < unpaused.size(); ++i) ASSERT_EQ(withoutFrame(unpaused[i]), withoutFrame(alone[i])) << i;
+    // Fire goes on after the pause exactly when the game alone fires on.
+    EXPECT_EQ(Field(unpaused.back(), "shots"), Field(alone[unpaused.size() - 1], "shots"));
+  }
+}
+
+// The pause key opens the title menu on the title and on the screens the
+// idle title turns into (back on the title first); so does Enter, which is
+// no button and starts no game.
+TEST_F(RunnerTest, TheTitleMenuOpensAcrossTheTitleCycle) {
+  struct Case {
+    const char* key;
+    int frame;
+    const char* screen;  // the screen shown before
+  };
+  const Case cases[] = {{"P", 400, "10"},    {"PadStart", 400, "10"}, {"Enter", 400, "10"},
+                        {"Enter", 10, "0"},  {"PadStart", 1500, "9"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.key) + " on frame " + std::to_string(c.frame));
+    Keys(std::to_string(c.frame) + " " + c.key + "\n" + std::to_string(c.frame + 10) + " Escape\n");
+    options_.frames = c.frame + 20;
+    ASSERT_EQ(Run(), 0) << log_;
+    const std::vector<std::string> lines = TraceLines();
+    ASSERT_EQ(lines.size(), static_cast<size_t>(c.frame + 20));
+    EXPECT_EQ(Field(lines[c.frame - 2], "screen"), c.screen);
+    EXPECT_EQ(Field(lines[c.frame - 2], "menu"), "null");
+    EXPECT_EQ(Field(lines[c.frame - 1], "menu"), "\"title:START\"");
+    EXPECT_EQ(Field(lines[c.frame - 1], "screen"), "0");
+    // Escape closes it, and the title goes on from its start.
+    EXPECT_EQ(Field(lines.back(), "menu"), "null");
+    EXPECT_EQ(Field(lines.back(), "screen"), "0");
+  }
+}
+
 // Menus as a player goes through them with the keyboard or a pad: what is
 // highlighted where, what the settings file holds afterwards, and what a
 // second run does with it. The paths with a ranked game find the pilot's

@@ -110,4 +110,26 @@ TEST_F(SdlInputTest, UnpluggedPadIsReplacedByTheNextOne) {
   EXPECT_EQ(Poll().b2, 1);
 }
 
+// What the player holds, read from the devices rather than their events:
+// the controller's buttons and its stick past half way, and nothing once it
+// is pulled out.
+TEST_F(SdlInputTest, HeldIsReadFromTheDevicesAndAPadPulledOutHoldsNothing) {
+  VirtualPad pad(VirtualPad::Kind::GameController);
+  input.Init();
+  ASSERT_TRUE(input.HasJoystick());
+  pad.SetButton(VirtualPad::kB, true);
+  pad.SetAxis(VirtualPad::kLeftX, -20000);
+  pad.SetAxis(VirtualPad::kLeftY, 16000);  // not half way down
+  Poll();
+  platform::HeldInput held = sdl.ReadHeld();
+  EXPECT_EQ(held.pad.to_ulong(), 1ul << platform::kPadB);
+  EXPECT_EQ(held.stick.to_ulong(), 0b0100ul);  // left
+  EXPECT_EQ(held.keys, platform::KeyboardSnapshot{});
+  pad.Detach();
+  Poll();
+  held = sdl.ReadHeld();
+  EXPECT_TRUE(held.pad.none());
+  EXPECT_TRUE(held.stick.none());
+}
+
 }  // namespace

@@ -46,7 +46,9 @@ TEST(PadEvents, ButtonsStickAndUnplugging) {
       {[&] { pad.SetAxis(VirtualPad::kLeftY, -16385); }, {"down 211" + none}},
       {[&] { pad.SetAxis(VirtualPad::kLeftY, 32767); }, {"up 211" + none, "down 212" + none}},
       {[&] { pad.SetAxis(VirtualPad::kLeftY, 0); }, {"up 212" + none}},
-      {[&] { pad.Detach(); }, {"unplugged"}},
+      // Pulled out with a button held: the button goes up first.
+      {[&] { pad.SetButton(VirtualPad::kA, true); }, {"down 195" + a}},
+      {[&] { pad.Detach(); }, {"up 195" + a, "unplugged"}},
   };
   size_t step = 0;
   // Each step acts once the events of the one before have been handled.

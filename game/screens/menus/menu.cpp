@@ -186,19 +186,35 @@ MenuCommand CommandOf(const platform::KeyEvent& key) {
   return MenuCommand::kNone;
 }
 
-void HeldKeys::Change(const platform::KeyEvent& key, bool down) {
-  if (key.padButton > platform::kPadNone && key.padButton < platform::kPadButtonCount) pad_.set(key.padButton, down);
-  else if (key.scanCode != 0) keys_.set(key.scanCode, down);
+void HeldKeys::Mark(Held& held, const platform::KeyEvent& key, bool down) {
+  if (key.padButton > platform::kPadNone && key.padButton < platform::kPadButtonCount) held.pad.set(key.padButton, down);
+  else if (key.scanCode != 0) held.keys.set(key.scanCode, down);
   for (int d = 0; d < 4; ++d)
-    if (key.virtualKey == kStickKeys[d]) stick_.set(d, down);
+    if (key.virtualKey == kStickKeys[d]) held.stick.set(d, down);
 }
 
-VantorInputSystem::TVantorInputState HeldKeys::Controls(const platform::Bindings& b) const {
+void HeldKeys::Change(const platform::KeyEvent& key, bool down) {
+  if (key.byFocusLoss) return;
+  Mark(held_, key, down);
+  // Let go, a key pressed again is a new press.
+  if (!down) Mark(since_, key, false);
+}
+
+void HeldKeys::Take(const platform::HeldInput& devices) {
+  for (size_t k = 0; k < held_.keys.size(); ++k) held_.keys[k] = devices.keys[k] != 0;
+  held_.pad = devices.pad;
+  held_.stick = devices.stick;
+  since_.keys &= held_.keys;
+  since_.pad &= held_.pad;
+  since_.stick &= held_.stick;
+}
+
+VantorInputSystem::TVantorInputState HeldKeys::ControlsOf(const Held& h, const platform::Bindings& b) {
   uint8_t held[platform::kPause] = {};
   for (int c = 0; c < platform::kPause; ++c) {
     const bool direction = c < 4;
-    held[c] = keys_.test(b.keys[c]) || (direction && (stick_.test(c) || pad_.test(kDpad[c]))) ||
-              (!direction && b.pad[c] > platform::kPadNone && pad_.test(b.pad[c]));
+    held[c] = h.keys.test(b.keys[c]) || (direction && (h.stick.test(c) || h.pad.test(kDpad[c]))) ||
+              (!direction && b.pad[c] > platform::kPadNone && h.pad.test(b.pad[c]));
   }
   VantorInputSystem::TVantorInputState state{};
   state.Up = held[platform::kUp] * 3;

@@ -192,18 +192,38 @@ class Menus {
 };
 
 // The keys, pad buttons and stick pushes held now, as their key events told
-// them: what of the controls is held when the menus close.
+// them, and those held since the menus opened: what of the controls is held
+// when the menus close, and what of it may count on in play. A key the
+// system let go with the focus is held on until the devices are read again.
 class HeldKeys {
  public:
+  // A key going down or up (a key-up by a focus loss changes nothing).
   void Change(const platform::KeyEvent& key, bool down);
-  // The fields of the controls held (3 where held), as `bindings` give them.
-  VantorInputSystem::TVantorInputState Controls(const platform::Bindings& bindings) const;
-  bool PadHeld(platform::PadButton button) const { return pad_.test(button); }
+  // The menus open: what is held now is held since then.
+  void MenusOpened() { since_ = held_; }
+  // What the devices hold replaces what the events told; what they do not
+  // hold is no longer held since the menus opened.
+  void Take(const platform::HeldInput& devices);
+  // The fields of the controls held (3 where held), as `bindings` give them;
+  // and of those held since the menus opened.
+  VantorInputSystem::TVantorInputState Controls(const platform::Bindings& bindings) const {
+    return ControlsOf(held_, bindings);
+  }
+  VantorInputSystem::TVantorInputState ControlsSinceMenusOpened(const platform::Bindings& bindings) const {
+    return ControlsOf(since_, bindings);
+  }
+  bool PadHeld(platform::PadButton button) const { return held_.pad.test(button); }
 
  private:
-  std::bitset<256> keys_;
-  std::bitset<platform::kPadButtonCount> pad_;
-  std::bitset<4> stick_;  // up, down, left, right
+  struct Held {
+    std::bitset<256> keys;
+    std::bitset<platform::kPadButtonCount> pad;
+    std::bitset<4> stick;  // up, down, left, right
+  };
+  static void Mark(Held& held, const platform::KeyEvent& key, bool down);
+  static VantorInputSystem::TVantorInputState ControlsOf(const Held& held, const platform::Bindings& bindings);
+
+  Held held_, since_;
 };
 
 // Draws the open page (its heading, entries, values and the line under them).

@@ -72,10 +72,27 @@ const MenuPage& PauseMenuOf(const TForm1& f) {
 
 void TForm1::OpenMenu() {
   if (GameState.screen == ScreenPlay || replays.Watching()) SetPaused(true);
-  else if (GameState.screen == ScreenTitle) ShowMenu(kTitleMenu);
+  else if (OnTitleCycle()) OpenTitleMenu();
+}
+
+bool TForm1::OnTitleCycle() const {
+  const int screen = GameState.screen;
+  return !replays.Watching() && (screen == ScreenTitle || screen == ScreenHowToPlay || screen == ScreenRanking);
+}
+
+void TForm1::OpenTitleMenu() {
+  if (GameState.screen != ScreenTitle) {
+    // Back on the title as a press leaves these screens, the menu over the
+    // title's picture.
+    ReturnToTitle(true);
+    cdraw->Clear();
+    DrawTitle();
+  }
+  ShowMenu(kTitleMenu);
 }
 
 void TForm1::FormDeactivate() {
+  readHeldOnClose_ = true;
   menus.EndCapture();
   menus.ForgetHeld();
   if (!paused_ && (GameState.screen == ScreenPlay || replays.Watching())) SetPaused(true);

@@ -237,5 +237,53 @@ TEST(MenuText, LongNoticesWrap) {
   for (const Case& c : cases) EXPECT_EQ(WrapText(c.text, 12), c.lines) << c.text;
 }
 
+// What of the controls is held when the menus close, and what of it since
+// they opened: a key let go and pressed again is a new press, a key the
+// system let go with the focus is held on until the devices say otherwise,
+// and a pad that is gone holds nothing, key-ups or not.
+TEST(HeldKeysTest, WhatIsHeldSinceTheMenusOpened) {
+  enum What { kDown, kUp, kUpByFocusLoss, kOpen, kDevices };
+  struct Step {
+    What what;
+    KeyEvent key = {};
+    bool devicesHoldIt = false;  // kDevices: the devices hold `key`
+  };
+  constexpr KeyEvent kX{platform::kVirtualKeyOther, 0x2D};
+  constexpr KeyEvent kPadFire{platform::kVirtualKeyPadB, 0, platform::kPadB};
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    bool held, since;  // fire (button 2), held now and held since the menus opened
+  };
+  const Case cases[] = {
+      {"held through", {{kDown, kX}, {kOpen}}, true, true},
+      {"let go and pressed again", {{kDown, kX}, {kOpen}, {kUp, kX}, {kDown, kX}}, true, false},
+      {"pressed while open", {{kOpen}, {kDown, kPadFire}}, true, false},
+      {"let go by the focus loss that opened them", {{kDown, kX}, {kUpByFocusLoss, kX}, {kOpen}}, true, true},
+      {"the devices hold it after the focus came back",
+       {{kDown, kX}, {kOpen}, {kUpByFocusLoss, kX}, {kDevices, kX, true}}, true, true},
+      {"the devices no longer hold it", {{kDown, kX}, {kOpen}, {kUpByFocusLoss, kX}, {kDevices, kX}}, false, false},
+      {"a pad pulled out without its key-ups", {{kDown, kPadFire}, {kOpen}, {kDevices, kPadFire}}, false, false},
+      {"the devices hold a pad button", {{kOpen}, {kDevices, kPadFire, true}}, true, false},
+  };
+  const platform::Bindings bindings;
+  for (const Case& c : cases) {
+    HeldKeys held;
+    for (const Step& s : c.steps) {
+      KeyEvent key = s.key;
+      key.byFocusLoss = s.what == kUpByFocusLoss;
+      if (s.what == kDown || s.what == kUp || s.what == kUpByFocusLoss) held.Change(key, s.what == kDown);
+      if (s.what == kOpen) held.MenusOpened();
+      if (s.what != kDevices) continue;
+      platform::HeldInput devices;
+      if (s.devicesHoldIt && s.key.scanCode) devices.keys[s.key.scanCode] = 0x80;
+      if (s.devicesHoldIt && s.key.padButton >= 0) devices.pad.set(s.key.padButton);
+      held.Take(devices);
+    }
+    EXPECT_EQ(held.Controls(bindings).Button2 != 0, c.held) << c.name;
+    EXPECT_EQ(held.ControlsSinceMenusOpened(bindings).Button2 != 0, c.since) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace game::testing
